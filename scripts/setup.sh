@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the build, the tests and the tools need, when they are missing.
+# Idempotent; the only place in the repository that calls apt-get.
+set -euo pipefail
+
+packages=(
+  build-essential g++ cmake ninja-build pkg-config git
+  libcurl4-openssl-dev nlohmann-json3-dev libexpat1-dev uuid-dev
+  libcpp-httplib-dev duktape-dev
+  googletest libgtest-dev libgmock-dev libbenchmark-dev
+)
+
+missing=()
+for p in "${packages[@]}"; do
+  if ! dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed"; then
+    missing+=("$p")
+  fi
+done
+
+if [ "${#missing[@]}" -eq 0 ]; then
+  exit 0
+fi
+
+echo "setup: installing ${missing[*]}"
+SUDO=""
+if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
+export DEBIAN_FRONTEND=noninteractive
+$SUDO apt-get update -qq
+$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
