@@ -1,0 +1,96 @@
+#pragma once
+
+#include "Commons/Json/JsonReader.h"
+
+#include <cmath>
+#include <optional>
+#include <stdexcept>
+#include <string>
+
+namespace solen {
+
+// A document member could not be encoded (a non-finite number).
+class JsonEncodingError : public std::runtime_error {
+public:
+    JsonEncodingError(std::string path, const std::string& reason);
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+};
+
+template <class T>
+concept JsonEncodableRecord = requires(const T& record) {
+    { record.encode() } -> std::same_as<Json>;
+};
+
+// Builds the JSON of a sent document: keys in insertion order, empty optionals left out, never a
+// NaN or an infinity (JsonEncodingError names the key path instead).
+class JsonWriter {
+public:
+    explicit JsonWriter(std::string path = {}) : path_(std::move(path)) {}
+
+    template <class T>
+    JsonWriter& set(const std::string& key, const T& value) {
+        if constexpr (IsOptional<T>::value) {
+            if (value) {
+                object_[key] = encode(*value, childPath(key));
+            }
+        } else {
+            object_[key] = encode(value, childPath(key));
+        }
+        return *this;
+    }
+
+    Json take() { return std::move(object_); }
+
+    template <class T>
+    static Json encode(const T& value, const std::string& path = {}) {
+        if constexpr (std::is_same_v<T, Json>) {
+            checkFinite(value, path);
+            return value;
+        } else if constexpr (std::is_floating_point_v<T>) {
+            if (!std::isfinite(value)) {
+                throw JsonEncodingError(path, "number is not finite");
+            }
+            return Json(value);
+        } else if constexpr (IsOptional<T>::value) {
+            return value ? encode(*value, path) : Json(nullptr);
+        } else if constexpr (IsVector<T>::value) {
+            Json array = Json::array();
+            std::size_t index = 0;
+            for (const auto& element : value) {
+                array.push_back(encode(element, path + "[" + std::to_string(index++) + "]"));
+            }
+            return array;
+        } else if constexpr (IsStringMap<T>::value) {
+            Json object = Json::object();
+            for (const auto& [key, element] : value) {
+                object[key] = encode(element, path.empty() ? key : path + "." + key);
+            }
+            return object;
+        } else if constexpr (JsonEncodableRecord<T>) {
+            return value.encode();
+        } else {
+            return Json(value);
+        }
+    }
+
+    // Throws JsonEncodingError when the value holds a non-finite number anywhere.
+    static void checkFinite(const Json& value, const std::string& path = {});
+
+private:
+    template <class T> struct IsOptional : std::false_type {};
+    template <class U> struct IsOptional<std::optional<U>> : std::true_type {};
+    template <class T> struct IsVector : std::false_type {};
+    template <class U, class A> struct IsVector<std::vector<U, A>> : std::true_type {};
+    template <class T> struct IsStringMap : std::false_type {};
+    template <class U, class C, class A> struct IsStringMap<std::map<std::string, U, C, A>> : std::true_type {};
+
+    std::string childPath(const std::string& key) const { return path_.empty() ? key : path_ + "." + key; }
+
+    std::string path_;
+    Json object_ = Json::object();
+};
+
+}  // namespace solen
