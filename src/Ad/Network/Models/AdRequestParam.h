@@ -1,0 +1,40 @@
+#pragma once
+
+#include "Ad/Network/Models/AppInfo.h"
+#include "Ad/Network/Models/DeviceInfo.h"
+#include "Ad/Network/Models/ExtrasInfo.h"
+#include "Ad/Network/Models/ImpressionInfo.h"
+#include "Ad/Network/Models/RegsInfo.h"
+#include "Ad/Network/Models/UserInfo.h"
+#include "Commons/Json/JsonReader.h"
+
+#include <optional>
+#include <string>
+
+namespace solen {
+
+// The bid request document posted to the ad server for one load of one ad unit. A fresh document
+// is assembled for every request by BidRequestAssembler::assemble(adUnitId, impressionInfo).
+struct AdRequestParam {
+    DeviceInfo device;
+    AppInfo app;
+    ExtrasInfo ext;
+    ImpressionInfo imp;
+    std::optional<UserInfo> user;
+    std::optional<RegsInfo> regs;
+
+    // Throws JsonEncodingError (with the key path) when a free-form member holds a non-finite number.
+    Json encode() const;
+    static AdRequestParam decode(const JsonReader& reader);
+    bool operator==(const AdRequestParam&) const = default;
+
+    // The encoded body, or the reason the document cannot be encoded. Never throws.
+    struct EncodeResult {
+        std::optional<Json> body;
+        std::string error;  // empty when `body` holds a value
+        explicit operator bool() const { return body.has_value(); }
+    };
+    EncodeResult tryEncode() const noexcept;
+};
+
+}  // namespace solen

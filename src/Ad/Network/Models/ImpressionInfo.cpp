@@ -1,0 +1,27 @@
+#include "Ad/Network/Models/ImpressionInfo.h"
+
+#include "Ad/Network/Models/AdSetting.h"
+#include "Commons/Json/JsonWriter.h"
+
+namespace solen {
+
+ImpressionInfo ImpressionInfo::from(const AdSetting& setting) {
+    ImpressionInfo info;
+    if (setting.adSize) {
+        info.height = setting.adSize->height;
+        info.width = setting.adSize->width;
+    }
+    info.extras = setting.extras;
+    return info;
+}
+
+Json ImpressionInfo::encode() const {
+    return JsonWriter("imp").set("h", height).set("w", width).set("ext", extras).take();
+}
+
+ImpressionInfo ImpressionInfo::decode(const JsonReader& reader) {
+    return ImpressionInfo{reader.optional<double>("h"), reader.optional<double>("w"),
+                          reader.optional<std::map<std::string, std::string>>("ext")};
+}
+
+}  // namespace solen
