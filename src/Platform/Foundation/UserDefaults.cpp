@@ -1,0 +1,488 @@
+#include "Platform/Foundation/UserDefaults.h"
+
+#include "Commons/Utilities/Logger.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <stdexcept>
+#include <unistd.h>
+
+namespace solen::platform {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr const char* kFormatName = "solen-user-defaults";
+constexpr int kFormatVersion = 1;
+// Deeper nesting than this in a file is treated as corruption (the decoder recurses).
+constexpr int kMaxDepth = 512;
+
+// ---- Tagged encoding: every value is a one-member object {"<kind>": payload}. ----
+
+std::string hexOf(const PropertyValue::Data& bytes) {
+    static constexpr char kDigits[] = "0123456789abcdef";
+    std::string text;
+    text.reserve(bytes.size() * 2);
+    for (const auto byte : bytes) {
+        text += kDigits[byte >> 4];
+        text += kDigits[byte & 0x0F];
+    }
+    return text;
+}
+
+int hexDigit(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+Json encodeReal(double value) {
+    if (std::isnan(value)) return "nan";
+    if (std::isinf(value)) return value > 0 ? "inf" : "-inf";
+    return value;
+}
+
+Json encodeTagged(const PropertyValue& value) {
+    using Kind = PropertyValue::Kind;
+    switch (value.kind()) {
+        case Kind::text: return Json{{"text", *value.text()}};
+        case Kind::integer: return Json{{"integer", *value.integer()}};
+        case Kind::real: return Json{{"real", encodeReal(*value.real())}};
+        case Kind::boolean: return Json{{"bool", *value.boolean()}};
+        case Kind::data: return Json{{"data", hexOf(*value.data())}};
+        case Kind::date: return Json{{"date", value.date()->time_since_epoch().count()}};
+        case Kind::array: {
+            Json elements = Json::array();
+            for (const auto& element : *value.array()) {
+                elements.push_back(encodeTagged(element));
+            }
+            return Json{{"array", std::move(elements)}};
+        }
+        case Kind::dictionary: {
+            Json members = Json::object();
+            for (const auto& [key, element] : *value.dictionary()) {
+                members[key] = encodeTagged(element);
+            }
+            return Json{{"dictionary", std::move(members)}};
+        }
+    }
+    return Json();
+}
+
+struct FormatError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+
+double decodeReal(const Json& payload) {
+    if (payload.is_number()) {
+        return payload.get<double>();
+    }
+    if (payload.is_string()) {
+        const auto& text = payload.get_ref<const std::string&>();
+        if (text == "nan") return std::nan("");
+        if (text == "inf") return HUGE_VAL;
+        if (text == "-inf") return -HUGE_VAL;
+    }
+    throw FormatError("bad real");
+}
+
+PropertyValue decodeTagged(const Json& tagged, int depth) {
+    if (depth > kMaxDepth) {
+        throw FormatError("nesting too deep");
+    }
+    if (!tagged.is_object() || tagged.size() != 1) {
+        throw FormatError("value is not a tagged object");
+    }
+    const auto& tag = tagged.begin().key();
+    const Json& payload = tagged.begin().value();
+    if (tag == "text" && payload.is_string()) {
+        return PropertyValue(payload.get<std::string>());
+    }
+    if (tag == "integer" && payload.is_number_integer()) {
+        if (payload.is_number_unsigned() && payload.get<std::uint64_t>() > static_cast<std::uint64_t>(INT64_MAX)) {
+            throw FormatError("integer out of range");
+        }
+        return PropertyValue(payload.get<std::int64_t>());
+    }
+    if (tag == "real") {
+        return PropertyValue(decodeReal(payload));
+    }
+    if (tag == "bool" && payload.is_boolean()) {
+        return PropertyValue(payload.get<bool>());
+    }
+    if (tag == "data" && payload.is_string()) {
+        const auto& text = payload.get_ref<const std::string&>();
+        if (text.size() % 2 != 0) {
+            throw FormatError("bad data");
+        }
+        PropertyValue::Data bytes;
+        bytes.reserve(text.size() / 2);
+        for (std::size_t i = 0; i < text.size(); i += 2) {
+            const int high = hexDigit(text[i]);
+            const int low = hexDigit(text[i + 1]);
+            if (high < 0 || low < 0) {
+                throw FormatError("bad data");
+            }
+            bytes.push_back(static_cast<std::uint8_t>(high * 16 + low));
+        }
+        return PropertyValue(std::move(bytes));
+    }
+    if (tag == "date" && payload.is_number_integer() && !payload.is_number_unsigned()) {
+        return PropertyValue(PropertyValue::Date(Clock::Duration(payload.get<std::int64_t>())));
+    }
+    if (tag == "date" && payload.is_number_unsigned() &&
+        payload.get<std::uint64_t>() <= static_cast<std::uint64_t>(INT64_MAX)) {
+        return PropertyValue(PropertyValue::Date(Clock::Duration(payload.get<std::int64_t>())));
+    }
+    if (tag == "array" && payload.is_array()) {
+        PropertyValue::Array elements;
+        elements.reserve(payload.size());
+        for (const auto& element : payload) {
+            elements.push_back(decodeTagged(element, depth + 1));
+        }
+        return PropertyValue(std::move(elements));
+    }
+    if (tag == "dictionary" && payload.is_object()) {
+        PropertyValue::Dictionary members;
+        for (auto it = payload.begin(); it != payload.end(); ++it) {
+            members.insert_or_assign(it.key(), decodeTagged(it.value(), depth + 1));
+        }
+        return PropertyValue(std::move(members));
+    }
+    throw FormatError("unknown tag or payload");
+}
+
+std::string encodeFile(const std::map<std::string, PropertyValue>& values) {
+    Json members = Json::object();
+    for (const auto& [key, value] : values) {
+        members[key] = encodeTagged(value);
+    }
+    Json file = Json::object();
+    file["format"] = kFormatName;
+    file["version"] = kFormatVersion;
+    file["values"] = std::move(members);
+    return file.dump();
+}
+
+std::map<std::string, PropertyValue> decodeFile(const std::string& text) {
+    const Json file = Json::parse(text, nullptr, /*allow_exceptions=*/false);
+    if (file.is_discarded() || !file.is_object()) {
+        throw FormatError("not a JSON object");
+    }
+    const auto format = file.find("format");
+    const auto version = file.find("version");
+    const auto members = file.find("values");
+    if (format == file.end() || *format != kFormatName || version == file.end() || *version != kFormatVersion ||
+        members == file.end() || !members->is_object()) {
+        throw FormatError("not a user-defaults file");
+    }
+    std::map<std::string, PropertyValue> values;
+    for (auto it = members->begin(); it != members->end(); ++it) {
+        values.insert_or_assign(it.key(), decodeTagged(it.value(), 0));
+    }
+    return values;
+}
+
+bool writeAll(int fd, const std::string& text) {
+    const char* cursor = text.data();
+    std::size_t left = text.size();
+    while (left > 0) {
+        const ssize_t written = ::write(fd, cursor, left);
+        if (written < 0) {
+            if (errno == EINTR) {
+                continue;
+            }
+            return false;
+        }
+        cursor += written;
+        left -= static_cast<std::size_t>(written);
+    }
+    return true;
+}
+
+// Writes `text` to `path` atomically. Returns an error text, empty on success.
+std::string writeAtomically(const std::filesystem::path& path, const std::string& text) {
+    std::error_code error;
+    const auto folder = path.parent_path();
+    if (!folder.empty()) {
+        std::filesystem::create_directories(folder, error);
+        if (error) {
+            return "cannot create " + folder.string() + ": " + error.message();
+        }
+    }
+    std::string temporary = path.string() + ".tmp.XXXXXX";
+    const int fd = ::mkstemp(temporary.data());
+    if (fd < 0) {
+        return "cannot create a temporary file: " + std::string(std::strerror(errno));
+    }
+    const bool written = writeAll(fd, text) && ::fsync(fd) == 0;
+    const int savedErrno = errno;
+    ::close(fd);
+    if (!written) {
+        ::unlink(temporary.c_str());
+        return "cannot write " + temporary + ": " + std::strerror(savedErrno);
+    }
+    if (::rename(temporary.c_str(), path.c_str()) != 0) {
+        const int renameErrno = errno;
+        ::unlink(temporary.c_str());
+        return "cannot rename onto " + path.string() + ": " + std::strerror(renameErrno);
+    }
+    // Make the rename itself durable.
+    const int folderFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    if (folderFd >= 0) {
+        ::fsync(folderFd);
+        ::close(folderFd);
+    }
+    return {};
+}
+
+struct StandardState {
+    std::mutex mutex;
+    std::shared_ptr<UserDefaults> instance;
+    std::optional<std::filesystem::path> path;
+    bool exitHookInstalled = false;
+};
+
+// Never destroyed: the standard store must stay usable from other objects' destructors at exit.
+StandardState& standardState() {
+    static auto* state = new StandardState();
+    return *state;
+}
+
+}  // namespace
+
+UserDefaults::UserDefaults(std::filesystem::path path) : path_(std::move(path)) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    loadLocked();
+}
+
+UserDefaults::~UserDefaults() {
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        stopping_ = true;
+    }
+    writerWake_.notify_all();
+    if (writer_.joinable()) {
+        writer_.join();
+    }
+    // Quiet: the logger may already be gone when this runs at process exit.
+    save(/*quiet=*/true);
+}
+
+std::shared_ptr<UserDefaults> UserDefaults::standard() {
+    auto& state = standardState();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    if (!state.instance) {
+        state.instance = std::make_shared<UserDefaults>(state.path.value_or(defaultPath()));
+        if (!state.exitHookInstalled) {
+            state.exitHookInstalled = true;
+            std::atexit(&UserDefaults::saveStandardAtExit);
+        }
+    }
+    return state.instance;
+}
+
+void UserDefaults::saveStandardAtExit() {
+    std::shared_ptr<UserDefaults> instance;
+    {
+        auto& state = standardState();
+        std::lock_guard<std::mutex> lock(state.mutex);
+        instance = state.instance;
+    }
+    if (instance) {
+        instance->save(/*quiet=*/true);
+    }
+}
+
+void UserDefaults::setStandardPath(std::filesystem::path path) {
+    std::shared_ptr<UserDefaults> previous;
+    auto& state = standardState();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    state.path = path;
+    if (state.instance && state.instance->path() != path) {
+        previous = std::move(state.instance);
+        state.instance = std::make_shared<UserDefaults>(path);
+    }
+    // `previous` saves its pending changes when its last user lets it go.
+}
+
+std::filesystem::path UserDefaults::standardPath() {
+    auto& state = standardState();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    if (state.instance) {
+        return state.instance->path();
+    }
+    return state.path.value_or(defaultPath());
+}
+
+std::shared_ptr<UserDefaults> UserDefaults::setStandard(std::shared_ptr<UserDefaults> defaults) {
+    auto& state = standardState();
+    std::lock_guard<std::mutex> lock(state.mutex);
+    if (defaults && !state.exitHookInstalled) {
+        state.exitHookInstalled = true;
+        std::atexit(&UserDefaults::saveStandardAtExit);
+    }
+    std::swap(state.instance, defaults);
+    return defaults;
+}
+
+std::filesystem::path UserDefaults::defaultPath() {
+    std::filesystem::path base;
+    if (const char* data = std::getenv("XDG_DATA_HOME"); data && *data == '/') {
+        base = data;
+    } else if (const char* home = std::getenv("HOME"); home && *home) {
+        base = std::filesystem::path(home) / ".local" / "share";
+    } else {
+        base = ".";
+    }
+    return base / "solen" / "UserDefaults.json";
+}
+
+std::optional<PropertyValue> UserDefaults::get(const std::string& key) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    const auto it = values_.find(key);
+    if (it == values_.end()) {
+        return std::nullopt;
+    }
+    return it->second;
+}
+
+void UserDefaults::set(PropertyValue value, const std::string& key) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    values_.insert_or_assign(key, std::move(value));
+    markDirtyLocked();
+}
+
+void UserDefaults::remove(const std::string& key) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    if (values_.erase(key) > 0) {
+        markDirtyLocked();
+    }
+}
+
+std::map<std::string, PropertyValue> UserDefaults::snapshot() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return values_;
+}
+
+bool UserDefaults::synchronize() { return save(/*quiet=*/false); }
+
+void UserDefaults::reopen() {
+    synchronize();
+    std::lock_guard<std::mutex> saveLock(saveMutex_);
+    std::lock_guard<std::mutex> lock(mutex_);
+    values_.clear();
+    movedAside_.reset();
+    loadLocked();
+    // What is in memory is now exactly what is on disk.
+    ++generation_;
+    savedGeneration_ = generation_;
+}
+
+std::optional<std::filesystem::path> UserDefaults::movedAsidePath() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return movedAside_;
+}
+
+void UserDefaults::loadLocked() {
+    std::error_code error;
+    const auto status = std::filesystem::status(path_, error);
+    if (status.type() == std::filesystem::file_type::not_found) {
+        return;
+    }
+    std::string problem;
+    if (error) {
+        problem = error.message();
+    } else {
+        std::ifstream input(path_, std::ios::binary);
+        std::ostringstream text;
+        text << input.rdbuf();
+        if (!input || !std::filesystem::is_regular_file(status)) {
+            problem = "unreadable";
+        } else {
+            try {
+                values_ = decodeFile(text.str());
+                return;
+            } catch (const std::exception& failure) {
+                problem = failure.what();
+            }
+        }
+    }
+    values_.clear();
+    // Keep the damaged file for inspection, under a name no later save will overwrite.
+    std::filesystem::path aside = path_.string() + ".corrupt";
+    for (int attempt = 1; std::filesystem::exists(aside, error) && attempt < 1000; ++attempt) {
+        aside = path_.string() + ".corrupt." + std::to_string(attempt);
+    }
+    std::filesystem::rename(path_, aside, error);
+    if (error) {
+        Logger::error("Cannot read user defaults at " + path_.string() + " (" + problem +
+                      ") and cannot move it aside: " + error.message());
+        return;
+    }
+    movedAside_ = aside;
+    Logger::error("User defaults at " + path_.string() + " were unreadable (" + problem + "); moved to " +
+                  aside.string() + ", starting empty");
+}
+
+void UserDefaults::markDirtyLocked() {
+    ++generation_;
+    if (writerPending_ || stopping_) {
+        return;
+    }
+    writerPending_ = true;
+    if (!writer_.joinable()) {
+        writer_ = std::thread([this] { writerLoop(); });
+    }
+    writerWake_.notify_all();
+}
+
+void UserDefaults::writerLoop() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    while (true) {
+        writerWake_.wait(lock, [this] { return writerPending_ || stopping_; });
+        if (stopping_) {
+            return;
+        }
+        // Let a burst of changes gather before saving them together.
+        writerWake_.wait_for(lock, kWriteDelay, [this] { return stopping_; });
+        if (stopping_) {
+            return;
+        }
+        writerPending_ = false;
+        lock.unlock();
+        save(/*quiet=*/false);
+        lock.lock();
+    }
+}
+
+bool UserDefaults::save(bool quiet) {
+    std::lock_guard<std::mutex> saveLock(saveMutex_);
+    std::map<std::string, PropertyValue> values;
+    std::uint64_t generation = 0;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        if (generation_ == savedGeneration_) {
+            return true;
+        }
+        values = values_;
+        generation = generation_;
+    }
+    const std::string failure = writeAtomically(path_, encodeFile(values));
+    if (!failure.empty()) {
+        if (!quiet) {
+            Logger::error("Cannot save user defaults: " + failure);
+        }
+        return false;
+    }
+    savedGeneration_ = generation;
+    return true;
+}
+
+}  // namespace solen::platform

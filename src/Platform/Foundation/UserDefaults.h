@@ -1,0 +1,90 @@
+#pragma once
+
+#include "Platform/Foundation/PropertyValue.h"
+
+#include <condition_variable>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <thread>
+
+namespace solen::platform {
+
+// The application's user-defaults store: property-list values by text key, kept in memory and
+// persisted to one JSON file with a type tag on every value, so that every kind (text, integer,
+// double, boolean, data, date with nanoseconds, array, dictionary) reads back as it was written.
+//
+// Writes are coalesced: a change marks the store dirty and a writer thread saves the whole store
+// shortly after (at most one save per `kWriteDelay`), so a burst of N changes costs a few saves
+// rather than N. `synchronize()` saves at once; destruction saves what is pending. Every save is
+// atomic: a temporary file in the same folder is written, flushed to disk, then renamed over the
+// store file. A file that cannot be read or parsed is renamed aside ("<name>.corrupt", then
+// ".corrupt.1", ...) and the store starts empty.
+//
+// Thread-safe: every operation may be called from any thread; readers get copies.
+class UserDefaults {
+public:
+    static constexpr std::chrono::milliseconds kWriteDelay{50};
+
+    explicit UserDefaults(std::filesystem::path path);
+    ~UserDefaults();
+    UserDefaults(const UserDefaults&) = delete;
+    UserDefaults& operator=(const UserDefaults&) = delete;
+
+    // The process's standard store. Created on first use at `standardPath()`.
+    static std::shared_ptr<UserDefaults> standard();
+    // Sets the file of the standard store. Before first use this only sets the path; afterwards
+    // the standard store is replaced by one at the new path (the old one saves its changes).
+    static void setStandardPath(std::filesystem::path path);
+    static std::filesystem::path standardPath();
+    // Replaces the standard store (tests); null means "create on next use". Returns the previous.
+    static std::shared_ptr<UserDefaults> setStandard(std::shared_ptr<UserDefaults> defaults);
+    // "$XDG_DATA_HOME/solen/UserDefaults.json", else "~/.local/share/solen/UserDefaults.json",
+    // else (no home) "./solen/UserDefaults.json".
+    static std::filesystem::path defaultPath();
+
+    const std::filesystem::path& path() const { return path_; }
+
+    std::optional<PropertyValue> get(const std::string& key) const;
+    void set(PropertyValue value, const std::string& key);
+    void remove(const std::string& key);
+    // A copy of every entry.
+    std::map<std::string, PropertyValue> snapshot() const;
+
+    // Saves pending changes now. False when the save failed (the changes stay pending).
+    bool synchronize();
+    // Saves pending changes, drops the in-memory state and reads the file again, as a new
+    // launch of the application would.
+    void reopen();
+
+    // Where the last unreadable file was moved (tests and diagnostics).
+    std::optional<std::filesystem::path> movedAsidePath() const;
+
+private:
+    void loadLocked();
+    void markDirtyLocked();
+    bool save(bool quiet);
+    void writerLoop();
+    static void saveStandardAtExit();
+
+    const std::filesystem::path path_;
+
+    mutable std::mutex mutex_;
+    std::map<std::string, PropertyValue> values_;
+    std::uint64_t generation_ = 0;
+    std::optional<std::filesystem::path> movedAside_;
+
+    std::mutex saveMutex_;  // serialises saves; taken before `mutex_`
+    std::uint64_t savedGeneration_ = 0;
+
+    std::condition_variable writerWake_;
+    bool writerPending_ = false;
+    bool stopping_ = false;
+    std::thread writer_;
+};
+
+}  // namespace solen::platform
