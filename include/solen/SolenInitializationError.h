@@ -1,0 +1,23 @@
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace solen {
+
+// Why the SDK's initialisation failed. The raw value is the error code the completion receives.
+enum class SolenInitializationError : std::int64_t {
+    configFetchFailed = 1001,
+    networkUnavailable = 1002,
+    invalidAppId = 1003,
+    unsupportedOSVersion = 1004,
+};
+
+// The case with this raw value; nothing outside 1001 to 1004.
+std::optional<SolenInitializationError> solenInitializationErrorFromRawValue(std::int64_t rawValue);
+
+// The standard description of each case.
+const std::string& defaultMessage(SolenInitializationError error);
+
+}  // namespace solen

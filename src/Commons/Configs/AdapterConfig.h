@@ -1,0 +1,23 @@
+#pragma once
+
+#include "Commons/Json/JsonReader.h"
+
+#include <optional>
+#include <string>
+
+namespace solen {
+
+// One ad network set up for the application, as the mediation document lists it.
+struct AdapterConfig {
+    std::string networkId;
+    std::string adapterName;          // forms the class names of the network's adapters
+    std::optional<Json> adapterMeta;  // network-specific settings, opaque to the SDK
+    bool headerBidder = false;
+    double timeout = 0;               // load time-out of a line item of this network, ms
+
+    static AdapterConfig decode(const JsonReader& reader);
+    Json encode() const;
+    bool operator==(const AdapterConfig&) const = default;
+};
+
+}  // namespace solen

@@ -1,0 +1,89 @@
+#include "Commons/Configs/SettingsManager.h"
+
+#include "Commons/Utilities/Logger.h"
+#include "Platform/Dispatch/DispatchQueue.h"
+
+#include <mutex>
+
+namespace solen {
+namespace {
+
+std::mutex& hookMutex() {
+    static std::mutex mutex;
+    return mutex;
+}
+
+SettingsManager::AdapterStartHook& hookStorage() {
+    static SettingsManager::AdapterStartHook hook;
+    return hook;
+}
+
+SettingsManager::AdapterStartHook currentHook() {
+    std::lock_guard<std::mutex> lock(hookMutex());
+    return hookStorage();
+}
+
+}  // namespace
+
+std::shared_ptr<SettingsManager> SettingsManager::shared() {
+    static const std::shared_ptr<SettingsManager> instance = std::make_shared<SettingsManager>();
+    return instance;
+}
+
+void SettingsManager::setAdapterStartHook(AdapterStartHook hook) {
+    std::lock_guard<std::mutex> lock(hookMutex());
+    hookStorage() = std::move(hook);
+}
+
+std::map<std::string, AdUnitsConfig> SettingsManager::adUnitsSettingsDict() const {
+    std::shared_lock lock(mutex_);
+    return adUnits_;
+}
+
+std::map<std::string, AdapterConfig> SettingsManager::sdkAdapterSettingsDict() const {
+    std::shared_lock lock(mutex_);
+    return adapters_;
+}
+
+std::optional<AdUnitsConfig> SettingsManager::adUnitSettings(const std::string& adUnitId) const {
+    std::shared_lock lock(mutex_);
+    const auto it = adUnits_.find(adUnitId);
+    return it == adUnits_.end() ? std::nullopt : std::optional<AdUnitsConfig>(it->second);
+}
+
+std::optional<AdapterConfig> SettingsManager::adapterSettings(const std::string& networkId) const {
+    std::shared_lock lock(mutex_);
+    const auto it = adapters_.find(networkId);
+    return it == adapters_.end() ? std::nullopt : std::optional<AdapterConfig>(it->second);
+}
+
+void SettingsManager::setAdapters(const std::optional<std::vector<AdapterConfig>>& adapters) {
+    if (!adapters || adapters->empty()) {
+        Logger::log("Adapters are not available in Mediation config", 2);
+        return;
+    }
+    fillAdapterSettings(*adapters);
+    if (AdapterStartHook hook = currentHook()) {
+        platform::DispatchQueue::global()->async(std::move(hook));
+    }
+}
+
+void SettingsManager::fillAdapterSettings(const std::vector<AdapterConfig>& adapters) {
+    std::unique_lock lock(mutex_);
+    for (const AdapterConfig& adapter : adapters) {
+        adapters_.insert_or_assign(adapter.networkId, adapter);
+    }
+}
+
+void SettingsManager::setAdUnits(const std::optional<std::vector<AdUnitsConfig>>& adUnits) {
+    if (!adUnits) {
+        Logger::log("Placement config is not available in Mediation config", 2);
+        return;
+    }
+    std::unique_lock lock(mutex_);
+    for (const AdUnitsConfig& adUnit : *adUnits) {
+        adUnits_.insert_or_assign(adUnit.adUnitId, adUnit);
+    }
+}
+
+}  // namespace solen

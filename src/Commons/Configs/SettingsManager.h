@@ -1,0 +1,52 @@
+#pragma once
+
+#include "Commons/Configs/AdUnitsConfig.h"
+#include "Commons/Configs/AdapterConfig.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <optional>
+#include <shared_mutex>
+#include <string>
+#include <vector>
+
+namespace solen {
+
+// Lookup tables over the mediation document: ad units by id and network adapters by network id.
+// Entries are added or replaced, never removed. Thread-safe; readers get copies.
+class SettingsManager {
+public:
+    using AdapterStartHook = std::function<void()>;
+
+    SettingsManager() = default;
+    virtual ~SettingsManager() = default;
+    SettingsManager(const SettingsManager&) = delete;
+    SettingsManager& operator=(const SettingsManager&) = delete;
+
+    static std::shared_ptr<SettingsManager> shared();
+
+    std::map<std::string, AdUnitsConfig> adUnitsSettingsDict() const;
+    std::map<std::string, AdapterConfig> sdkAdapterSettingsDict() const;
+    std::optional<AdUnitsConfig> adUnitSettings(const std::string& adUnitId) const;
+    std::optional<AdapterConfig> adapterSettings(const std::string& networkId) const;
+
+    // Registers the adapters by network id (a later duplicate wins) and then starts the configured
+    // network adapters in the background. An absent or empty list is only logged.
+    virtual void setAdapters(const std::optional<std::vector<AdapterConfig>>& adapters);
+    virtual void fillAdapterSettings(const std::vector<AdapterConfig>& adapters);
+    // Registers the ad units by id (a later duplicate wins). An absent list is logged, an empty
+    // one ignored.
+    virtual void setAdUnits(const std::optional<std::vector<AdUnitsConfig>>& adUnits);
+
+    // What starts the configured network adapters; installed by the adapter layer. Until one is
+    // installed, setting adapters starts nothing.
+    static void setAdapterStartHook(AdapterStartHook hook);
+
+private:
+    mutable std::shared_mutex mutex_;
+    std::map<std::string, AdUnitsConfig> adUnits_;
+    std::map<std::string, AdapterConfig> adapters_;
+};
+
+}  // namespace solen

@@ -1,0 +1,27 @@
+#include <solen/SolenInitializationError.h>
+
+namespace solen {
+
+std::optional<SolenInitializationError> solenInitializationErrorFromRawValue(std::int64_t rawValue) {
+    if (rawValue < 1001 || rawValue > 1004) {
+        return std::nullopt;
+    }
+    return static_cast<SolenInitializationError>(rawValue);
+}
+
+const std::string& defaultMessage(SolenInitializationError error) {
+    static const std::string configFetchFailed = "Failed to fetch config. Please check the configurations on Solen UI";
+    static const std::string networkUnavailable = "SDK failed to initialize because no internet connection is available";
+    static const std::string invalidAppId = "Invalid app id.";
+    static const std::string unsupportedOSVersion =
+        std::string("Error initialising the SDK. The minimum supported iOS version is ") + "10.0.0";
+    switch (error) {
+        case SolenInitializationError::configFetchFailed: return configFetchFailed;
+        case SolenInitializationError::networkUnavailable: return networkUnavailable;
+        case SolenInitializationError::invalidAppId: return invalidAppId;
+        case SolenInitializationError::unsupportedOSVersion: return unsupportedOSVersion;
+    }
+    return configFetchFailed;
+}
+
+}  // namespace solen

@@ -1,0 +1,97 @@
+#include "Commons/Configs/ConfigDefaults.h"
+#include "Commons/Configs/ServiceEndpoints.h"
+
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+
+namespace solen {
+namespace {
+
+// Sets or clears the endpoint override for one test.
+class ScopedBaseUrl {
+public:
+    explicit ScopedBaseUrl(const char* value) {
+        if (const char* previous = std::getenv(ServiceEndpoints::baseUrlVariable)) {
+            previous_ = previous;
+        }
+        if (value) {
+            setenv(ServiceEndpoints::baseUrlVariable, value, 1);
+        } else {
+            unsetenv(ServiceEndpoints::baseUrlVariable);
+        }
+    }
+    ~ScopedBaseUrl() {
+        if (previous_) {
+            setenv(ServiceEndpoints::baseUrlVariable, previous_->c_str(), 1);
+        } else {
+            unsetenv(ServiceEndpoints::baseUrlVariable);
+        }
+    }
+
+private:
+    std::optional<std::string> previous_;
+};
+
+TEST(ConfigDefaultsTests, DefaultsPerRegion) {
+    ScopedBaseUrl base(nullptr);
+    const RootConfig global = ConfigDefaults::root(0);
+    EXPECT_EQ(global.url, "https://config.solen.ai/configs");
+    EXPECT_EQ(global.retry.count, 2);
+    EXPECT_EQ(global.retry.interval, 10000);
+    EXPECT_EQ(global.fetchTimeout, 10000);
+    EXPECT_EQ(global.sdk.latest, "1.0.0-beta4");
+    EXPECT_TRUE(global.ids.ida && global.ids.idv);
+    EXPECT_EQ(ConfigDefaults::root(1).url, "https://config.solen.cn/configs");
+
+    const PrimeAdsConfig ads = ConfigDefaults::primeAds(0);
+    EXPECT_EQ(ads.url, "https://bid.solen.ai/bid");
+    EXPECT_EQ(ads.interstitial.windowBatchSize, 2);
+    EXPECT_DOUBLE_EQ(ads.interstitial.showTimeOut, 5000.0);
+    EXPECT_DOUBLE_EQ(ads.fetchTimeout, 60000.0);
+    EXPECT_EQ(ConfigDefaults::primeAds(1).url, "https://bid.solen.cn/bid");
+
+    EXPECT_EQ(ConfigDefaults::analytics().event.url, "https://analytics.solen.ai/analyticsEvent");
+    EXPECT_DOUBLE_EQ(ConfigDefaults::analytics().sessionLength, 1800000.0);
+    EXPECT_FALSE(ConfigDefaults::signals().location);
+    EXPECT_FALSE(ConfigDefaults::signals().cell);
+}
+
+TEST(ConfigDefaultsTests, UnknownBuildTypeServesGlobalWithAnErrorLine) {
+    ScopedBaseUrl base(nullptr);
+    test::LogCapture log;
+    EXPECT_EQ(ConfigDefaults::root(7).url, "https://config.solen.ai/configs");
+    EXPECT_EQ(ConfigDefaults::primeAds(-1).url, "https://bid.solen.ai/bid");
+    EXPECT_EQ(log.count("Unknown build type"), 2u);
+}
+
+TEST(ServiceEndpointsTests, BaseUrlReplacesSchemeAndHostOfEveryEndpoint) {
+    ScopedBaseUrl base("http://127.0.0.1:8080/");
+    EXPECT_EQ(ServiceEndpoints::configUrl(1), "http://127.0.0.1:8080/configs");
+    EXPECT_EQ(ServiceEndpoints::bidUrl(0), "http://127.0.0.1:8080/bid");
+    EXPECT_EQ(ServiceEndpoints::analyticsUrl(), "http://127.0.0.1:8080/analyticsEvent");
+}
+
+TEST(ServiceEndpointsTests, InvalidBaseUrlIsIgnoredAndLoggedOnce) {
+    ScopedBaseUrl base("http://127.0.0.1:8080/path");
+    test::LogCapture log;
+    EXPECT_EQ(ServiceEndpoints::configUrl(0), "https://config.solen.ai/configs");
+    EXPECT_EQ(ServiceEndpoints::bidUrl(0), "https://bid.solen.ai/bid");
+    EXPECT_EQ(log.count(ServiceEndpoints::baseUrlVariable), 1u);
+}
+
+TEST(ServiceEndpointsTests, NormalizedBase) {
+    EXPECT_EQ(ServiceEndpoints::normalizedBase("https://svc.example"), "https://svc.example");
+    EXPECT_EQ(ServiceEndpoints::normalizedBase("http://localhost:1/"), "http://localhost:1");
+    EXPECT_EQ(ServiceEndpoints::normalizedBase("http://[::1]:65535"), "http://[::1]:65535");
+    for (const char* bad : {"", "localhost:80", "://h", "http://", "http://h:", "http://h:0", "http://h:65536",
+                            "http://h:8a", "http://h/x", "http://h?q", "http://u@h", "1http://h", "http://[::1",
+                            "http://[zz]", "http://h h"}) {
+        EXPECT_FALSE(ServiceEndpoints::normalizedBase(bad).has_value()) << bad;
+    }
+}
+
+}  // namespace
+}  // namespace solen

@@ -1,0 +1,88 @@
+#include "Commons/Configs/Network/ConfigRequest.h"
+#include "Commons/Configs/Network/ConfigResponse.h"
+#include "Commons/Json/JsonWriter.h"
+
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+namespace solen {
+namespace {
+
+constexpr const char* signalsEntry =
+    R"({"type":"signals","status":200,"lastUpdatedTs":1700000000123,"content":{"expiry":86400000,"location":true,"cell":false}})";
+
+std::string body(std::initializer_list<std::string> entries) {
+    std::string text = R"({"other":1,"configs":[)";
+    bool first = true;
+    for (const auto& entry : entries) {
+        text += first ? "" : ",";
+        text += entry;
+        first = false;
+    }
+    return text + "]}";
+}
+
+TEST(ConfigRequestTests, EncodesAllKeysAndLeavesOutAnAbsentAppId) {
+    ConfigRequest request{std::nullopt, "p-i-1.0.0-beta4", {}};
+    EXPECT_EQ(JsonWriter::encode(request).dump(), R"({"version":"p-i-1.0.0-beta4","configs":[]})");
+
+    request.appId = "";
+    request.configs = {{0, ConfigType::root}, {1700000000123, ConfigType::primeMediation}};
+    const Json encoded = JsonWriter::encode(request);
+    EXPECT_EQ(encoded.dump(), R"({"appId":"","version":"p-i-1.0.0-beta4","configs":[{"lastUpdatedTs":0,"type":"root"},)"
+                              R"({"lastUpdatedTs":1700000000123,"type":"primeMediation"}]})");
+    EXPECT_TRUE(encoded["configs"][1]["lastUpdatedTs"].is_number_integer());
+    EXPECT_EQ(JsonReader(encoded).as<ConfigRequest>(), request);
+}
+
+TEST(ConfigResponseTests, DecodesEntriesInOrderAndKeepsDuplicates) {
+    const auto response = ConfigResponse::fromBody(body(
+        {signalsEntry, R"({"type":"primeMediation","status":304,"lastUpdatedTs":5})",
+         R"({"type":"root","status":304,"lastUpdatedTs":6.5,"content":null})", signalsEntry}));
+    ASSERT_EQ(response.configs.size(), 4u);
+    EXPECT_EQ(response.configs[0].type, ConfigType::signals);
+    EXPECT_EQ(response.configs[0].status, ConfigResponse::ConfigStatus::updated);
+    EXPECT_DOUBLE_EQ(response.configs[0].lastUpdatedTs, 1700000000123.0);
+    ASSERT_TRUE(response.configs[0].content.has_value());
+    EXPECT_TRUE(std::get<SignalsConfig>(*response.configs[0].content).location);
+    EXPECT_EQ(response.configs[1].status, ConfigResponse::ConfigStatus::noChange);
+    EXPECT_FALSE(response.configs[1].content.has_value());
+    EXPECT_DOUBLE_EQ(response.configs[2].lastUpdatedTs, 6.5);
+    EXPECT_FALSE(response.configs[2].content.has_value());
+    EXPECT_EQ(response.configs[3], response.configs[0]);
+
+    const Json encoded = JsonWriter::encode(response);
+    EXPECT_TRUE(encoded["configs"][1]["content"].is_null());
+    EXPECT_EQ(encoded["configs"][0]["status"], 200);
+    EXPECT_EQ(JsonReader(encoded).as<ConfigResponse>(), response);
+}
+
+TEST(ConfigResponseTests, SkipsEachBadEntryWithOneLogLine) {
+    test::LogCapture log(2);
+    const auto response = ConfigResponse::fromBody(body({
+        R"({"type":"root","status":304,"lastUpdatedTs":1})",
+        R"({"type":"root","status":201,"lastUpdatedTs":1})",                          // bad status
+        R"({"type":"ads","status":200,"lastUpdatedTs":1,"content":{}})",              // unknown type
+        "null",                                                                       // not an object
+        R"({"type":"signals","status":200,"lastUpdatedTs":1,"content":{"expiry":1}})",  // incomplete document
+        R"({"type":"signals","status":"200","lastUpdatedTs":1})",                     // quoted status
+        R"({"type":"signals","status":200,"lastUpdatedTs":"1"})",                     // quoted stamp
+        R"({"type":"analytics","status":304,"lastUpdatedTs":2})",
+    }));
+    ASSERT_EQ(response.configs.size(), 2u);
+    EXPECT_EQ(response.configs[0].type, ConfigType::root);
+    EXPECT_EQ(response.configs[1].type, ConfigType::analytics);
+    EXPECT_EQ(log.count("Config failed with error "), 6u);
+    EXPECT_TRUE(log.contains("content.location"));
+}
+
+TEST(ConfigResponseTests, FailsWithoutAConfigsArray) {
+    EXPECT_TRUE(ConfigResponse::fromBody(R"({"configs":[]})").configs.empty());
+    for (const char* text : {"", "not json", "[]", "{}", R"({"configs":null})", R"({"configs":{}})"}) {
+        EXPECT_THROW(ConfigResponse::fromBody(text), JsonDecodingError) << text;
+    }
+}
+
+}  // namespace
+}  // namespace solen

@@ -1,0 +1,89 @@
+#include "Commons/Configs/SettingsManager.h"
+
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <thread>
+
+namespace solen {
+namespace {
+
+AdapterConfig adapter(std::string id, std::string name) { return {std::move(id), std::move(name), std::nullopt, false, 1000}; }
+
+class SettingsManagerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        SettingsManager::setAdapterStartHook([this] { starts.fetch_add(1); });
+    }
+    void TearDown() override { SettingsManager::setAdapterStartHook(nullptr); }
+
+    bool waitForStarts(int expected) {
+        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
+        while (starts.load() < expected && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return starts.load() == expected;
+    }
+
+    std::atomic<int> starts{0};
+    SettingsManager settings;
+};
+
+TEST_F(SettingsManagerTest, AdaptersAreKeyedByNetworkIdAndNeverRemoved) {
+    settings.setAdapters(std::vector<AdapterConfig>{adapter("A", "first"), adapter("B", "b"), adapter("A", "second")});
+    EXPECT_TRUE(waitForStarts(1));
+    settings.setAdapters(std::vector<AdapterConfig>{adapter("A", "third")});
+    EXPECT_TRUE(waitForStarts(2));
+    const auto dict = settings.sdkAdapterSettingsDict();
+    ASSERT_EQ(dict.size(), 2u);
+    EXPECT_EQ(dict.at("A").adapterName, "third");
+    EXPECT_EQ(settings.adapterSettings("B")->adapterName, "b");
+    EXPECT_FALSE(settings.adapterSettings("C").has_value());
+}
+
+TEST_F(SettingsManagerTest, MissingOrEmptyAdapterListIsLoggedAndStartsNothing) {
+    settings.setAdapters(std::vector<AdapterConfig>{adapter("A", "a")});
+    EXPECT_TRUE(waitForStarts(1));
+    test::LogCapture log(2);
+    settings.setAdapters(std::vector<AdapterConfig>{});
+    settings.setAdapters(std::nullopt);
+    EXPECT_EQ(log.count("Adapters are not available in Mediation config"), 2u);
+    std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    EXPECT_EQ(starts.load(), 1);
+    EXPECT_EQ(settings.sdkAdapterSettingsDict().size(), 1u);
+}
+
+TEST_F(SettingsManagerTest, AdUnits) {
+    test::LogCapture log(2);
+    settings.setAdUnits(std::vector<AdUnitsConfig>{{"u", 1, std::nullopt}, {"v", 2, std::nullopt}, {"u", 3, std::nullopt}});
+    EXPECT_EQ(settings.adUnitSettings("u")->refresh, 3);
+    settings.setAdUnits(std::vector<AdUnitsConfig>{});
+    EXPECT_TRUE(log.lines().empty());
+    settings.setAdUnits(std::nullopt);
+    EXPECT_EQ(log.count("Placement config is not available in Mediation config"), 1u);
+    EXPECT_EQ(settings.adUnitsSettingsDict().size(), 2u);
+}
+
+TEST_F(SettingsManagerTest, ConcurrentWritersAndReadersSeeWholeEntries) {
+    std::atomic<bool> stop{false};
+    std::thread reader([&] {
+        while (!stop.load()) {
+            for (const auto& [id, config] : settings.sdkAdapterSettingsDict()) {
+                ASSERT_EQ(config.networkId, id);
+            }
+        }
+    });
+    for (int i = 0; i < 200; ++i) {
+        settings.fillAdapterSettings({adapter("n" + std::to_string(i % 7), "name" + std::to_string(i))});
+        settings.setAdUnits(std::vector<AdUnitsConfig>{{"u" + std::to_string(i % 5), i, std::nullopt}});
+    }
+    stop = true;
+    reader.join();
+    EXPECT_EQ(settings.sdkAdapterSettingsDict().size(), 7u);
+}
+
+}  // namespace
+}  // namespace solen
