@@ -1,0 +1,63 @@
+#pragma once
+
+#include "Ad/RenderEngine/Vast/Model/VastAttributes.h"
+#include "Platform/Foundation/URL.h"
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace solen {
+
+// The VAST tracking event names; the text of each case is its name.
+enum class TrackingEventType {
+    start,
+    firstQuartile,
+    midpoint,
+    thirdQuartile,
+    complete,
+    creativeView,
+    mute,
+    unmute,
+    pause,
+    rewind,
+    resume,
+    fullscreen,
+    exitFullscreen,
+    playerExpand,
+    playerCollapse,
+    acceptInvitationLinear,
+    closeLinear,
+    skip,
+    progress,
+    collapse,
+    expand,
+    acceptInvitation,
+    close,
+    unknown,
+};
+
+// The text the document writes for the case.
+std::string_view rawValue(TrackingEventType value);
+// The case whose text is exactly `text`, else `TrackingEventType::unknown`.
+TrackingEventType trackingEventTypeFromRawValue(std::string_view text);
+
+// A tracking address of a linear, non-linear or companion creative (Tracking).
+struct VastTrackingEvent {
+    TrackingEventType type = TrackingEventType::unknown;
+    std::optional<double> offset;
+    std::optional<platform::URL> url;
+    bool tracked = false;
+
+    // Reads "event" (`unknown` when missing or not a known name) and "offset";
+    // `url` starts absent and `tracked` false.
+    static VastTrackingEvent fromAttributes(const VastAttributes::Map& attributes);
+
+    // An offset text in seconds: a clock time when it has a colon ("00:00:05.5"), "n%" as the
+    // fraction n/100, a plain number as seconds; anything else is absent.
+    static std::optional<double> readOffset(std::string_view text);
+
+    bool operator==(const VastTrackingEvent&) const = default;
+};
+
+}  // namespace solen
