@@ -5,6 +5,7 @@
 #include <functional>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <vector>
 
 namespace solen::platform {
@@ -41,6 +42,8 @@ public:
     static Duration seconds(double seconds);
     // A time point far in the future, used as the "distant future" fire date.
     static TimePoint distantFuture();
+    // `from + delay`, saturating at distantFuture() instead of overflowing.
+    static TimePoint deadline(TimePoint from, Duration delay);
 
 protected:
     void notifyObservers();

@@ -2,6 +2,7 @@
 
 #include "Platform/Dispatch/Clock.h"
 
+#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -34,7 +35,10 @@ public:
     // Submits the block; never runs it inline.
     virtual void async(DispatchBlock block) = 0;
     // Runs the block and waits for it. On a serial queue it runs after everything submitted before.
-    // Calling sync on the queue the caller is running on deadlocks, as on the platform.
+    // The block runs on the caller's thread, except on the main queue (where it runs on the main
+    // thread). Calling sync on the queue the caller is running on would never return (the platform
+    // traps): here the block is run inline instead, and an error is logged for serial queues and
+    // barriers.
     virtual void sync(const DispatchBlock& block) = 0;
     // Barriers: on a concurrent queue the block runs alone, after earlier blocks and before
     // later ones. On serial queues and the main queue they behave as async/sync.
@@ -45,8 +49,14 @@ public:
     void asyncAfter(Clock::Duration delay, DispatchBlock block);
     void asyncAfterSeconds(double seconds, DispatchBlock block) { asyncAfter(Clock::seconds(seconds), std::move(block)); }
 
-    // True when the calling thread is running a block of this queue.
+    // True when the calling thread is running a block of this queue (for the main queue: when it
+    // is the main thread).
     virtual bool isCurrent() const = 0;
+
+    // Waits until no block is queued or running on the global queues or on the workers of private
+    // queues, or until `timeout` has passed; returns whether everything became idle (tests).
+    // Returns false at once when called from a block running on one of those workers.
+    static bool waitUntilIdle(std::chrono::milliseconds timeout);
 
     // Runs `f` synchronously and returns its result.
     template <class F>

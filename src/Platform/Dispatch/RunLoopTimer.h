@@ -2,11 +2,11 @@
 
 #include "Platform/Dispatch/Clock.h"
 
+#include "Platform/Dispatch/MainLoop.h"
+
 #include <functional>
 #include <memory>
 #include <mutex>
-
-#include "Platform/Dispatch/MainLoop.h"
 
 namespace solen::platform {
 
@@ -34,15 +34,27 @@ public:
     void invalidate();
     // Fires now (runs the block on the calling thread), as the platform's fire().
     void fire();
+    // The clock the fire date is read on: the shared clock when the timer was made.
+    const std::shared_ptr<Clock>& clock() const { return clock_; }
 
 private:
-    RunLoopTimer(Clock::TimePoint fireDate, Clock::Duration interval, bool repeats, Block block);
+    RunLoopTimer(std::shared_ptr<Clock> clock, Clock::TimePoint fireDate, Clock::Duration interval, bool repeats,
+                 Block block);
     friend struct MainLoop::Impl;
+
+    // Called by the main loop: fires the timer when it is valid and due on its clock; returns
+    // whether it fired.
+    bool fireIfDue();
+    // Runs the block with `scheduledDate` as the date it fired for, then invalidates a one-shot
+    // timer or moves a repeating one to its next date (unless the block set a new date itself).
+    void runBlock(Clock::TimePoint scheduledDate, bool fromLoop);
+    const std::shared_ptr<Clock> clock_;  // the shared clock when the timer was made
     mutable std::mutex mutex_;
     Clock::TimePoint fireDate_;
-    Clock::Duration interval_;
-    bool repeats_;
+    const Clock::Duration interval_;
+    const bool repeats_;
     bool valid_ = true;
+    int firing_ = 0;  // blocks running now: the block is kept until the last one returns
     Block block_;
 };
 

@@ -1,0 +1,42 @@
+#include "Platform/Dispatch/BlockExecution.h"
+
+#include "Commons/Utilities/Logger.h"
+
+#include <algorithm>
+#include <exception>
+#include <vector>
+
+namespace solen::platform {
+namespace {
+
+thread_local std::vector<const DispatchQueue*> tRunningQueues;
+
+class RunningQueueMark {
+public:
+    explicit RunningQueueMark(const DispatchQueue& queue) { tRunningQueues.push_back(&queue); }
+    ~RunningQueueMark() { tRunningQueues.pop_back(); }
+    RunningQueueMark(const RunningQueueMark&) = delete;
+    RunningQueueMark& operator=(const RunningQueueMark&) = delete;
+};
+
+}  // namespace
+
+void BlockExecution::run(const DispatchQueue& queue, const DispatchBlock& block) {
+    if (!block) {
+        return;
+    }
+    RunningQueueMark mark(queue);
+    try {
+        block();
+    } catch (const std::exception& error) {
+        Logger::error("Uncaught exception in a block on queue \"" + queue.label() + "\": " + error.what());
+    } catch (...) {
+        Logger::error("Uncaught exception of unknown type in a block on queue \"" + queue.label() + "\"");
+    }
+}
+
+bool BlockExecution::isRunning(const DispatchQueue& queue) {
+    return std::find(tRunningQueues.begin(), tRunningQueues.end(), &queue) != tRunningQueues.end();
+}
+
+}  // namespace solen::platform
