@@ -132,7 +132,38 @@ std::optional<double> VastAttributes::decimal(std::string_view text) {
     return value;
 }
 
-std::optional<platform::URL> VastAttributes::address(std::string_view text) { return platform::URL::parse(text); }
+std::optional<platform::URL> VastAttributes::address(std::string_view text) {
+    if (auto parsed = platform::URL::parse(text)) {
+        return parsed;
+    }
+    // Ad servers write their macros raw ("?err=[ERRORCODE]&ts=[TIMESTAMP]"). Such characters are
+    // not allowed in a URL, so they are percent-encoded after the authority, as a browser would do,
+    // rather than losing the whole address.
+    std::size_t authorityEnd = 0;
+    const std::size_t schemeEnd = text.find("://");
+    if (schemeEnd != std::string_view::npos && text.find_first_of("/?#") > schemeEnd) {
+        authorityEnd = text.find_first_of("/?#", schemeEnd + 3);
+        if (authorityEnd == std::string_view::npos) {
+            return std::nullopt;
+        }
+    }
+    static constexpr std::string_view unsafe = " \"<>[]{}|\\^`";
+    static constexpr char hex[] = "0123456789ABCDEF";
+    std::string encoded(text.substr(0, authorityEnd));
+    bool changed = false;
+    for (std::size_t i = authorityEnd; i < text.size(); ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        if (c >= 0x80 || unsafe.find(static_cast<char>(c)) != std::string_view::npos) {
+            encoded.push_back('%');
+            encoded.push_back(hex[c >> 4]);
+            encoded.push_back(hex[c & 0x0F]);
+            changed = true;
+        } else {
+            encoded.push_back(static_cast<char>(c));
+        }
+    }
+    return changed ? platform::URL::parse(encoded) : std::nullopt;
+}
 
 std::string_view VastAttributes::trimmed(std::string_view text) {
     std::size_t begin = 0;
