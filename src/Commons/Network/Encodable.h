@@ -1,0 +1,42 @@
+#pragma once
+
+#include "Commons/Json/JsonWriter.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <type_traits>
+#include <vector>
+
+namespace solen {
+
+// A value that can be encoded as a JSON body: a Json value, a record with `encode()`, or anything
+// else JsonWriter::encode accepts. The value is kept and encoded afresh on every `jsonData()`.
+class Encodable {
+public:
+    using Data = std::vector<std::uint8_t>;
+
+    template <class T>
+        requires(!std::is_same_v<std::decay_t<T>, Encodable>)
+    Encodable(T value)  // NOLINT(google-explicit-constructor): any encodable value converts
+        : encoder_([shared = std::make_shared<const std::decay_t<T>>(std::move(value))] {
+              return JsonWriter::encode(*shared);
+          }) {}
+
+    // An encoder that builds the JSON value when asked; it may throw to report a failure.
+    static Encodable fromEncoder(std::function<Json()> encoder);
+
+    // The compact JSON text of the value. Nothing, with the reason in `failure`, when the value
+    // cannot be encoded (a non-finite number, text that is not UTF-8, an encoder that threw).
+    std::optional<Data> jsonData(std::string* failure = nullptr) const;
+
+private:
+    struct FromEncoder {};
+    Encodable(FromEncoder, std::function<Json()> encoder) : encoder_(std::move(encoder)) {}
+
+    std::function<Json()> encoder_;
+};
+
+}  // namespace solen

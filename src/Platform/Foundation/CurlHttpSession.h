@@ -1,0 +1,30 @@
+#pragma once
+
+#include "Platform/Foundation/HttpSession.h"
+
+#include <memory>
+
+namespace solen::platform {
+
+// The session over libcurl. One I/O thread per session drives every exchange through one multi
+// handle (one easy handle per exchange), so connections are kept alive and reused per host.
+// Finished exchanges are handed to the serial delegate queue in the order they end.
+//
+// Destroying the session ends its exchanges still running with "cancelled" (-999).
+class CurlHttpSession final : public HttpSession {
+public:
+    explicit CurlHttpSession(Configuration configuration);
+    ~CurlHttpSession() override;
+    CurlHttpSession(const CurlHttpSession&) = delete;
+    CurlHttpSession& operator=(const CurlHttpSession&) = delete;
+
+    std::shared_ptr<DataTask> dataTask(URLRequest request, CompletionHandler completion) override;
+    std::shared_ptr<DispatchQueue> delegateQueue() const override;
+
+    class Engine;
+
+private:
+    std::shared_ptr<Engine> engine_;
+};
+
+}  // namespace solen::platform

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "Platform/Dispatch/DispatchQueue.h"
+#include "Platform/Foundation/Error.h"
+#include "Platform/Foundation/URLRequest.h"
+#include "Platform/Foundation/URLResponse.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace solen::platform {
+
+// A URL session: sends URL requests and delivers each outcome (body, response, error) to a
+// completion handler. Completions run one at a time, in the order the exchanges end, on the
+// session's own serial queue (`delegateQueue()`), never on the calling thread.
+//
+// For a finished exchange the body is present (possibly empty) together with the response and no
+// error; for a failed one the error is present and body and response are absent.
+class HttpSession {
+public:
+    using Data = std::vector<std::uint8_t>;
+    using CompletionHandler =
+        std::function<void(std::optional<Data> data, std::optional<URLResponse> response, std::optional<Error> error)>;
+
+    // One exchange. Created suspended; `resume` starts it. `cancel` ends an exchange that has not
+    // completed yet with a "cancelled" error (code -999); later calls do nothing.
+    class DataTask {
+    public:
+        virtual ~DataTask() = default;
+        virtual void resume() = 0;
+        virtual void cancel() = 0;
+        virtual const URLRequest& originalRequest() const = 0;
+    };
+
+    struct Configuration {
+        // Label of the serial completion queue.
+        std::string delegateQueueLabel = "solen.urlsession.delegate";
+        // Bodies above this size fail the exchange (code -1103) instead of filling memory.
+        std::size_t maximumResponseBytes = 64u * 1024u * 1024u;
+        // Redirects followed before the exchange fails (code -1007).
+        long maximumRedirects = 16;
+    };
+
+    virtual ~HttpSession() = default;
+
+    virtual std::shared_ptr<DataTask> dataTask(URLRequest request, CompletionHandler completion) = 0;
+    virtual std::shared_ptr<DispatchQueue> delegateQueue() const = 0;
+
+    // A new session over libcurl. Connections are kept alive and reused per host.
+    static std::shared_ptr<HttpSession> create();
+    static std::shared_ptr<HttpSession> create(Configuration configuration);
+
+    // The process-wide shared session, made on first use and kept until the process ends.
+    static std::shared_ptr<HttpSession> shared();
+    // Replaces the shared session (tests); nullptr restores the default one.
+    static void setShared(std::shared_ptr<HttpSession> session);
+
+    // Time-out of a request in whole milliseconds for the transport: at least 1 (0 would mean
+    // "no limit"), the default 60 s for a non-finite or non-positive interval, capped at 30 days.
+    static long timeoutMilliseconds(double seconds);
+
+    // Prepares the HTTP library for the process (idempotent, thread-safe). Sessions call it.
+    static void globalInitialize();
+};
+
+}  // namespace solen::platform

@@ -1,0 +1,38 @@
+#include "Platform/Foundation/URL.h"
+
+#include "Platform/Foundation/CharacterSet.h"
+
+namespace solen::platform {
+
+std::optional<URL> URL::parse(std::string_view text) {
+    auto components = URLComponents::parse(text);
+    if (!components) return std::nullopt;
+    return URL(std::string(text), std::move(*components));
+}
+
+std::string URL::path() const {
+    auto decodedPath = components_.path();
+    return decodedPath ? *decodedPath : components_.percentEncodedPath;
+}
+
+URL URL::appendingQueryParameters(const nlohmann::ordered_json& parameters) const {
+    if (!parameters.is_object() || parameters.empty()) return *this;
+
+    const CharacterSet& allowed = CharacterSet::urlQueryItemAllowed();
+    URLComponents components = components_;
+    std::string query = components.percentEncodedQuery.value_or(std::string());
+    for (const auto& [name, value] : parameters.items()) {
+        const std::string text = value.is_string()
+                                     ? value.get_ref<const std::string&>()
+                                     : value.dump(-1, ' ', false, nlohmann::ordered_json::error_handler_t::replace);
+        if (!query.empty()) query.push_back('&');
+        query += addingPercentEncoding(name, allowed);
+        query.push_back('=');
+        query += addingPercentEncoding(text, allowed);
+    }
+    components.percentEncodedQuery = std::move(query);
+    auto result = components.url();
+    return result ? *result : *this;
+}
+
+}  // namespace solen::platform

@@ -1,0 +1,236 @@
+#include "Platform/Foundation/URLComponents.h"
+
+#include "Platform/Foundation/CharacterSet.h"
+#include "Platform/Foundation/URL.h"
+
+#include <cctype>
+
+namespace solen::platform {
+
+namespace {
+
+bool isHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
+bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// Characters that may appear anywhere in a URL text (brackets only inside an IP-literal host,
+// which is checked separately).
+bool isUrlCharacter(char c) {
+    static const CharacterSet allowed =
+        CharacterSet("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._~!$&'()*+,;=:@/?#%[]");
+    return allowed.contains(static_cast<unsigned char>(c));
+}
+
+bool isValidScheme(std::string_view text) {
+    if (text.empty() || !isAlpha(text.front())) return false;
+    for (const char c : text) {
+        if (!isAlpha(c) && !isDigit(c) && c != '+' && c != '-' && c != '.') return false;
+    }
+    return true;
+}
+
+bool hasBracket(std::string_view text) {
+    return text.find_first_of("[]") != std::string_view::npos;
+}
+
+// Host: an IP literal in brackets or a name without brackets.
+bool isValidHost(std::string_view host) {
+    if (host.empty() || host.front() != '[') {
+        return !hasBracket(host);
+    }
+    if (host.size() < 3 || host.back() != ']') return false;
+    const std::string_view inside = host.substr(1, host.size() - 2);
+    for (const char c : inside) {
+        if (!isHexDigit(c) && c != ':' && c != '.' && c != 'v' && c != 'V' && !isAlpha(c) && c != '%' &&
+            c != '-' && c != '_' && c != '~') {
+            return false;
+        }
+    }
+    return true;
+}
+
+std::optional<std::string> decoded(const std::optional<std::string>& text) {
+    if (!text) return std::nullopt;
+    return removingPercentEncoding(*text);
+}
+
+std::vector<URLQueryItem> splitQuery(std::string_view query, bool decode) {
+    std::vector<URLQueryItem> items;
+    if (query.empty()) return items;
+    std::size_t start = 0;
+    while (true) {
+        const std::size_t end = query.find('&', start);
+        const std::string_view piece = query.substr(start, end == std::string_view::npos ? std::string_view::npos : end - start);
+        URLQueryItem item;
+        const std::size_t equals = piece.find('=');
+        const std::string_view name = piece.substr(0, equals);
+        auto decodeOrKeep = [decode](std::string_view text) {
+            if (!decode) return std::string(text);
+            auto value = removingPercentEncoding(text);
+            return value ? *value : std::string(text);
+        };
+        item.name = decodeOrKeep(name);
+        if (equals != std::string_view::npos) {
+            item.value = decodeOrKeep(piece.substr(equals + 1));
+        }
+        items.push_back(std::move(item));
+        if (end == std::string_view::npos) break;
+        start = end + 1;
+    }
+    return items;
+}
+
+}  // namespace
+
+URLComponents::URLComponents(const URL& url) : URLComponents(url.components()) {}
+
+std::optional<URLComponents> URLComponents::parse(std::string_view text) {
+    if (text.empty()) return std::nullopt;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        const char c = text[i];
+        if (!isUrlCharacter(c)) return std::nullopt;
+        if (c == '%' && (i + 2 >= text.size() || !isHexDigit(text[i + 1]) || !isHexDigit(text[i + 2]))) {
+            return std::nullopt;
+        }
+    }
+
+    URLComponents parts;
+    std::string_view rest = text;
+
+    // Fragment: everything after the first '#'; a second '#' is not allowed.
+    if (const std::size_t hash = rest.find('#'); hash != std::string_view::npos) {
+        const std::string_view fragment = rest.substr(hash + 1);
+        if (fragment.find('#') != std::string_view::npos || hasBracket(fragment)) return std::nullopt;
+        parts.percentEncodedFragment = std::string(fragment);
+        rest = rest.substr(0, hash);
+    }
+    // Query: everything after the first '?'.
+    if (const std::size_t question = rest.find('?'); question != std::string_view::npos) {
+        const std::string_view query = rest.substr(question + 1);
+        if (hasBracket(query)) return std::nullopt;
+        parts.percentEncodedQuery = std::string(query);
+        rest = rest.substr(0, question);
+    }
+    // Scheme: the text before a ':' that comes before any '/'.
+    const std::size_t colon = rest.find(':');
+    const std::size_t slash = rest.find('/');
+    if (colon != std::string_view::npos && (slash == std::string_view::npos || colon < slash)) {
+        const std::string_view scheme = rest.substr(0, colon);
+        if (!isValidScheme(scheme)) return std::nullopt;
+        parts.scheme = std::string(scheme);
+        rest = rest.substr(colon + 1);
+    }
+    // Authority.
+    if (rest.size() >= 2 && rest[0] == '/' && rest[1] == '/') {
+        rest = rest.substr(2);
+        const std::size_t end = rest.find('/');
+        std::string_view authority = rest.substr(0, end);
+        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end);
+
+        if (const std::size_t at = authority.rfind('@'); at != std::string_view::npos) {
+            const std::string_view userInfo = authority.substr(0, at);
+            if (hasBracket(userInfo)) return std::nullopt;
+            const std::size_t separator = userInfo.find(':');
+            parts.percentEncodedUser = std::string(userInfo.substr(0, separator));
+            if (separator != std::string_view::npos) {
+                parts.percentEncodedPassword = std::string(userInfo.substr(separator + 1));
+            }
+            authority = authority.substr(at + 1);
+        }
+        // The port follows the last ':' that is not inside an IP literal.
+        const std::size_t closing = authority.rfind(']');
+        const std::size_t portColon = authority.rfind(':');
+        if (portColon != std::string_view::npos && (closing == std::string_view::npos || portColon > closing)) {
+            const std::string_view portText = authority.substr(portColon + 1);
+            if (!portText.empty()) {
+                if (portText.size() > 5) return std::nullopt;
+                int port = 0;
+                for (const char c : portText) {
+                    if (!isDigit(c)) return std::nullopt;
+                    port = port * 10 + (c - '0');
+                }
+                if (port > 65535) return std::nullopt;
+                parts.port = port;
+            }
+            authority = authority.substr(0, portColon);
+        }
+        if (!isValidHost(authority)) return std::nullopt;
+        parts.percentEncodedHost = std::string(authority);
+    }
+    // Path.
+    if (hasBracket(rest)) return std::nullopt;
+    parts.percentEncodedPath = std::string(rest);
+    return parts;
+}
+
+std::optional<std::string> URLComponents::host() const { return decoded(percentEncodedHost); }
+std::optional<std::string> URLComponents::path() const { return removingPercentEncoding(percentEncodedPath); }
+std::optional<std::string> URLComponents::query() const { return decoded(percentEncodedQuery); }
+std::optional<std::string> URLComponents::fragment() const { return decoded(percentEncodedFragment); }
+
+std::optional<std::vector<URLQueryItem>> URLComponents::queryItems() const {
+    if (!percentEncodedQuery) return std::nullopt;
+    return splitQuery(*percentEncodedQuery, true);
+}
+
+std::optional<std::vector<URLQueryItem>> URLComponents::percentEncodedQueryItems() const {
+    if (!percentEncodedQuery) return std::nullopt;
+    return splitQuery(*percentEncodedQuery, false);
+}
+
+void URLComponents::setQueryItems(const std::optional<std::vector<URLQueryItem>>& items) {
+    if (!items) {
+        percentEncodedQuery.reset();
+        return;
+    }
+    const CharacterSet& allowed = CharacterSet::urlQueryItemAllowed();
+    std::string query;
+    for (std::size_t index = 0; index < items->size(); ++index) {
+        const URLQueryItem& item = (*items)[index];
+        if (index > 0) query.push_back('&');
+        query += addingPercentEncoding(item.name, allowed);
+        if (item.value) {
+            query.push_back('=');
+            query += addingPercentEncoding(*item.value, allowed);
+        }
+    }
+    percentEncodedQuery = std::move(query);
+}
+
+std::string URLComponents::string() const {
+    std::string text;
+    if (scheme) {
+        text += *scheme;
+        text.push_back(':');
+    }
+    if (percentEncodedHost) {
+        text += "//";
+        if (percentEncodedUser) {
+            text += *percentEncodedUser;
+            if (percentEncodedPassword) {
+                text.push_back(':');
+                text += *percentEncodedPassword;
+            }
+            text.push_back('@');
+        }
+        text += *percentEncodedHost;
+        if (port) {
+            text.push_back(':');
+            text += std::to_string(*port);
+        }
+    }
+    text += percentEncodedPath;
+    if (percentEncodedQuery) {
+        text.push_back('?');
+        text += *percentEncodedQuery;
+    }
+    if (percentEncodedFragment) {
+        text.push_back('#');
+        text += *percentEncodedFragment;
+    }
+    return text;
+}
+
+std::optional<URL> URLComponents::url() const { return URL::parse(string()); }
+
+}  // namespace solen::platform

@@ -1,0 +1,66 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace solen::platform {
+
+class URL;
+
+// One "name=value" item of a URL query. `value` is absent for an item written without "=".
+struct URLQueryItem {
+    std::string name;
+    std::optional<std::string> value;
+
+    friend bool operator==(const URLQueryItem&, const URLQueryItem&) = default;
+};
+
+// The parts of a URL or relative reference, kept percent-encoded as written.
+//
+// Parsing only checks validity, it never repairs: empty text, spaces, control characters,
+// characters outside ASCII, characters the URL grammar never allows ('"', '<', '>', '\', '^',
+// '`', '{', '|', '}'), brackets outside an IP-literal host, a second '#', a '%' not followed by
+// two hex digits, a malformed scheme or a port that is not a number up to 65535 make the text
+// invalid. Relative references ("/path?x=1", "page.html") are valid.
+class URLComponents {
+public:
+    URLComponents() = default;
+    explicit URLComponents(const URL& url);
+
+    static std::optional<URLComponents> parse(std::string_view text);
+
+    std::optional<std::string> scheme;
+    std::optional<std::string> percentEncodedUser;
+    std::optional<std::string> percentEncodedPassword;
+    // Present when the text has an authority ("//host"); may be empty ("file:///x").
+    std::optional<std::string> percentEncodedHost;
+    std::optional<int> port;
+    std::string percentEncodedPath;
+    std::optional<std::string> percentEncodedQuery;
+    std::optional<std::string> percentEncodedFragment;
+
+    // Percent-decoded views; absent when the part is absent or does not decode to UTF-8.
+    std::optional<std::string> host() const;
+    std::optional<std::string> path() const;
+    std::optional<std::string> query() const;
+    std::optional<std::string> fragment() const;
+
+    // The query split at "&" and at the first "=" of each item, decoded (an item that does not
+    // decode keeps its encoded text). Absent when there is no query; empty for an empty query.
+    std::optional<std::vector<URLQueryItem>> queryItems() const;
+    std::optional<std::vector<URLQueryItem>> percentEncodedQueryItems() const;
+    // Replaces the query. Names and values are encoded with `CharacterSet::urlQueryItemAllowed()`,
+    // so "&", "=", "+", "#" and "%" inside them survive. Absent removes the query.
+    void setQueryItems(const std::optional<std::vector<URLQueryItem>>& items);
+
+    // The text of the parts put back together.
+    std::string string() const;
+    // The URL of `string()`; absent when that text is not valid.
+    std::optional<URL> url() const;
+
+    friend bool operator==(const URLComponents&, const URLComponents&) = default;
+};
+
+}  // namespace solen::platform
