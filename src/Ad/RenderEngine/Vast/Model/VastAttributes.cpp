@@ -139,13 +139,14 @@ std::optional<platform::URL> VastAttributes::address(std::string_view text) {
     // Ad servers write their macros raw ("?err=[ERRORCODE]&ts=[TIMESTAMP]"). Such characters are
     // not allowed in a URL, so they are percent-encoded after the authority, as a browser would do,
     // rather than losing the whole address.
-    std::size_t authorityEnd = 0;
+    // Only absolute addresses ("scheme://host/...") are repaired; other text stays invalid.
     const std::size_t schemeEnd = text.find("://");
-    if (schemeEnd != std::string_view::npos && text.find_first_of("/?#") > schemeEnd) {
-        authorityEnd = text.find_first_of("/?#", schemeEnd + 3);
-        if (authorityEnd == std::string_view::npos) {
-            return std::nullopt;
-        }
+    if (schemeEnd == std::string_view::npos || schemeEnd == 0 || text.find_first_of("/?#") < schemeEnd) {
+        return std::nullopt;
+    }
+    const std::size_t authorityEnd = text.find_first_of("/?#", schemeEnd + 3);
+    if (authorityEnd == std::string_view::npos) {
+        return std::nullopt;
     }
     static constexpr std::string_view unsafe = " \"<>[]{}|\\^`";
     static constexpr char hex[] = "0123456789ABCDEF";

@@ -29,8 +29,8 @@ public:
     static std::optional<double> decimal(std::string_view text);
 
     // An address made from the text; absent when the text is not a valid URL. Characters that a URL
-    // may not hold (blanks, brackets, braces, non-ASCII, ...) after the host are percent-encoded
-    // first, so "https://t.example/e?c=[ERRORCODE]" is kept as "https://t.example/e?c=%5BERRORCODE%5D".
+    // may not hold (blanks, brackets, braces, non-ASCII, ...) after the host of an absolute address
+    // are percent-encoded first, so "https://t.example/e?c=[ERRORCODE]" is kept as "https://t.example/e?c=%5BERRORCODE%5D".
     static std::optional<platform::URL> address(std::string_view text);
 
     // The text without leading and trailing white space and line breaks (ASCII and Unicode).

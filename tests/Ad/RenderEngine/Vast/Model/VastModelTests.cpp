@@ -68,7 +68,9 @@ TEST(VastAttributesTests, addressesKeepRawMacrosByEncodingWhatAUrlCannotHold) {
     EXPECT_EQ(VastAttributes::address("https://[::1]:8080/e?c=[ERRORCODE]")->absoluteString(),
               "https://[::1]:8080/e?c=%5BERRORCODE%5D");
     EXPECT_EQ(VastAttributes::address("https://t.example/caf\xC3\xA9 x")->absoluteString(), "https://t.example/caf%C3%A9%20x");
-    EXPECT_TRUE(VastAttributes::address("/relative?x=[Y]"));
+    EXPECT_FALSE(VastAttributes::address("/relative?x=[Y]"));
+    EXPECT_FALSE(VastAttributes::address("not a url"));
+    EXPECT_TRUE(VastAttributes::address("/relative?x=%5BY%5D"));
     for (const char* bad : {"", "https://bad host/x", "https://t.example/%zz", "https://t.example/\x01", "https://t[1]/"}) {
         EXPECT_FALSE(VastAttributes::address(bad)) << bad;
     }
