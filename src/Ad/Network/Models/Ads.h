@@ -1,0 +1,37 @@
+#pragma once
+
+#include "Ad/Network/Models/AdTrackers.h"
+#include "Ad/RenderEngine/Native/Creative.h"
+#include "Commons/Json/JsonReader.h"
+#include "Commons/Utilities/AnyDictionary.h"
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace solen {
+
+// One line item of an ad response, in the order the auction tries them.
+struct Ads {
+    std::string lineItemId;
+    std::string networkId;
+    std::optional<AnyDictionary> lineItemMeta;    // free-form settings for the line item's adapter
+    std::optional<std::string> adm;      // base64 ad markup of a server-to-server line item
+    std::optional<bool> s2s;
+    AdTrackers trackers;
+    std::optional<AnyDictionary> impressionData;  // free-form, handed up with the impression callback
+    std::optional<std::int64_t> timeout; // milliseconds; absent or 0: the network's load time-out
+    std::optional<Creative> creative;
+
+    static Ads decode(const JsonReader& reader);
+    Json encode() const;
+    bool operator==(const Ads&) const = default;
+};
+
+// An optional free-form member: absent or null gives no value; a present one decodes as a
+// free-form value (a null nested inside it fails).
+std::optional<AnyDictionary> optionalFreeFormValue(const JsonReader& reader, std::string_view key);
+// Encodes an optional free-form member; absent stays absent.
+std::optional<Json> encodeFreeForm(const std::optional<AnyDictionary>& value, const std::string& path);
+
+}  // namespace solen
