@@ -1,0 +1,137 @@
+#pragma once
+
+#include "Platform/UI/Color.h"
+#include "Platform/UI/Layer.h"
+#include "Platform/UI/Point.h"
+#include "Platform/UI/Rect.h"
+
+#include <cstddef>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace solen::platform {
+
+class ViewController;
+class Window;
+
+// A rectangular area in a tree of views, without drawing. Views are owned through
+// std::shared_ptr (`create` or std::make_shared of a subclass); a superview owns its subviews
+// and each subview refers to its superview weakly. Main thread only.
+//
+// Moving a view between superviews calls, in this order: willMoveToSuperview, willMoveToWindow
+// (for the view and all its descendants, only when the window changes), the move itself,
+// didMoveToWindow (likewise), didMoveToSuperview, and the new superview's didAddSubview.
+// Subclasses override the hooks and may change the tree from inside them.
+class View : public std::enable_shared_from_this<View> {
+public:
+    static std::shared_ptr<View> create(Rect frame = {});
+    explicit View(Rect frame = {});
+    virtual ~View();
+    View(const View&) = delete;
+    View& operator=(const View&) = delete;
+
+    // Geometry. The frame is in the superview's coordinates; the bounds are the view's own
+    // coordinate space (its origin shifts the content). Changing the size asks for layout.
+    Rect frame() const { return frame_; }
+    virtual void setFrame(Rect frame);
+    Rect bounds() const { return bounds_; }
+    virtual void setBounds(Rect bounds);
+    Point center() const;
+    void setCenter(Point center);
+
+    bool isHidden() const { return hidden_; }
+    void setHidden(bool hidden) { hidden_ = hidden; }
+    double alpha() const { return alpha_; }
+    void setAlpha(double alpha) { alpha_ = alpha; }
+    std::optional<Color> backgroundColor() const { return backgroundColor_; }
+    void setBackgroundColor(std::optional<Color> color);
+    bool clipsToBounds() const { return clipsToBounds_; }
+    void setClipsToBounds(bool clips) { clipsToBounds_ = clips; }
+    bool isUserInteractionEnabled() const { return userInteractionEnabled_; }
+    void setUserInteractionEnabled(bool enabled) { userInteractionEnabled_ = enabled; }
+    int tag() const { return tag_; }
+    void setTag(int tag) { tag_ = tag; }
+    const std::string& accessibilityLabel() const { return accessibilityLabel_; }
+    void setAccessibilityLabel(std::string label) { accessibilityLabel_ = std::move(label); }
+
+    // The backing layer; extra layers go into its sublayers.
+    std::shared_ptr<Layer> layer() const { return layer_; }
+
+    // Tree. Subviews are listed back to front.
+    std::shared_ptr<View> superview() const { return superview_.lock(); }
+    std::vector<std::shared_ptr<View>> subviews() const { return subviews_; }
+    // Adding a view that already has another superview moves it; adding one of the own
+    // subviews again brings it to the front. A view cannot become its own ancestor.
+    void addSubview(const std::shared_ptr<View>& view);
+    // An index past the end appends.
+    void insertSubview(const std::shared_ptr<View>& view, std::size_t index);
+    void bringSubviewToFront(const std::shared_ptr<View>& view);
+    void sendSubviewToBack(const std::shared_ptr<View>& view);
+    void removeFromSuperview();
+    // True for the view itself and for every view below it.
+    bool isDescendantOf(const View& ancestor) const;
+
+    // The window at the top of the tree; none when the top is not a window.
+    virtual std::shared_ptr<Window> window() const;
+    // The view controller whose view is this view or its nearest such ancestor (the responder
+    // chain's first view controller).
+    std::shared_ptr<ViewController> enclosingViewController() const;
+    // The controller whose root view this is, if any.
+    std::shared_ptr<ViewController> viewController() const { return viewController_.lock(); }
+
+    // Coordinate conversion through the ancestors. A null `view` stands for the window (the top
+    // of the tree when there is no window). Views of two trees are related through their top
+    // views' frames (screen coordinates for windows).
+    Point convertTo(Point point, const View* view) const;
+    Rect convertTo(Rect rect, const View* view) const;
+    Point convertFrom(Point point, const View* view) const;
+    Rect convertFrom(Rect rect, const View* view) const;
+
+    // Layout. setNeedsLayout marks the view; a view in a window is laid out on a later turn of
+    // the main loop, or at once with layoutIfNeeded (which lays out marked views of the subtree,
+    // parents before children).
+    void setNeedsLayout();
+    bool needsLayout() const { return needsLayout_; }
+    void layoutIfNeeded();
+
+    // Hooks; the default implementations do nothing.
+    virtual void willMoveToSuperview(const std::shared_ptr<View>& newSuperview);
+    virtual void didMoveToSuperview();
+    virtual void willMoveToWindow(const std::shared_ptr<Window>& newWindow);
+    virtual void didMoveToWindow();
+    virtual void didAddSubview(const std::shared_ptr<View>& subview);
+    virtual void willRemoveSubview(const std::shared_ptr<View>& subview);
+    virtual void layoutSubviews();
+
+protected:
+    virtual bool isWindow() const { return false; }
+
+private:
+    friend class ViewController;
+    friend class Window;
+
+    std::shared_ptr<View> self() const;
+    std::shared_ptr<const View> topAncestor() const;
+    Point offsetInTopSpace() const;
+    void notifyWillMoveToWindow(const std::shared_ptr<Window>& newWindow);
+    void notifyDidMoveToWindow();
+
+    Rect frame_;
+    Rect bounds_;
+    bool hidden_ = false;
+    double alpha_ = 1;
+    std::optional<Color> backgroundColor_;
+    bool clipsToBounds_ = false;
+    bool userInteractionEnabled_ = true;
+    int tag_ = 0;
+    std::string accessibilityLabel_;
+    bool needsLayout_ = false;
+    std::shared_ptr<Layer> layer_;
+    std::weak_ptr<View> superview_;
+    std::vector<std::shared_ptr<View>> subviews_;
+    std::weak_ptr<ViewController> viewController_;
+};
+
+}  // namespace solen::platform
