@@ -1,0 +1,67 @@
+#include "Commons/Latency/LatencyInterval.h"
+
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+namespace solen {
+namespace {
+
+using namespace std::chrono_literals;
+using TimePoint = LatencyInterval::TimePoint;
+
+const TimePoint kBase{std::chrono::seconds(1'765'000'000)};
+
+TEST(LatencyIntervalTests, MissingStampsGiveZeroAndLogTheNotValidLine) {
+    test::LogCapture log;
+    LatencyInterval fresh;
+    EXPECT_EQ(fresh.getLatency(), 0);
+    fresh.setStart(kBase);
+    EXPECT_EQ(fresh.getLatency(), 0);
+    EXPECT_EQ(log.count("[LatencyInterval][getLatency()]::"), 2u);
+    EXPECT_EQ(log.count("The loadStartTimeStamp/loadEndTimeStamp is not valid"), 2u);
+}
+
+TEST(LatencyIntervalTests, ElapsedWholeMillisecondsTruncated) {
+    test::LogCapture log;
+    LatencyInterval interval;
+    interval.setStart(kBase);
+    interval.setEnd(kBase + 1234500us);
+    EXPECT_EQ(interval.getLatency(), 1234);
+    EXPECT_TRUE(log.contains("The latency is 1234.5"));
+
+    interval.setEnd(kBase + 999999ns);
+    EXPECT_EQ(interval.getLatency(), 0);
+    interval.setEnd(kBase + 1s);
+    EXPECT_EQ(interval.getLatency(), 1000);
+    interval.setEnd(kBase);
+    EXPECT_EQ(interval.getLatency(), 0);
+}
+
+TEST(LatencyIntervalTests, EndBeforeStartGivesZero) {
+    LatencyInterval interval;
+    interval.setStart(kBase);
+    interval.setEnd(kBase - 5s);
+    EXPECT_EQ(interval.getLatency(), 0);
+    // Extreme stamps neither overflow nor go negative.
+    interval.setStart(TimePoint::min());
+    interval.setEnd(TimePoint::max());
+    EXPECT_GT(interval.getLatency(), 0);
+    interval.setStart(TimePoint::max());
+    interval.setEnd(TimePoint::min());
+    EXPECT_EQ(interval.getLatency(), 0);
+}
+
+TEST(LatencyIntervalTests, MarksReadTheSharedClock) {
+    auto clock = std::make_shared<platform::ManualClock>();
+    platform::Clock::setShared(clock);
+    LatencyInterval interval;
+    interval.markStart();
+    clock->advance(250ms);
+    interval.markEnd();
+    EXPECT_EQ(interval.getLatency(), 250);
+    platform::Clock::setShared(nullptr);
+}
+
+}  // namespace
+}  // namespace solen
