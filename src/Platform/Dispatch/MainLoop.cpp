@@ -26,6 +26,8 @@ pid_t currentThreadId() {
 
 using SteadyTime = std::chrono::steady_clock::time_point;
 
+constexpr auto kPredicatePoll = std::chrono::milliseconds(1);
+
 }  // namespace
 
 const std::string MainLoop::defaultMode = "kCFRunLoopDefaultMode";
@@ -320,7 +322,9 @@ bool MainLoop::runUntil(const std::function<bool()>& predicate, std::chrono::mil
             return predicate();
         }
         if (!ran) {
-            impl_->waitForWork(seen, limit);
+            // The predicate may turn true on another thread without any main-loop event: look
+            // at it again at least every millisecond.
+            impl_->waitForWork(seen, std::min(limit, std::chrono::steady_clock::now() + kPredicatePoll));
         }
     }
 }

@@ -1,0 +1,9 @@
+#include "Commons/Utilities/MainQueue.h"
+
+#include "Platform/Dispatch/MainLoop.h"
+
+namespace solen {
+
+void performOnMainQueue(platform::DispatchBlock block) { platform::MainLoop::shared().async(std::move(block)); }
+
+}  // namespace solen

@@ -1,0 +1,12 @@
+#pragma once
+
+#include "Platform/Dispatch/DispatchQueue.h"
+
+namespace solen {
+
+// Hops to the main queue: submits `block` asynchronously and returns at once. The block never
+// runs inline, also when the caller is on the main thread; it runs on a later turn of the main
+// loop, in submission order, and holds what it captured until it has run.
+void performOnMainQueue(platform::DispatchBlock block);
+
+}  // namespace solen
