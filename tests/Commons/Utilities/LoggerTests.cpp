@@ -1,0 +1,89 @@
+#include "Commons/Utilities/Logger.h"
+
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+#include <thread>
+
+namespace solen {
+namespace {
+
+void killAdTimer() { Logger::format("LoadTimer suspended", "/a/b/AdLoadTimer.swift", "killAdTimer()", 42, 5); }
+
+TEST(LoggerTests, LevelGatesWhatIsPrinted) {
+    test::LogCapture capture(0);
+    Logger::log("one", 1);
+    Logger::debug("debug");
+    EXPECT_TRUE(capture.lines().empty());
+
+    Logger::setLogLevel(1);
+    Logger::log("one", 1);
+    Logger::log("two", 2);
+    EXPECT_EQ(capture.lines().size(), 1u);
+
+    Logger::setLogLevel(2);
+    capture.clear();
+    Logger::log("one", 1);
+    Logger::log("two", 2);
+    Logger::error("error");
+    Logger::debug("debug");
+    ASSERT_EQ(capture.lines().size(), 2u);
+    EXPECT_TRUE(capture.contains("one"));
+    EXPECT_TRUE(capture.contains("two"));
+}
+
+TEST(LoggerTests, LineFormat) {
+    test::LogCapture capture(5);
+    Logger::log("hello", 2);
+    Logger::log("boom", 3);
+    killAdTimer();
+    const auto lines = capture.lines();
+    ASSERT_EQ(lines.size(), 3u);
+    const std::regex date(R"(^\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2} \[SolenSDK\] )");
+    for (const auto& line : lines) {
+        EXPECT_TRUE(std::regex_search(line, date)) << line;
+    }
+    EXPECT_EQ(lines[0].substr(20), "[SolenSDK] \xF0\x9F\x92\xAC hello");
+    EXPECT_EQ(lines[1].substr(20), "[SolenSDK] [\xF0\x9F\x94\xA5]boom");
+    EXPECT_NE(lines[2].find("[AdLoadTimer][killAdTimer()]::42 LoadTimer suspended"), std::string::npos) << lines[2];
+}
+
+TEST(LoggerTests, WrappersNameTheirCallSite) {
+    test::LogCapture capture(5);
+    Logger::error("from a test");
+    ASSERT_EQ(capture.lines().size(), 1u);
+    EXPECT_NE(capture.lines()[0].find("[LoggerTests][TestBody()]::"), std::string::npos) << capture.lines()[0];
+}
+
+TEST(LoggerTests, FileName) {
+    EXPECT_EQ(Logger::fileName(""), "");
+    EXPECT_EQ(Logger::fileName("/x/y/AdLoadTimer.swift"), "AdLoadTimer");
+    EXPECT_EQ(Logger::fileName("NoDot"), "NoDot");
+    EXPECT_EQ(Logger::fileName("/x/Two.dots.cpp"), "Two");
+    EXPECT_EQ(Logger::fileName("dir.d/File"), "File");
+}
+
+TEST(LoggerTests, ConcurrentLinesArriveWhole) {
+    test::LogCapture capture(2);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([t] {
+            for (int i = 0; i < 200; ++i) {
+                Logger::log("thread " + std::to_string(t) + " line " + std::to_string(i), 2);
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    const auto lines = capture.lines();
+    ASSERT_EQ(lines.size(), 800u);
+    for (const auto& line : lines) {
+        EXPECT_NE(line.find(" line "), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace solen
