@@ -1,0 +1,79 @@
+#include "Commons/Trackers/TrackerManager.h"
+
+#include "Commons/Configs/ConfigUtil.h"
+#include "Commons/Utilities/Logger.h"
+#include "Platform/Dispatch/DispatchQueue.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace solen {
+
+namespace {
+
+// Built-in event-reporting values, used for a configured value that cannot be used.
+constexpr double defaultRetryMilliseconds = 60000.0;
+constexpr double longestMilliseconds = 86400000.0;
+
+}  // namespace
+
+TrackerManager::TrackerManager(std::shared_ptr<TrackerNetworkInterface> trackerNetworkInterface,
+                               EventReportingSource eventReporting)
+    : interface_(std::move(trackerNetworkInterface)), eventReporting_(std::move(eventReporting)) {
+    if (!interface_) {
+        interface_ = std::make_shared<TrackerNetworkInterface>();
+    }
+    if (!eventReporting_) {
+        eventReporting_ = [] { return ConfigUtil::clientConfig().eventReporting; };
+    }
+}
+
+std::shared_ptr<TrackerManager> TrackerManager::shared() {
+    static const auto instance = std::make_shared<TrackerManager>(std::make_shared<TrackerNetworkInterface>());
+    return instance;
+}
+
+double TrackerManager::secondsFromMilliseconds(double milliseconds, double fallbackMilliseconds) {
+    if (!std::isfinite(milliseconds) || milliseconds <= 0) {
+        milliseconds = fallbackMilliseconds;
+    }
+    return std::min(milliseconds, longestMilliseconds) / 1000.0;
+}
+
+std::shared_ptr<Request> TrackerManager::trackerRequest(const platform::URL& url) const {
+    const auto settings = eventReporting_();
+    auto request = Request::create(url, Request::HTTPMethod::get);
+    request->setTimeout(secondsFromMilliseconds(settings.retryTimeOut, defaultRetryMilliseconds));
+    request->setRetryCount(std::max<std::int64_t>(settings.maxRetries, 0));
+    request->setRetryInterval(secondsFromMilliseconds(settings.retryInterval, defaultRetryMilliseconds));
+    return request;
+}
+
+void TrackerManager::send(std::shared_ptr<Request> request) const {
+    if (!request) {
+        return;
+    }
+    platform::DispatchQueue::global()->async(
+        [nsp = interface_->nsp(), request = std::move(request)] { nsp->send(request); });
+}
+
+void TrackerManager::fire(const std::vector<std::string>& urls) const {
+    for (const auto& text : urls) {
+        const auto url = platform::URL::parse(text);
+        // A relative reference cannot be requested on its own either.
+        if (!url || !url->isAbsolute()) {
+            Logger::error("Invalid url string " + text);
+            continue;
+        }
+        send(trackerRequest(*url));
+    }
+}
+
+void TrackerManager::fireTrackingUrls(const std::vector<platform::URL>& urls,
+                                      const std::optional<std::string>& /*event*/) const {
+    for (const auto& url : urls) {
+        send(trackerRequest(url));
+    }
+}
+
+}  // namespace solen

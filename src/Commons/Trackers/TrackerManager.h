@@ -1,0 +1,56 @@
+#pragma once
+
+#include "Commons/Configs/PrimeAdsConfig.h"
+#include "Commons/Network/Request.h"
+#include "Commons/Trackers/TrackerNetworkInterface.h"
+#include "Platform/Foundation/URL.h"
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace solen {
+
+// Fire-and-forget sender of tracking requests and analytics uploads. Every request leaves in its
+// own block on the global default-priority queue through this manager's transport, which retries
+// it as the request allows; nobody reads the answer. Callable from any thread.
+class TrackerManager {
+public:
+    // The retry settings of tracker requests ("eventReporting" of the ad-format document).
+    using EventReportingSource = std::function<PrimeAdsConfig::EventReporting()>;
+
+    // `eventReporting` replaces the configuration read (tests); empty reads the current ad-format
+    // document, else its built-in default.
+    explicit TrackerManager(std::shared_ptr<TrackerNetworkInterface> trackerNetworkInterface,
+                            EventReportingSource eventReporting = nullptr);
+
+    // The process-wide instance with its own transport, created on first use.
+    static std::shared_ptr<TrackerManager> shared();
+
+    const std::shared_ptr<TrackerNetworkInterface>& trackerNetworkInterface() const { return interface_; }
+
+    // Sends a prepared request unchanged; returns at once.
+    void send(std::shared_ptr<Request> request) const;
+    // Fires each URL text with a GET, in list order. A text that is not an absolute URL is logged
+    // ("Invalid url string <text>") and skipped; the others are still fired.
+    void fire(const std::vector<std::string>& urls) const;
+    // Fires already parsed URLs (VAST impression, error and progress trackers) as given; `event`
+    // names the tracked event and does not change what is sent.
+    void fireTrackingUrls(const std::vector<platform::URL>& urls, const std::optional<std::string>& event = {}) const;
+
+    // The GET request of one tracker URL, with the time-out and retries of the event-reporting
+    // settings read now.
+    std::shared_ptr<Request> trackerRequest(const platform::URL& url) const;
+
+    // Milliseconds of a configured duration as request seconds: millisecond precision is kept, and
+    // a value that is not positive or not finite gives `fallbackMilliseconds`; bounded to a day.
+    static double secondsFromMilliseconds(double milliseconds, double fallbackMilliseconds);
+
+private:
+    std::shared_ptr<TrackerNetworkInterface> interface_;
+    EventReportingSource eventReporting_;
+};
+
+}  // namespace solen

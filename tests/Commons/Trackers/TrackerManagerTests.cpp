@@ -1,0 +1,129 @@
+#include "Commons/Trackers/TrackerData.h"
+#include "Commons/Trackers/TrackerManager.h"
+
+#include "support/DispatchWait.h"
+#include "support/LocalHttpServer.h"
+#include "support/LogCapture.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <chrono>
+#include <set>
+
+namespace solen {
+namespace {
+
+using namespace std::chrono_literals;
+
+PrimeAdsConfig::EventReporting reporting(std::int64_t maxRetries, double intervalMs, double timeOutMs) {
+    PrimeAdsConfig::EventReporting settings;
+    settings.maxRetries = maxRetries;
+    settings.retryInterval = intervalMs;
+    settings.retryTimeOut = timeOutMs;
+    return settings;
+}
+
+TrackerManager managerWith(PrimeAdsConfig::EventReporting settings) {
+    return TrackerManager(std::make_shared<TrackerNetworkInterface>(), [settings] { return settings; });
+}
+
+std::multiset<std::string> targets(const test::LocalHttpServer& server) {
+    std::multiset<std::string> result;
+    for (const auto& request : server.requests()) {
+        result.insert(request.method + " " + request.target);
+    }
+    return result;
+}
+
+TEST(TrackerManagerTests, TrackerRequestTakesTheEventReportingSettings) {
+    const auto url = *platform::URL::parse("https://t.test/imp?x=1");
+    const auto request = managerWith(reporting(3, 60000, 60000)).trackerRequest(url);
+    EXPECT_EQ(request->method(), Request::HTTPMethod::get);
+    EXPECT_EQ(request->url(), url);
+    EXPECT_EQ(request->timeout(), 60.0);
+    EXPECT_EQ(request->retryCount(), 3);
+    EXPECT_EQ(request->retryInterval(), 60.0);
+    EXPECT_TRUE(request->header().empty());
+    EXPECT_FALSE(request->requestParams());
+
+    // Millisecond precision is kept; unusable values fall back to the default; huge ones are bounded.
+    const auto fine = managerWith(reporting(1, 1500, 2500)).trackerRequest(url);
+    EXPECT_EQ(fine->retryInterval(), 1.5);
+    EXPECT_EQ(fine->timeout(), 2.5);
+    EXPECT_EQ(managerWith(reporting(1, 999, 1)).trackerRequest(url)->retryInterval(), 0.999);
+    const auto zero = managerWith(reporting(-4, 0, -1)).trackerRequest(url);
+    EXPECT_EQ(zero->retryInterval(), 60.0);
+    EXPECT_EQ(zero->timeout(), 60.0);
+    EXPECT_EQ(zero->retryCount(), 0);
+    EXPECT_EQ(managerWith(reporting(1, 1e300, 0)).trackerRequest(url)->retryInterval(), 86400.0);
+}
+
+TEST(TrackerManagerTests, FiresValidUrlsAndSkipsInvalidOnes) {
+    test::LocalHttpServer server;
+    test::LogCapture log;
+    const auto manager = managerWith(reporting(0, 1000, 5000));
+    manager.fire({server.url("/a?x=1&y=%20"), "not a url", "", "relative/path", server.url("/c")});
+    ASSERT_TRUE(server.waitForRequests(2, 5s));
+    ASSERT_TRUE(test::drainGlobalQueue());
+    std::this_thread::sleep_for(50ms);
+    EXPECT_EQ(targets(server), (std::multiset<std::string>{"GET /a?x=1&y=%20", "GET /c"}));
+    EXPECT_TRUE(log.contains("Invalid url string not a url"));
+    EXPECT_EQ(log.count("Invalid url string "), 3u);
+    const auto request = server.requests().front();
+    EXPECT_TRUE(request.body.empty());
+}
+
+TEST(TrackerManagerTests, EmptyListDoesNothing) {
+    test::LogCapture log;
+    managerWith(reporting(0, 1000, 1000)).fire({});
+    managerWith(reporting(0, 1000, 1000)).fireTrackingUrls({});
+    EXPECT_TRUE(log.lines().empty());
+}
+
+TEST(TrackerManagerTests, SubstitutedTrackersArriveWithTheirExactQuery) {
+    test::LocalHttpServer server;
+    const auto manager = managerWith(reporting(0, 1000, 5000));
+    const auto data = TrackerData::list("1&evil=1", "cr 7", "120", "Time#out", std::nullopt, "3");
+    const std::string tracker = server.url("/fill?imp=$IMP&cr=$CR_ID&nl=$NETWORK_LATENCY&r=$RENDER_LATENCY&dr=$DROP_REASON");
+    manager.fire({TrackerData::substitute(tracker, data)});
+    ASSERT_TRUE(server.waitForRequests(1, 5s));
+    EXPECT_EQ(server.requests()[0].target, "/fill?imp=1%26evil%3D1&cr=cr%207&nl=120&r=&dr=Time%23out");
+}
+
+TEST(TrackerManagerTests, FailingTrackerIsRetriedThenDropped) {
+    test::LocalHttpServer server;
+    server.setDefaultAnswer(test::ScriptedAnswer::json(503, "{}"));
+    const auto manager = managerWith(reporting(2, 100, 5000));
+    manager.fireTrackingUrls({*platform::URL::parse(server.url("/vast/err?code=405"))}, "error");
+    ASSERT_TRUE(server.waitForRequests(3, 5s));
+    std::this_thread::sleep_for(300ms);
+    const auto requests = server.requests();
+    ASSERT_EQ(requests.size(), 3u);
+    EXPECT_EQ(requests[0].target, "/vast/err?code=405");
+    for (std::size_t i = 1; i < requests.size(); ++i) {
+        EXPECT_GE(requests[i].receivedAt - requests[i - 1].receivedAt, 95ms);
+    }
+}
+
+TEST(TrackerManagerTests, SendPassesAPreparedRequestUnchanged) {
+    test::LocalHttpServer server;
+    auto request = Request::create(*platform::URL::parse(server.url("/analyticsEvent")), Request::HTTPMethod::post,
+                                   Json{{"k", "v"}});
+    request->addHeaders({{"version", "1.0.0"}});
+    TrackerManager(std::make_shared<TrackerNetworkInterface>()).send(request);
+    ASSERT_TRUE(server.waitForRequests(1, 5s));
+    const auto received = server.requests()[0];
+    EXPECT_EQ(received.method, "POST");
+    EXPECT_EQ(received.body, R"({"k":"v"})");
+    EXPECT_EQ(received.header("version"), "1.0.0");
+    EXPECT_EQ(received.header("Content-Type"), "application/json");
+}
+
+TEST(TrackerManagerTests, SharedInstanceIsOne) {
+    EXPECT_EQ(TrackerManager::shared(), TrackerManager::shared());
+    EXPECT_NE(TrackerManager::shared()->trackerNetworkInterface()->nsp(), nullptr);
+}
+
+}  // namespace
+}  // namespace solen
