@@ -42,6 +42,12 @@ double nowSeconds() {
     return std::chrono::duration<double>(wall).count();
 }
 
+// The value, else a default that is only built when needed (building one may log).
+template <class T, class MakeDefault>
+T orElse(std::optional<T> value, MakeDefault&& makeDefault) {
+    return value ? std::move(*value) : makeDefault();
+}
+
 // A finite number, or 0.
 double finiteOrZero(double value) { return std::isfinite(value) ? value : 0; }
 
@@ -72,30 +78,17 @@ ConfigManager::ConfigManager(std::shared_ptr<SettingsManager> settings) : settin
 
 // MARK: - Caches
 
-std::optional<RootConfig> ConfigManager::root() const {
+template <class T>
+std::optional<T> ConfigManager::cached(const std::optional<T>& field) const {
     std::shared_lock lock(cacheMutex_);
-    return root_;
+    return field;
 }
 
-std::optional<SignalsConfig> ConfigManager::signals() const {
-    std::shared_lock lock(cacheMutex_);
-    return signals_;
-}
-
-std::optional<PrimeAdsConfig> ConfigManager::client() const {
-    std::shared_lock lock(cacheMutex_);
-    return client_;
-}
-
-std::optional<MediationConfig> ConfigManager::mediation() const {
-    std::shared_lock lock(cacheMutex_);
-    return mediation_;
-}
-
-std::optional<AnalyticsConfig> ConfigManager::analytics() const {
-    std::shared_lock lock(cacheMutex_);
-    return analytics_;
-}
+std::optional<RootConfig> ConfigManager::root() const { return cached(root_); }
+std::optional<SignalsConfig> ConfigManager::signals() const { return cached(signals_); }
+std::optional<PrimeAdsConfig> ConfigManager::client() const { return cached(client_); }
+std::optional<MediationConfig> ConfigManager::mediation() const { return cached(mediation_); }
+std::optional<AnalyticsConfig> ConfigManager::analytics() const { return cached(analytics_); }
 
 void ConfigManager::setCache(const ConfigDocument& document) {
     std::unique_lock lock(cacheMutex_);
@@ -118,32 +111,16 @@ void ConfigManager::setCache(const ConfigDocument& document) {
 }
 
 RootConfig ConfigManager::rootOrDefault() const {
-    if (auto config = root()) {
-        return *config;
-    }
-    return ConfigDefaults::root(PublisherProvidedInfo::currentBuildType());
+    return orElse(root(), [] { return ConfigDefaults::root(PublisherProvidedInfo::currentBuildType()); });
 }
 
-SignalsConfig ConfigManager::signalsOrDefault() const {
-    if (auto config = signals()) {
-        return *config;
-    }
-    return ConfigDefaults::signals();
-}
+SignalsConfig ConfigManager::signalsOrDefault() const { return orElse(signals(), ConfigDefaults::signals); }
 
 PrimeAdsConfig ConfigManager::clientOrDefault() const {
-    if (auto config = client()) {
-        return *config;
-    }
-    return ConfigDefaults::primeAds(PublisherProvidedInfo::currentBuildType());
+    return orElse(client(), [] { return ConfigDefaults::primeAds(PublisherProvidedInfo::currentBuildType()); });
 }
 
-AnalyticsConfig ConfigManager::analyticsOrDefault() const {
-    if (auto config = analytics()) {
-        return *config;
-    }
-    return ConfigDefaults::analytics();
-}
+AnalyticsConfig ConfigManager::analyticsOrDefault() const { return orElse(analytics(), ConfigDefaults::analytics); }
 
 std::optional<ConfigDocument> ConfigManager::getConfig(ConfigType type) const {
     switch (type) {
@@ -165,20 +142,17 @@ std::optional<ConfigDocument> ConfigManager::getConfig(ConfigType type) const {
 }
 
 void ConfigManager::loadConfigs() {
-    const auto orDefault = [this](ConfigType type, const std::function<ConfigDocument()>& makeDefault) {
-        auto document = read(type);
-        setCache(document ? std::move(*document) : makeDefault());
-    };
-    orDefault(ConfigType::root, [] { return ConfigDefaults::root(PublisherProvidedInfo::currentBuildType()); });
-    orDefault(ConfigType::signals, [] { return ConfigDefaults::signals(); });
-    orDefault(ConfigType::primeAds, [] { return ConfigDefaults::primeAds(PublisherProvidedInfo::currentBuildType()); });
+    const std::int64_t buildType = PublisherProvidedInfo::currentBuildType();
+    setCache(orElse(read(ConfigType::root), [buildType] { return ConfigDocument(ConfigDefaults::root(buildType)); }));
+    setCache(orElse(read(ConfigType::signals), [] { return ConfigDocument(ConfigDefaults::signals()); }));
+    setCache(orElse(read(ConfigType::primeAds), [buildType] { return ConfigDocument(ConfigDefaults::primeAds(buildType)); }));
     if (auto mediation = read(ConfigType::primeMediation)) {
         setCache(*mediation);
         const auto& config = std::get<MediationConfig>(*mediation);
         settings_->setAdapters(config.adapters);
         settings_->setAdUnits(config.adUnits);
     }
-    orDefault(ConfigType::analytics, [] { return ConfigDefaults::analytics(); });
+    setCache(orElse(read(ConfigType::analytics), [] { return ConfigDocument(ConfigDefaults::analytics()); }));
 }
 
 // MARK: - Persistence

@@ -108,6 +108,8 @@ protected:
     explicit ConfigManager(std::shared_ptr<SettingsManager> settings);
 
 private:
+    template <class T>
+    std::optional<T> cached(const std::optional<T>& field) const;
     void setCache(const ConfigDocument& document);
     bool applyEntry(const ConfigResponse::Config& entry);
 
