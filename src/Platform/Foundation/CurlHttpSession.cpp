@@ -237,6 +237,11 @@ private:
             failure = URLErrorCode::badURL;
             return false;
         }
+        const auto& scheme = request.url()->scheme();
+        if (!scheme || (!HTTPHeaderFields::equalNames(*scheme, "http") && !HTTPHeaderFields::equalNames(*scheme, "https"))) {
+            failure = URLErrorCode::unsupportedURL;
+            return false;
+        }
         const std::string& method = request.httpMethod();
         if (!isToken(method)) {
             failure = URLErrorCode::badURL;
@@ -322,6 +327,13 @@ private:
         const std::shared_ptr<CurlDataTask>& task = transfer->task;
         if (result != CURLE_OK) {
             URLErrorCode code = errorCodeFor(result, transfer->overLimit);
+            if (result == CURLE_UNSUPPORTED_PROTOCOL) {
+                // Only http and https are ever started: a refused protocol is either a redirect
+                // elsewhere (a response came first) or an answer that is not HTTP at all.
+                long status = 0;
+                curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
+                code = status > 0 ? URLErrorCode::unsupportedURL : URLErrorCode::badServerResponse;
+            }
             const bool connectFailure = code == URLErrorCode::cannotFindHost || code == URLErrorCode::cannotConnectToHost;
             if (connectFailure && !isLoopbackHost(task->originalRequest().url())) {
                 const auto flags = NetworkReachability::internetFlags();
@@ -345,7 +357,7 @@ private:
         task->deliver(std::move(transfer->received), std::move(response), std::nullopt);
     }
 
-    void abandon(const std::shared_ptr<CurlDataTask>& task) {
+    void abandon(std::shared_ptr<CurlDataTask> task) {
         for (auto it = running_.begin(); it != running_.end(); ++it) {
             if (it->second->task == task) {
                 curl_multi_remove_handle(multi_, it->first);
