@@ -5,7 +5,6 @@
 #include "Platform/Dispatch/MainLoop.h"
 #include "Platform/UI/Application.h"
 
-#include <chrono>
 
 namespace solen {
 
@@ -80,13 +79,12 @@ void AdImpressionTimer::sample() {
             firstVisibilityTimestamp_.reset();
             return;
         }
-        const double now =
-            std::chrono::duration<double>(platform::Clock::shared()->now().time_since_epoch()).count();
+        const platform::Clock::TimePoint now = platform::Clock::shared()->now();
         if (!firstVisibilityTimestamp_) {
             firstVisibilityTimestamp_ = now;
             return;
         }
-        if (now - *firstVisibilityTimestamp_ < impressionTime_) {
+        if (now - *firstVisibilityTimestamp_ < platform::Clock::seconds(impressionTime_)) {
             return;
         }
         // Fire, once: only while the sampling timer is still counting.

@@ -2,6 +2,7 @@
 
 #include "Commons/Utilities/ResumableTimer.h"
 #include "Commons/Utilities/ViewVisibilityTrackingMode.h"
+#include "Platform/Dispatch/Clock.h"
 #include "Platform/UI/View.h"
 
 #include <functional>
@@ -66,7 +67,9 @@ private:
     bool impressionFired_ = false;
     std::shared_ptr<ResumableTimer> timer_;
     std::weak_ptr<platform::View> view_;
-    std::optional<double> firstVisibilityTimestamp_;  // seconds on the shared clock
+    // Start of the current visible stretch on the shared clock (exact, so that the comparison
+    // with the impression time does not depend on rounding).
+    std::optional<platform::Clock::TimePoint> firstVisibilityTimestamp_;
     VisibilityCheck visibilityCheck_;
     ActiveCheck activeCheck_;
 };

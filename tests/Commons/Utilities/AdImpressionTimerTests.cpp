@@ -1,0 +1,170 @@
+#include "Commons/Utilities/AdImpressionTimer.h"
+#include "Platform/Dispatch/MainLoop.h"
+#include "Platform/UI/View.h"
+#include "Platform/UI/Window.h"
+#include "support/MainLoopPump.h"
+#include "support/ScopedApplication.h"
+#include "support/ScopedManualClock.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace solen {
+namespace {
+
+using platform::Application;
+using platform::MainLoop;
+using platform::Rect;
+using platform::View;
+
+class AdImpressionTimerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = app.showKeyWindow(Rect(0, 0, 320, 480));
+        container = View::create(Rect(0, 0, 320, 480));
+        adView = View::create(Rect(10, 10, 100, 100));
+        window->addSubview(container);
+        container->addSubview(adView);
+    }
+    void TearDown() override { MainLoop::shared().runUntilIdle(); }
+
+    std::shared_ptr<AdImpressionTimer> make(double seconds, ViewVisibilityTrackingMode mode) {
+        return AdImpressionTimer::create(seconds, mode, [this](const std::shared_ptr<View>& view) {
+            ++impressions;
+            seenView = view;
+        });
+    }
+    // One sampling period and a turn of the main loop.
+    void sample(int count = 1) { test::pumpSteps(clock, count, AdImpressionTimer::sampleInterval); }
+
+    test::ScopedManualClock clock;
+    test::ScopedApplication app;
+    std::shared_ptr<platform::Window> window;
+    std::shared_ptr<View> container;
+    std::shared_ptr<View> adView;
+    int impressions = 0;
+    std::shared_ptr<View> seenView;
+};
+
+TEST_F(AdImpressionTimerTest, FiresOnTheFirstSampleAtLeastTheImpressionTimeAfterTheFirstVisibleOne) {
+    auto timer = make(1, ViewVisibilityTrackingMode::percentage(1));
+    timer->startTracking(adView);
+    sample(10);  // first visible sample at 0.1 s, then 0.9 s of visibility
+    EXPECT_EQ(impressions, 0);
+    sample();    // 1.1 s
+    EXPECT_EQ(impressions, 1);
+    EXPECT_EQ(seenView, adView);
+    EXPECT_TRUE(timer->isImpressionFired());
+    EXPECT_EQ(timer->timer(), nullptr);
+    sample(30);
+    EXPECT_EQ(impressions, 1);
+}
+
+TEST_F(AdImpressionTimerTest, AnyInterruptedSampleRestartsTheCount) {
+    auto timer = make(0.5, ViewVisibilityTrackingMode::pixels(5000));
+    timer->startTracking(adView);
+    const auto interruptions = std::vector<std::pair<std::function<void()>, std::function<void()>>>{
+        {[&] { container->setHidden(true); }, [&] { container->setHidden(false); }},
+        {[&] { adView->setFrame(Rect(400, 10, 100, 100)); }, [&] { adView->setFrame(Rect(10, 10, 100, 100)); }},
+        {[&] { adView->setFrame(Rect(-60, 10, 100, 100)); }, [&] { adView->setFrame(Rect(10, 10, 100, 100)); }},  // 4000 < 5000
+        {[&] { app.moveTo(Application::State::inactive); }, [&] { app.moveTo(Application::State::active); }},
+    };
+    for (const auto& [interrupt, restore] : interruptions) {
+        sample(5);  // visible for 0.4 s of the 0.5 s
+        interrupt();
+        sample();
+        restore();
+    }
+    EXPECT_EQ(impressions, 0);
+    sample(6);
+    EXPECT_EQ(impressions, 1);
+}
+
+TEST_F(AdImpressionTimerTest, ZeroImpressionTimeFiresOnTheSecondVisibleSample) {
+    auto timer = make(0, ViewVisibilityTrackingMode::pixels(0));
+    timer->startTracking(adView);
+    sample();
+    EXPECT_EQ(impressions, 0);
+    sample();
+    EXPECT_EQ(impressions, 1);
+}
+
+TEST_F(AdImpressionTimerTest, PercentageIsAFractionLimitedToTheWholeView) {
+    adView->setFrame(Rect(10, 430, 100, 100));  // half below the window's edge
+    auto half = make(0, ViewVisibilityTrackingMode::percentage(0.5));
+    auto fifty = AdImpressionTimer::createWithRequiredViewVisibilityPercentage(0, 50, [&](const auto&) { ++impressions; });
+    EXPECT_DOUBLE_EQ(fifty->percentageRequiredForViewVisibility(), 50);
+    EXPECT_DOUBLE_EQ(fifty->pixelsRequiredForViewVisibility(), 0);
+    half->startTracking(adView);
+    fifty->startTracking(adView);
+    sample(5);
+    EXPECT_EQ(impressions, 1);  // only the half rule
+    EXPECT_TRUE(half->isImpressionFired());
+    EXPECT_FALSE(fifty->isImpressionFired());
+}
+
+TEST_F(AdImpressionTimerTest, ViewOutsideAnyWindowIsNeverSeen) {
+    auto loose = View::create(Rect(0, 0, 50, 50));
+    View::create()->addSubview(loose);
+    auto timer = make(0, ViewVisibilityTrackingMode::pixels(0));
+    timer->startTracking(loose);
+    sample(10);
+    EXPECT_EQ(impressions, 0);
+}
+
+TEST_F(AdImpressionTimerTest, OnlyTheFirstStartCounts) {
+    auto other = View::create(Rect(0, 0, 10, 10));
+    auto timer = make(0.3, ViewVisibilityTrackingMode::pixels(0));
+    timer->startTracking(adView);
+    sample(2);
+    timer->startTracking(other);  // neither restarts nor changes the view
+    sample(2);
+    EXPECT_EQ(impressions, 1);
+    EXPECT_EQ(seenView, adView);
+    timer->startTracking(adView);
+    sample(10);
+    EXPECT_EQ(impressions, 1);
+}
+
+TEST_F(AdImpressionTimerTest, LosingTheViewEndsTheSampling) {
+    auto timer = make(0.2, ViewVisibilityTrackingMode::pixels(0));
+    timer->startTracking(adView);
+    sample();
+    const auto sampling = timer->timer();
+    adView->removeFromSuperview();
+    adView.reset();
+    sample();
+    EXPECT_EQ(timer->timer(), nullptr);
+    EXPECT_FALSE(sampling->isValid());
+    EXPECT_EQ(impressions, 0);
+}
+
+TEST_F(AdImpressionTimerTest, ReleasedImpressionTimerStopsSampling) {
+    int checks = 0;
+    auto timer = make(0.2, ViewVisibilityTrackingMode::pixels(0));
+    timer->setVisibilityCheck([&](const View&, const ViewVisibilityTrackingMode&) { return ++checks > 0; });
+    std::thread([&] { timer->startTracking(adView); }).join();
+    sample(2);
+    EXPECT_EQ(checks, 2);
+    timer.reset();
+    sample(5);
+    EXPECT_EQ(checks, 2);
+    EXPECT_EQ(impressions, 0);
+}
+
+TEST_F(AdImpressionTimerTest, ReplaceableChecksDecideEachSample) {
+    bool active = false;
+    auto timer = make(0.1, ViewVisibilityTrackingMode::pixels(1e9));  // the default rule would never pass
+    timer->setVisibilityCheck([](const View&, const ViewVisibilityTrackingMode&) { return true; });
+    timer->setActiveCheck([&] { return active; });
+    timer->startTracking(adView);
+    sample(5);
+    EXPECT_EQ(impressions, 0);
+    active = true;
+    sample(2);
+    EXPECT_EQ(impressions, 1);
+}
+
+}  // namespace
+}  // namespace solen

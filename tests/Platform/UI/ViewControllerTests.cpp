@@ -1,0 +1,197 @@
+#include "Platform/Dispatch/MainLoop.h"
+#include "Platform/Foundation/NotificationCenter.h"
+#include "Platform/UI/Application.h"
+#include "Platform/UI/ViewController.h"
+#include "Platform/UI/Window.h"
+#include "support/DispatchWait.h"
+#include "support/LogCapture.h"
+#include "support/ScopedApplication.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace solen::platform {
+namespace {
+
+using ::testing::ElementsAre;
+
+class JournalController : public ViewController {
+public:
+    JournalController(std::string name, std::vector<std::string>& journal) : name_(std::move(name)), journal_(journal) {}
+
+    void viewWillAppear(bool) override { note(std::string("willAppear window=") + (view()->window() ? "yes" : "no")); }
+    void viewDidAppear(bool) override { note(std::string("didAppear window=") + (view()->window() ? "yes" : "no")); }
+    void viewWillDisappear(bool) override { note("willDisappear"); }
+    void viewDidDisappear(bool) override { note(std::string("didDisappear window=") + (view()->window() ? "yes" : "no")); }
+    void viewWillLayoutSubviews() override { note("willLayout"); }
+
+    void note(const std::string& text) { journal_.push_back(name_ + ":" + text); }
+
+private:
+    std::string name_;
+    std::vector<std::string>& journal_;
+};
+
+class ViewControllerTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        window = app.showKeyWindow();
+        root = std::make_shared<JournalController>("root", journal);
+        window->setRootViewController(root);
+        MainLoop::shared().runUntilIdle();
+        journal.clear();
+    }
+    void TearDown() override { MainLoop::shared().runUntilIdle(); }
+
+    test::ScopedApplication app;
+    std::vector<std::string> journal;
+    std::shared_ptr<Window> window;
+    std::shared_ptr<JournalController> root;
+};
+
+TEST_F(ViewControllerTest, PresentsInThePlatformOrder) {
+    auto modal = std::make_shared<JournalController>("modal", journal);
+    root->present(modal, true, [&] { journal.push_back("completion"); });
+    EXPECT_THAT(journal, ElementsAre("modal:willAppear window=no"));
+    EXPECT_EQ(root->presentedViewController(), modal);
+    EXPECT_EQ(modal->presentingViewController(), root);
+    EXPECT_TRUE(modal->isBeingPresented());
+
+    MainLoop::shared().runUntilIdle();
+    EXPECT_THAT(journal, ElementsAre("modal:willAppear window=no", "modal:willLayout", "modal:didAppear window=yes",
+                                     "completion"));
+    EXPECT_EQ(modal->view()->frame(), window->bounds());
+    EXPECT_FALSE(modal->isBeingPresented());
+}
+
+TEST_F(ViewControllerTest, DismissesTheWholeStackAboveInThePlatformOrder) {
+    auto first = std::make_shared<JournalController>("first", journal);
+    auto second = std::make_shared<JournalController>("second", journal);
+    root->present(first, false, nullptr);
+    MainLoop::shared().runUntilIdle();
+    first->present(second, false, nullptr);
+    MainLoop::shared().runUntilIdle();
+    journal.clear();
+
+    first->dismiss(true, [&] { journal.push_back("completion"); });  // first presents second: second goes
+    EXPECT_THAT(journal, ElementsAre("second:willDisappear"));
+    MainLoop::shared().runUntilIdle();
+    EXPECT_THAT(journal, ElementsAre("second:willDisappear", "second:didDisappear window=no", "completion"));
+    EXPECT_EQ(first->presentedViewController(), nullptr);
+
+    first->present(second, false, nullptr);
+    MainLoop::shared().runUntilIdle();
+    journal.clear();
+    root->dismiss(false, [&] { journal.push_back("completion"); });
+    MainLoop::shared().runUntilIdle();
+    EXPECT_THAT(journal, ElementsAre("second:willDisappear", "first:willDisappear", "second:didDisappear window=no",
+                                     "first:didDisappear window=no", "completion"));
+    EXPECT_EQ(root->presentedViewController(), nullptr);
+    EXPECT_EQ(first->presentingViewController(), nullptr);
+    EXPECT_EQ(second->presentingViewController(), nullptr);
+}
+
+TEST_F(ViewControllerTest, RefusedPresentationsAreLoggedAndChangeNothing) {
+    test::LogCapture logs;
+    auto modal = ViewController::create();
+    auto loose = ViewController::create();  // its view is in no window
+    bool completed = false;
+    loose->present(modal, false, [&] { completed = true; });
+    root->present(root, false, [&] { completed = true; });
+    root->present(modal, false, nullptr);
+    root->present(ViewController::create(), false, [&] { completed = true; });  // already presenting
+    MainLoop::shared().runUntilIdle();
+    EXPECT_FALSE(completed);
+    EXPECT_EQ(root->presentedViewController(), modal);
+    EXPECT_EQ(loose->presentedViewController(), nullptr);
+    EXPECT_EQ(logs.count("Attempt to present"), 3u);
+}
+
+TEST_F(ViewControllerTest, DismissingNothingStillCompletesLater) {
+    int completions = 0;
+    root->dismiss(false, [&] { ++completions; });
+    EXPECT_EQ(completions, 0);
+    MainLoop::shared().runUntilIdle();
+    EXPECT_EQ(completions, 1);
+
+    auto modal = ViewController::create();
+    root->present(modal, false, nullptr);
+    MainLoop::shared().runUntilIdle();
+    modal->dismiss(false, [&] { ++completions; });
+    modal->dismiss(false, [&] { ++completions; });  // while the first dismissal is under way
+    MainLoop::shared().runUntilIdle();
+    EXPECT_EQ(completions, 3);
+}
+
+TEST_F(ViewControllerTest, ReplacingTheRootMovesTheViews) {
+    auto next = std::make_shared<JournalController>("next", journal);
+    window->setRootViewController(next);
+    EXPECT_THAT(journal, ElementsAre("root:willDisappear", "root:didDisappear window=no", "next:willAppear window=no",
+                                     "next:willLayout", "next:didAppear window=yes"));
+    EXPECT_EQ(root->view()->superview(), nullptr);
+    EXPECT_EQ(next->view()->frame(), window->bounds());
+}
+
+class ApplicationTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        for (const std::string* name : {&Application::willResignActiveNotification, &Application::didEnterBackgroundNotification,
+                                        &Application::willEnterForegroundNotification, &Application::didBecomeActiveNotification}) {
+            NotificationCenter::defaultCenter().addObserver(owner, *name, [this](const Notification& n) {
+                seen.push_back(n.name + "@" + std::to_string(static_cast<int>(Application::shared().applicationState())) +
+                               (MainLoop::shared().isMainThread() ? "" : " off main"));
+            });
+        }
+    }
+    void TearDown() override { NotificationCenter::defaultCenter().removeObserver(owner.get()); }
+
+    test::ScopedApplication app;
+    std::shared_ptr<int> owner = std::make_shared<int>(0);
+    std::vector<std::string> seen;
+};
+
+TEST_F(ApplicationTest, LifecycleNotificationsCarryThePlatformStates) {
+    app.moveTo(Application::State::background);
+    EXPECT_THAT(seen, ElementsAre("UIApplicationWillResignActiveNotification@0", "UIApplicationDidEnterBackgroundNotification@2"));
+    seen.clear();
+    app.moveTo(Application::State::active);
+    EXPECT_THAT(seen, ElementsAre("UIApplicationWillEnterForegroundNotification@2", "UIApplicationDidBecomeActiveNotification@0"));
+    seen.clear();
+    app.moveTo(Application::State::inactive);
+    app.moveTo(Application::State::inactive);
+    EXPECT_THAT(seen, ElementsAre("UIApplicationWillResignActiveNotification@0"));
+    EXPECT_EQ(Application::shared().applicationState(), Application::State::inactive);
+}
+
+TEST_F(ApplicationTest, MovesRequestedOffTheMainThreadArePostedOnIt) {
+    std::thread([] { Application::shared().moveTo(Application::State::background); }).join();
+    EXPECT_TRUE(seen.empty());
+    ASSERT_TRUE(test::waitUntil([&] { return seen.size() == 2; }));
+    EXPECT_THAT(seen, ElementsAre("UIApplicationWillResignActiveNotification@0", "UIApplicationDidEnterBackgroundNotification@2"));
+}
+
+TEST_F(ApplicationTest, OpensOnlyWhatItCanAndRecordsIt) {
+    const auto web = URL::parse("https://example.com/x");
+    const auto custom = URL::parse("myapp://deep");
+    ASSERT_TRUE(web && custom);
+    EXPECT_TRUE(Application::shared().canOpenURL(*web));
+    EXPECT_FALSE(Application::shared().canOpenURL(*custom));
+
+    std::vector<bool> results;
+    Application::shared().open(*web, {}, [&](bool ok) { results.push_back(ok); });
+    Application::shared().setCanOpenURLRule([](const URL& url) { return url.scheme() == std::optional<std::string>("myapp"); });
+    Application::shared().open(*custom, {}, [&](bool ok) { results.push_back(ok); });
+    EXPECT_TRUE(results.empty());
+    MainLoop::shared().runUntilIdle();
+    EXPECT_THAT(results, ElementsAre(true, true));
+    ASSERT_EQ(Application::shared().openedURLs().size(), 2u);
+    EXPECT_EQ(Application::shared().openedURLs()[1].url.absoluteString(), "myapp://deep");
+}
+
+}  // namespace
+}  // namespace solen::platform

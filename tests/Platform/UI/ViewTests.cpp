@@ -1,0 +1,196 @@
+#include "Platform/Dispatch/MainLoop.h"
+#include "Platform/UI/GradientLayer.h"
+#include "Platform/UI/Rect.h"
+#include "Platform/UI/View.h"
+#include "Platform/UI/ViewController.h"
+#include "Platform/UI/Window.h"
+#include "support/ScopedApplication.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace solen::platform {
+namespace {
+
+using ::testing::ElementsAre;
+
+// Records its hooks as "<name>:<hook>" in a shared journal.
+class JournalView : public View {
+public:
+    JournalView(std::string name, std::vector<std::string>& journal, Rect frame = {})
+        : View(frame), name_(std::move(name)), journal_(journal) {}
+
+    void willMoveToSuperview(const std::shared_ptr<View>& s) override { note(s ? "willMoveToSuperview" : "willMoveToSuperview(nil)"); }
+    void didMoveToSuperview() override { note("didMoveToSuperview"); }
+    void willMoveToWindow(const std::shared_ptr<Window>& w) override { note(w ? "willMoveToWindow" : "willMoveToWindow(nil)"); }
+    void didMoveToWindow() override { note(window() ? "didMoveToWindow" : "didMoveToWindow(nil)"); }
+    void didAddSubview(const std::shared_ptr<View>&) override { note("didAddSubview"); }
+    void willRemoveSubview(const std::shared_ptr<View>&) override { note("willRemoveSubview"); }
+    void layoutSubviews() override { note("layoutSubviews"); }
+
+private:
+    void note(const std::string& hook) { journal_.push_back(name_ + ":" + hook); }
+    std::string name_;
+    std::vector<std::string>& journal_;
+};
+
+class ViewTest : public ::testing::Test {
+protected:
+    void TearDown() override { MainLoop::shared().runUntilIdle(); }
+    test::ScopedApplication app;
+    std::vector<std::string> journal;
+};
+
+TEST(RectTest, IntersectionNeedsAPositiveOverlap) {
+    const Rect a(0, 0, 100, 100);
+    EXPECT_EQ(a.intersection(Rect(50, 60, 100, 100)), Rect(50, 60, 50, 40));
+    EXPECT_FALSE(a.intersection(Rect(100, 0, 10, 10)));  // touching edges
+    EXPECT_FALSE(a.intersection(Rect(10, 10, 0, 0)));     // no area
+    EXPECT_EQ(a.intersection(Rect(20, 20, -10, -10)), Rect(10, 10, 10, 10));
+    EXPECT_TRUE(a.contains(Point{0, 0}));
+    EXPECT_FALSE(a.contains(Point{100, 50}));
+}
+
+TEST_F(ViewTest, MovingIntoAWindowCallsTheHooksInPlatformOrder) {
+    auto window = app.showKeyWindow();
+    auto parent = std::make_shared<JournalView>("parent", journal);
+    auto child = std::make_shared<JournalView>("child", journal);
+    parent->addSubview(child);
+    EXPECT_THAT(journal, ElementsAre("child:willMoveToSuperview", "child:didMoveToSuperview", "parent:didAddSubview"));
+
+    journal.clear();
+    window->addSubview(parent);
+    EXPECT_THAT(journal, ElementsAre("parent:willMoveToSuperview", "parent:willMoveToWindow", "child:willMoveToWindow",
+                                     "parent:didMoveToWindow", "child:didMoveToWindow", "parent:didMoveToSuperview"));
+    EXPECT_EQ(child->window(), window);
+
+    journal.clear();
+    parent->removeFromSuperview();
+    EXPECT_THAT(journal, ElementsAre("parent:willMoveToSuperview(nil)", "parent:willMoveToWindow(nil)",
+                                     "child:willMoveToWindow(nil)", "parent:didMoveToWindow(nil)",
+                                     "child:didMoveToWindow(nil)", "parent:didMoveToSuperview"));
+    EXPECT_EQ(child->window(), nullptr);
+    EXPECT_TRUE(window->subviews().empty());
+}
+
+TEST_F(ViewTest, MovingBetweenSuperviewsOfOneWindowKeepsTheWindowHooksQuiet) {
+    auto window = app.showKeyWindow();
+    auto a = std::make_shared<JournalView>("a", journal);
+    auto b = std::make_shared<JournalView>("b", journal);
+    auto child = std::make_shared<JournalView>("child", journal);
+    window->addSubview(a);
+    window->addSubview(b);
+    a->addSubview(child);
+    journal.clear();
+    b->addSubview(child);
+    EXPECT_THAT(journal, ElementsAre("child:willMoveToSuperview", "a:willRemoveSubview", "child:didMoveToSuperview",
+                                     "b:didAddSubview"));
+    EXPECT_TRUE(a->subviews().empty());
+    EXPECT_EQ(child->superview(), b);
+}
+
+TEST_F(ViewTest, OrderingAndCycles) {
+    auto root = View::create();
+    auto one = View::create();
+    auto two = View::create();
+    auto three = View::create();
+    root->addSubview(one);
+    root->addSubview(two);
+    root->insertSubview(three, 0);
+    EXPECT_THAT(root->subviews(), ElementsAre(three, one, two));
+    root->bringSubviewToFront(three);
+    EXPECT_THAT(root->subviews(), ElementsAre(one, two, three));
+    root->addSubview(one);  // again: to the front
+    EXPECT_THAT(root->subviews(), ElementsAre(two, three, one));
+
+    one->addSubview(root);  // would make a cycle
+    one->addSubview(one);
+    EXPECT_TRUE(one->subviews().empty());
+    EXPECT_EQ(root->superview(), nullptr);
+}
+
+TEST_F(ViewTest, ConvertsThroughAncestorsAndScrolledBounds) {
+    auto window = Window::create(Rect(0, 0, 400, 800));
+    auto scroll = View::create(Rect(10, 20, 300, 300));
+    auto content = View::create(Rect(5, 5, 100, 100));
+    window->addSubview(scroll);
+    scroll->addSubview(content);
+    scroll->setBounds(Rect(0, 50, 300, 300));  // scrolled down by 50
+
+    EXPECT_EQ(content->convertTo(Point{1, 1}, nullptr), (Point{16, -24}));
+    EXPECT_EQ(scroll->convertTo(content->frame(), window.get()), Rect(15, -25, 100, 100));
+    EXPECT_EQ(content->convertFrom(Point{16, -24}, nullptr), (Point{1, 1}));
+
+    auto other = View::create(Rect(200, 200, 50, 50));
+    window->addSubview(other);
+    EXPECT_EQ(content->convertTo(Point{0, 0}, other.get()), (Point{-185, -225}));
+    EXPECT_EQ(other->convertFrom(Point{0, 0}, content.get()), (Point{-185, -225}));
+}
+
+TEST_F(ViewTest, WindowsStartHiddenAndBecomeKey) {
+    auto window = Window::create();
+    EXPECT_TRUE(window->isHidden());
+    EXPECT_EQ(window->window(), window);
+    window->makeKeyAndVisible();
+    EXPECT_FALSE(window->isHidden());
+    EXPECT_TRUE(window->isKeyWindow());
+    EXPECT_EQ(Application::shared().keyWindow(), window);
+}
+
+TEST_F(ViewTest, LayoutIsCoalescedOntoTheNextTurnOfTheMainLoop) {
+    auto window = app.showKeyWindow();
+    auto outer = std::make_shared<JournalView>("outer", journal, Rect(0, 0, 10, 10));
+    auto inner = std::make_shared<JournalView>("inner", journal, Rect(0, 0, 10, 10));
+    outer->addSubview(inner);
+    window->addSubview(outer);
+    MainLoop::shared().runUntilIdle();
+    journal.clear();
+
+    inner->setNeedsLayout();
+    outer->setFrame(Rect(0, 0, 20, 20));  // a new size asks for layout
+    outer->setFrame(Rect(5, 5, 20, 20));  // a move alone does not ask again
+    EXPECT_TRUE(journal.empty());
+    MainLoop::shared().runUntilIdle();
+    EXPECT_THAT(journal, ElementsAre("outer:layoutSubviews", "inner:layoutSubviews"));
+    EXPECT_FALSE(outer->needsLayout());
+}
+
+TEST_F(ViewTest, ResponderChainFindsTheEnclosingController) {
+    auto controller = ViewController::create();
+    auto leaf = View::create();
+    controller->view()->addSubview(leaf);
+    EXPECT_EQ(leaf->enclosingViewController(), controller);
+    EXPECT_EQ(controller->view()->viewController(), controller);
+    EXPECT_EQ(View::create()->enclosingViewController(), nullptr);
+}
+
+TEST_F(ViewTest, SublayersInsertAtAnIndexAndMoveBetweenLayers) {
+    auto view = View::create(Rect(3, 4, 50, 60));
+    EXPECT_EQ(view->layer()->frame(), Rect(3, 4, 50, 60));
+    auto first = Layer::create();
+    auto gradient = GradientLayer::create();
+    view->layer()->addSublayer(first);
+    view->layer()->insertSublayer(gradient, 0);
+    EXPECT_THAT(view->layer()->sublayers(), ElementsAre(gradient, first));
+
+    auto other = Layer::create();
+    other->insertSublayer(first, 99);
+    EXPECT_THAT(view->layer()->sublayers(), ElementsAre(gradient));
+    EXPECT_EQ(first->superlayer(), other);
+}
+
+TEST_F(ViewTest, ReleasedSuperviewLeavesItsSubviewsWithoutOne) {
+    auto child = View::create();
+    {
+        auto parent = View::create();
+        parent->addSubview(child);
+    }
+    EXPECT_EQ(child->superview(), nullptr);
+    EXPECT_EQ(child->window(), nullptr);
+}
+
+}  // namespace
+}  // namespace solen::platform
