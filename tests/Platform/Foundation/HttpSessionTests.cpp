@@ -142,7 +142,11 @@ TEST_F(HttpSessionTest, BrokenExchangesEndInTheirTransportErrors) {
     EXPECT_FALSE(timedOut.response);
     EXPECT_LT(std::chrono::steady_clock::now() - started, 2s);
 
-    server.enqueue("/drop", ScriptedAnswer::drop());
+    // Dropped every time: a client may try once more after a kept-alive connection closes.
+    server.setHandler([](const test::RecordedRequest& recorded) -> std::optional<ScriptedAnswer> {
+        if (recorded.path == "/drop") return ScriptedAnswer::drop();
+        return std::nullopt;
+    });
     EXPECT_EQ(fetch(*session, requestFor(server.url("/drop"))).code(), -1005);
 
     ScriptedAnswer truncated = ScriptedAnswer::json(200, std::string(4000, 'x'));
