@@ -15,7 +15,8 @@
 namespace solen::platform {
 namespace {
 
-using Json = nlohmann::ordered_json;
+// Keys are kept sorted; an insertion-ordered object would make large stores quadratic to read and write.
+using Json = nlohmann::json;
 
 constexpr const char* kFormatName = "solen-user-defaults";
 constexpr int kFormatVersion = 1;
@@ -390,6 +391,8 @@ std::optional<std::filesystem::path> UserDefaults::movedAsidePath() const {
     return movedAside_;
 }
 
+std::uint64_t UserDefaults::saveCount() const { return saveCount_.load(); }
+
 void UserDefaults::loadLocked() {
     std::error_code error;
     const auto status = std::filesystem::status(path_, error);
@@ -482,6 +485,7 @@ bool UserDefaults::save(bool quiet) {
         return false;
     }
     savedGeneration_ = generation;
+    ++saveCount_;
     return true;
 }
 

@@ -2,6 +2,7 @@
 
 #include "Platform/Foundation/PropertyValue.h"
 
+#include <atomic>
 #include <condition_variable>
 #include <cstdint>
 #include <filesystem>
@@ -63,6 +64,8 @@ public:
 
     // Where the last unreadable file was moved (tests and diagnostics).
     std::optional<std::filesystem::path> movedAsidePath() const;
+    // How many times the file has been written by this instance (tests and diagnostics).
+    std::uint64_t saveCount() const;
 
 private:
     void loadLocked();
@@ -80,6 +83,7 @@ private:
 
     std::mutex saveMutex_;  // serialises saves; taken before `mutex_`
     std::uint64_t savedGeneration_ = 0;
+    std::atomic<std::uint64_t> saveCount_{0};
 
     std::condition_variable writerWake_;
     bool writerPending_ = false;

@@ -106,26 +106,23 @@ TEST_F(UserDefaultsTests, SavesAtomicallyWithoutLeavingTemporaryFiles) {
     EXPECT_EQ(folderEntries(), std::vector<std::string>{"store.json"});
 }
 
-TEST_F(UserDefaultsTests, BurstOfWritesIsSavedWithoutExplicitSynchronize) {
+TEST_F(UserDefaultsTests, BurstOfWritesIsCoalescedAndSavedWithoutExplicitSynchronize) {
     constexpr int kCount = 5000;
-    {
-        UserDefaults defaults(path());
-        for (int i = 0; i < kCount; ++i) {
-            defaults.set(PropertyValue(i), "key" + std::to_string(i));
-        }
-        // The writer thread saves on its own shortly after.
-        const auto deadline = std::chrono::steady_clock::now() + 10s;
-        while (std::chrono::steady_clock::now() < deadline) {
-            if (UserDefaults(scoped_.directory() / "store.json").snapshot().size() == kCount) {
-                break;
-            }
-            std::this_thread::sleep_for(20ms);
-        }
+    UserDefaults defaults(path());
+    for (int i = 0; i < kCount; ++i) {
+        defaults.set(PropertyValue(i), "key" + std::to_string(i));
     }
-    UserDefaults relaunched(path());
-    const auto values = relaunched.snapshot();
+    // The writer thread saves on its own shortly after.
+    const auto deadline = std::chrono::steady_clock::now() + 20s;
+    while (UserDefaults(path()).snapshot().size() != kCount && std::chrono::steady_clock::now() < deadline) {
+        std::this_thread::sleep_for(20ms);
+    }
+    const auto values = UserDefaults(path()).snapshot();
     ASSERT_EQ(values.size(), static_cast<std::size_t>(kCount));
     EXPECT_EQ(values.at("key4999"), PropertyValue(4999));
+    // A few saves of the whole store, not one per change.
+    EXPECT_GE(defaults.saveCount(), 1u);
+    EXPECT_LT(defaults.saveCount(), 100u);
 }
 
 TEST_F(UserDefaultsTests, CorruptFilesAreMovedAsideAndTheStoreStartsEmpty) {
@@ -224,6 +221,20 @@ TEST_F(UserDefaultsTests, StandardStoreFollowsTheConfiguredPath) {
     EXPECT_FALSE(UserDefaults::standard()->get("k"));
     UserDefaults::setStandard(previous);
     EXPECT_EQ(UserDefaults::standard()->get("k"), PropertyValue("v"));
+}
+
+TEST_F(UserDefaultsTests, PendingChangesOfTheStandardStoreAreSavedAtProcessExit) {
+    const auto file = scoped_.directory() / "exit.json";
+    EXPECT_EXIT(
+        {
+            UserDefaults::setStandard(nullptr);
+            UserDefaults::setStandardPath(file);
+            UserDefaults::standard()->set(PropertyValue("saved at exit"), "k");
+            std::exit(0);  // well before the writer thread's delay has passed
+        },
+        ::testing::ExitedWithCode(0), "");
+    UserDefaults relaunched(file);
+    EXPECT_EQ(relaunched.get("k"), PropertyValue("saved at exit"));
 }
 
 TEST(UserDefaultsPathTests, DefaultPathUsesXdgDataHomeThenHome) {
