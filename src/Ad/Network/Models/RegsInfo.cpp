@@ -1,11 +1,16 @@
 #include "Ad/Network/Models/RegsInfo.h"
 
 #include "Commons/Json/JsonWriter.h"
+#include "Commons/Utilities/AnyDictionary.h"
 
 namespace solen {
 
 Json RegsInfo::encode() const {
-    return JsonWriter("regs").set("consent", consent).take();
+    JsonWriter writer("regs");
+    if (consent) {
+        writer.set("consent", encodeAnyDictionary(*consent, "regs.consent"));
+    }
+    return writer.take();
 }
 
 RegsInfo RegsInfo::decode(const JsonReader& reader) {

@@ -1,0 +1,131 @@
+#include "Ad/Network/Signals/Identifiers.h"
+
+#include "Ad/Network/Signals/TimeConversion.h"
+#include "Commons/Configs/ConfigManager.h"
+#include "Commons/Json/JsonReader.h"
+#include "Commons/Storage/KeyValueStore.h"
+#include "Platform/Device/AdvertisingIdentifierManager.h"
+#include "Platform/Device/CurrentDevice.h"
+#include "Platform/Foundation/UUID.h"
+
+#include <mutex>
+
+namespace solen {
+namespace {
+
+constexpr const char* lastActivityKey = "lastActivityTs";
+constexpr const char* sessionKey = "sessionIdentifier";
+
+struct SessionState {
+    std::mutex mutex;
+    std::optional<double> lastActivityTs;
+    std::optional<std::string> sessionIdentifier;
+
+    double& lastActivityLocked() {
+        if (!lastActivityTs) {
+            const auto stored = KeyValueStore::get(lastActivityKey);
+            const auto number = stored ? stored->number() : std::nullopt;
+            lastActivityTs = number ? *number : TimeConversion::seconds(TimeConversion::now());
+        }
+        return *lastActivityTs;
+    }
+
+    std::string& sessionLocked() {
+        if (!sessionIdentifier) {
+            const auto stored = KeyValueStore::get(sessionKey);
+            const std::string* text = stored ? stored->text() : nullptr;
+            sessionIdentifier = text ? *text : platform::UUID().uuidString();
+        }
+        return *sessionIdentifier;
+    }
+
+    void writeLastActivityLocked(double seconds) {
+        lastActivityTs = seconds;
+        KeyValueStore::set(platform::PropertyValue(seconds), lastActivityKey);
+    }
+
+    void writeSessionLocked(const std::string& identifier) {
+        sessionIdentifier = identifier;
+        KeyValueStore::set(platform::PropertyValue(identifier), sessionKey);
+    }
+};
+
+SessionState& state() {
+    static SessionState instance;
+    return instance;
+}
+
+}  // namespace
+
+std::optional<std::string> Identifiers::getIdentifiers() {
+    const auto document = ConfigManager::shared()->getConfig(ConfigType::root);
+    const RootConfig* found = document ? std::get_if<RootConfig>(&*document) : nullptr;
+    if (found == nullptr) {
+        return std::nullopt;
+    }
+    const RootConfig& root = *found;
+    Json map = Json::object();
+    if (root.ids.ida) {
+        map["IDA"] = platform::AdvertisingIdentifierManager::advertisingIdentifier();
+    }
+    if (root.ids.idv) {
+        if (auto vendor = vendorIdentifier()) {
+            map["IDV"] = *vendor;
+        }
+    }
+    return map.dump();
+}
+
+std::optional<std::string> Identifiers::vendorIdentifier() { return platform::CurrentDevice::identifierForVendor(); }
+
+double Identifiers::lastActivityTs() {
+    SessionState& s = state();
+    std::lock_guard lock(s.mutex);
+    return s.lastActivityLocked();
+}
+
+std::string Identifiers::sessionIdentifier() {
+    SessionState& s = state();
+    std::lock_guard lock(s.mutex);
+    return s.sessionLocked();
+}
+
+void Identifiers::setLastActivityTs(double seconds) {
+    SessionState& s = state();
+    std::lock_guard lock(s.mutex);
+    s.writeLastActivityLocked(seconds);
+}
+
+void Identifiers::setSessionIdentifier(const std::string& identifier) {
+    SessionState& s = state();
+    std::lock_guard lock(s.mutex);
+    s.writeSessionLocked(identifier);
+}
+
+double Identifiers::markActivity() {
+    SessionState& s = state();
+    std::lock_guard lock(s.mutex);
+    const double now = TimeConversion::seconds(TimeConversion::now());
+    s.writeLastActivityLocked(now);
+    return now;
+}
+
+std::string Identifiers::rollSessionIfIdle(double sessionLengthSeconds) {
+    SessionState& s = state();
+    std::lock_guard lock(s.mutex);
+    const double now = TimeConversion::seconds(TimeConversion::now());
+    if (now - s.lastActivityLocked() > sessionLengthSeconds) {
+        s.writeSessionLocked(platform::UUID().uuidString());
+        s.writeLastActivityLocked(TimeConversion::seconds(TimeConversion::now()));
+    }
+    return s.sessionLocked();
+}
+
+void Identifiers::resetForTesting() {
+    SessionState& s = state();
+    std::lock_guard lock(s.mutex);
+    s.lastActivityTs.reset();
+    s.sessionIdentifier.reset();
+}
+
+}  // namespace solen
