@@ -3,7 +3,6 @@
 #include <solen/Gender.h>
 #include <solen/LogLevel.h>
 #include <solen/SolenAdError.h>
-#include <solen/SolenConstant.h>
 
 #include <gtest/gtest.h>
 
@@ -11,12 +10,6 @@
 
 namespace solen {
 namespace {
-
-TEST(PublicConstantsTests, ConsentKeys) {
-    EXPECT_EQ(std::string(SolenConstant::SOLEN_GDPR_CONSENT_AVAILABLE), "gdpr_consent_available");
-    EXPECT_EQ(std::string(SolenConstant::SOLEN_GDPR_CONSENT_IAB), "gdpr_consent");
-    EXPECT_EQ(std::string(SolenConstant::SOLEN_GDPR_CONSENT_GDPR_APPLIES), "gdpr");
-}
 
 TEST(PublicConstantsTests, AdErrorCodesHaveNoGaps2011And2013) {
     for (std::int64_t code = 1990; code <= 2030; ++code) {

@@ -128,6 +128,7 @@ TEST_F(UserDefaultsTests, BurstOfWritesIsCoalescedAndSavedWithoutExplicitSynchro
 TEST_F(UserDefaultsTests, CorruptFilesAreMovedAsideAndTheStoreStartsEmpty) {
     test::LogCapture log;
     const std::vector<std::string> damaged = {
+        "",
         "{not json",
         R"({"format":"solen-user-defaults","version":1,"values":{"k":{"integer":"5"}}})",
         R"({"format":"solen-user-defaults","version":1,"values":{"k":{"date":1.5}}})",
