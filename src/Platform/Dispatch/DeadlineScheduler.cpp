@@ -2,6 +2,7 @@
 
 #include "Commons/Utilities/Logger.h"
 
+#include <deque>
 #include <string>
 #include <system_error>
 #include <thread>
@@ -32,6 +33,16 @@ DeadlineScheduler::EntryId DeadlineScheduler::schedule(const std::shared_ptr<Clo
                                                        Clock::TimePoint deadline, Action action) {
     std::unique_lock<std::mutex> lock(mutex_);
     const EntryId id = nextId_++;
+    if (clock->isManual() && deadline <= clock->now()) {
+        // The clock moved past the deadline before the entry got here: no advance will come for
+        // it, so the timer thread runs it. Entries of a manual clock are otherwise only ever
+        // taken by its advance, which keeps "handed over before advance returns" true.
+        immediate_.push_back(std::move(action));
+        startThreadLocked();
+        lock.unlock();
+        changed_.notify_all();
+        return id;
+    }
     const Clock* key = clock.get();
     auto [it, inserted] = clocks_.try_emplace(key);
     ClockEntries& entries = it->second;
@@ -126,7 +137,6 @@ void DeadlineScheduler::threadLoop() {
     std::unique_lock<std::mutex> lock(mutex_);
     for (;;) {
         std::multimap<Key, Action> due;
-        std::vector<std::shared_ptr<Clock::ObserverToken>> droppedObservers;
         std::vector<std::shared_ptr<Clock>> droppedClocks;
         std::optional<Clock::Duration> wait;
         std::vector<const Clock*> keys;
@@ -135,29 +145,33 @@ void DeadlineScheduler::threadLoop() {
             keys.push_back(key);
         }
         for (const Clock* key : keys) {
-            takeDueLocked(key, due);
             auto group = clocks_.find(key);
+            if (group->second.clock->isManual()) {
+                continue;  // its advances hand its entries over
+            }
+            takeDueLocked(key, due);
             if (group->second.actions.empty()) {
-                droppedObservers.push_back(std::move(group->second.observer));
                 droppedClocks.push_back(std::move(group->second.clock));
                 clocks_.erase(group);
                 continue;
             }
-            if (!group->second.clock->isManual()) {
-                const Clock::Duration left =
-                    group->second.actions.begin()->first.deadline - group->second.clock->now();
-                if (!wait || left < *wait) {
-                    wait = left;
-                }
+            const Clock::Duration left = group->second.actions.begin()->first.deadline - group->second.clock->now();
+            if (!wait || left < *wait) {
+                wait = left;
             }
         }
-        if (!due.empty() || !droppedClocks.empty()) {
+        std::deque<Action> immediate = std::move(immediate_);
+        immediate_.clear();
+        if (!due.empty() || !droppedClocks.empty() || !immediate.empty()) {
             lock.unlock();
+            for (auto& action : immediate) {
+                runAction(action);
+            }
+            immediate.clear();
             for (auto& [key, action] : due) {
                 runAction(action);
             }
             due.clear();
-            droppedObservers.clear();
             droppedClocks.clear();
             lock.lock();
             continue;

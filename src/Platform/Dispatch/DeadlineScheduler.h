@@ -4,6 +4,7 @@
 
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -25,8 +26,8 @@ public:
     static DeadlineScheduler& shared();
 
     // Schedules `action` for `deadline` on `clock`. A deadline that has already passed is still
-    // handled asynchronously (on the timer thread, or by the next advance of a manual clock), so
-    // callers that want it handled at once check the clock themselves.
+    // handled asynchronously, on the timer thread, so callers that want it handled at once check
+    // the clock themselves. The id of such an entry cannot cancel it.
     EntryId schedule(const std::shared_ptr<Clock>& clock, Clock::TimePoint deadline, Action action);
     // Removes a scheduled action; false when it has already been taken to run or never existed.
     bool cancel(EntryId id);
@@ -50,7 +51,7 @@ private:
     void startThreadLocked();
     void threadLoop();
     void manualClockMoved(const Clock* clock);
-    // Moves the due actions of `entries` into `due`; erases the group when it becomes empty.
+    // Moves the actions of `clock` that are due into `due` (the caller drops an emptied group).
     void takeDueLocked(const Clock* clock, std::multimap<Key, Action>& due);
 
     std::mutex mutex_;
@@ -59,6 +60,7 @@ private:
     EntryId nextId_ = 1;
     std::unordered_map<const Clock*, ClockEntries> clocks_;
     std::unordered_map<EntryId, std::pair<const Clock*, Key>> index_;
+    std::deque<Action> immediate_;  // manual-clock entries already due when scheduled
 };
 
 }  // namespace solen::platform

@@ -30,7 +30,11 @@ constexpr auto kPredicatePoll = std::chrono::milliseconds(1);
 
 }  // namespace
 
-const std::string MainLoop::defaultMode = "kCFRunLoopDefaultMode";
+// The loop's state may be made by another library's static initialiser before the mode names
+// below exist, so it starts from this literal rather than from `defaultMode`.
+constexpr const char* kDefaultModeName = "kCFRunLoopDefaultMode";
+
+const std::string MainLoop::defaultMode = kDefaultModeName;
 const std::string MainLoop::commonModes = "kCFRunLoopCommonModes";
 const std::string MainLoop::trackingMode = "UITrackingRunLoopMode";
 
@@ -52,7 +56,7 @@ struct MainLoop::Impl {
     std::deque<DispatchBlock> blocks;
     std::uint64_t generation = 0;  // bumped whenever something may have become due
     bool stopRequested = false;
-    std::string mode = MainLoop::defaultMode;
+    std::string mode = kDefaultModeName;
     std::vector<TimerEntry> timers;
     std::unordered_map<const Clock*, ClockWatch> clockWatches;  // manual clocks of the timers
 
