@@ -1,0 +1,166 @@
+#include "Ad/Network/Signals/GeoLocation.h"
+#include "Commons/Configs/ConfigDefaults.h"
+#include "Commons/Configs/ConfigManager.h"
+#include "Platform/Device/LocationManager.h"
+#include "Platform/Dispatch/MainLoop.h"
+#include "support/LogCapture.h"
+#include "support/ScopedUserDefaults.h"
+
+#include <gtest/gtest.h>
+
+#include <thread>
+
+namespace solen {
+namespace {
+
+using platform::LocationManager;
+using Status = LocationManager::AuthorizationStatus;
+
+platform::Location fix(double latitude, double longitude) {
+    platform::Location location;
+    location.coordinate = {latitude, longitude};
+    location.horizontalAccuracy = 100;
+    return location;
+}
+
+platform::Error locationError(std::int64_t code) {
+    platform::Error error;
+    error.domain = "location";
+    error.code = code;
+    error.localizedDescription = "location unavailable";
+    return error;
+}
+
+class GeoLocationTests : public ::testing::Test {
+protected:
+    void SetUp() override {
+        allowLocation(true);
+        geo_ = GeoLocation::create();
+        pump();  // the manager is created on the main loop
+        ASSERT_NE(geo_->manager(), nullptr);
+    }
+    void TearDown() override {
+        LocationManager::resetSimulation();
+        geo_.reset();
+        pump();
+    }
+
+    static void allowLocation(bool allowed) {
+        SignalsConfig signals = ConfigDefaults::signals();
+        signals.location = allowed;
+        ConfigManager::shared()->store(signals, ConfigType::signals);
+        ConfigManager::shared()->loadConfigs();
+    }
+    static void authorise(Status status, bool servicesOn = true) {
+        LocationManager::setLocationServicesEnabled(servicesOn);
+        LocationManager::setAuthorizationStatus(status);
+    }
+    static void pump() { platform::MainLoop::shared().runUntilIdle(); }
+
+    test::ScopedUserDefaults defaults_;
+    std::shared_ptr<GeoLocation> geo_;
+};
+
+TEST_F(GeoLocationTests, ManagerAsksForHundredMetreAccuracy) {
+    EXPECT_EQ(geo_->manager()->desiredAccuracy(), LocationManager::accuracyHundredMeters);
+}
+
+TEST_F(GeoLocationTests, DisabledBySignalsConfigLogsAndDoesNothing) {
+    allowLocation(false);
+    authorise(Status::authorizedAlways);
+    test::LogCapture log;
+    geo_->updateLocation();
+    pump();
+    EXPECT_TRUE(log.contains("Location is disabled from signalConfig"));
+    EXPECT_EQ(log.lines().size(), 1u);
+    EXPECT_FALSE(geo_->manager()->isUpdatingLocation());
+    EXPECT_EQ(geo_->deviceLocation(), std::nullopt);
+}
+
+TEST_F(GeoLocationTests, OneFixIsStoredAndUpdatesStop) {
+    authorise(Status::authorizedWhenInUse);
+    test::LogCapture log;
+    geo_->updateLocation();
+    EXPECT_FALSE(geo_->manager()->isUpdatingLocation());  // started on the main loop
+    pump();
+    EXPECT_TRUE(geo_->manager()->isUpdatingLocation());
+
+    LocationManager::simulateLocations({fix(1, 2), fix(3.5, -4.25)});
+    pump();
+    ASSERT_TRUE(geo_->deviceLocation().has_value());
+    EXPECT_EQ(geo_->deviceLocation()->coordinate.latitude, 3.5);
+    EXPECT_EQ(geo_->deviceLocation()->coordinate.longitude, -4.25);
+    EXPECT_FALSE(geo_->manager()->isUpdatingLocation());
+    EXPECT_TRUE(log.contains("location found "));
+}
+
+TEST_F(GeoLocationTests, StrayAndEmptyReportsAreIgnored) {
+    authorise(Status::authorizedAlways);
+    int calls = 0;
+    geo_->requestLocation([&](std::optional<platform::Location>) { ++calls; });
+    LocationManager::simulateLocations({});
+    pump();
+    EXPECT_EQ(calls, 0);
+    EXPECT_TRUE(geo_->manager()->isUpdatingLocation());
+
+    LocationManager::simulateLocations({fix(1, 1)});
+    pump();
+    EXPECT_EQ(calls, 1);
+
+    // A report after the request was answered (the manager keeps updating here) is not delivered.
+    geo_->manager()->startUpdatingLocation();
+    LocationManager::simulateLocations({fix(2, 2)});
+    LocationManager::simulateFailure(locationError(0));
+    pump();
+    EXPECT_EQ(calls, 1);
+    EXPECT_EQ(geo_->didFailWithError(), std::nullopt);
+}
+
+TEST_F(GeoLocationTests, WithdrawnAuthorisationKeepsTheEarlierFix) {
+    authorise(Status::authorizedAlways);
+    geo_->updateLocation();
+    pump();
+    LocationManager::simulateLocations({fix(10, 20)});
+    pump();
+
+    for (const auto& [status, servicesOn] : {std::pair{Status::denied, true}, std::pair{Status::notDetermined, true},
+                                             std::pair{Status::restricted, true}, std::pair{Status::authorizedAlways, false}}) {
+        authorise(status, servicesOn);
+        test::LogCapture log;
+        geo_->updateLocation();
+        pump();
+        EXPECT_TRUE(log.contains("location failed"));
+        EXPECT_FALSE(geo_->manager()->isUpdatingLocation());
+        ASSERT_TRUE(geo_->deviceLocation().has_value());
+        EXPECT_EQ(geo_->deviceLocation()->coordinate.latitude, 10);
+    }
+}
+
+TEST_F(GeoLocationTests, FailureIsRecordedAndStopsUpdates) {
+    authorise(Status::authorizedAlways);
+    geo_->updateLocation();
+    pump();
+    test::LogCapture log;
+    const platform::Error error = locationError(1);
+    LocationManager::simulateFailure(error);
+    pump();
+    EXPECT_EQ(geo_->didFailWithError(), error);
+    EXPECT_FALSE(geo_->manager()->isUpdatingLocation());
+    EXPECT_TRUE(log.contains("location failed"));
+    EXPECT_EQ(geo_->deviceLocation(), std::nullopt);
+}
+
+TEST_F(GeoLocationTests, UpdateFromAnotherThreadRunsOnMain) {
+    authorise(Status::authorizedAlways);
+    std::thread([geo = geo_] { geo->updateLocation(); }).join();
+    pump();
+    LocationManager::simulateLocations({fix(5, 6)});
+    pump();
+    std::optional<platform::Location> read;
+    std::thread([&] { read = geo_->deviceLocation(); }).join();
+    ASSERT_TRUE(read.has_value());
+    EXPECT_EQ(read->coordinate.longitude, 6);
+}
+
+}  // namespace
+}  // namespace solen
