@@ -230,6 +230,8 @@ struct LocalHttpServer::Impl {
     Handler handler;
     std::set<int> openSockets;
     std::size_t connections = 0;
+    std::size_t received = 0;
+    bool recording = true;
 
     bool stopping() const {
         std::lock_guard lock(mutex);
@@ -287,7 +289,8 @@ struct LocalHttpServer::Impl {
         record.connection = currentConnection != nullptr ? currentConnection->number : 0;
         {
             std::lock_guard lock(mutex);
-            recorded.push_back(record);
+            ++received;
+            if (recording) recorded.push_back(record);
         }
         changed.notify_all();
 
@@ -396,17 +399,23 @@ std::vector<RecordedRequest> LocalHttpServer::requests() const {
 
 std::size_t LocalHttpServer::requestCount() const {
     std::lock_guard lock(impl_->mutex);
-    return impl_->recorded.size();
+    return impl_->received;
 }
 
 bool LocalHttpServer::waitForRequests(std::size_t count, std::chrono::milliseconds timeout) const {
     std::unique_lock lock(impl_->mutex);
-    return impl_->changed.wait_for(lock, timeout, [&] { return impl_->recorded.size() >= count; });
+    return impl_->changed.wait_for(lock, timeout, [&] { return impl_->received >= count; });
 }
 
 void LocalHttpServer::clearRequests() {
     std::lock_guard lock(impl_->mutex);
     impl_->recorded.clear();
+    impl_->received = 0;
+}
+
+void LocalHttpServer::setRecording(bool on) {
+    std::lock_guard lock(impl_->mutex);
+    impl_->recording = on;
 }
 
 std::size_t LocalHttpServer::connectionCount() const {

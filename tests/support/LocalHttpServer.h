@@ -78,7 +78,11 @@ public:
     void setDefaultAnswer(ScriptedAnswer answer);
     void setHandler(Handler handler);
 
+    // Recording is on by default; benchmarks turn it off to keep memory flat (requests still count).
+    void setRecording(bool on);
+
     std::vector<RecordedRequest> requests() const;
+    // Requests received (recorded or not).
     std::size_t requestCount() const;
     // Waits until at least `count` requests have arrived; false on time-out.
     bool waitForRequests(std::size_t count, std::chrono::milliseconds timeout) const;
