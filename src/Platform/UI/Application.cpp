@@ -44,10 +44,7 @@ void Application::reset() {
     // The old window is released outside the lock: its views may call back into the application.
 }
 
-Application::State Application::applicationState() const {
-    std::lock_guard lock(mutex_);
-    return state_;
-}
+Application::State Application::applicationState() const { return locked(state_); }
 
 void Application::moveTo(State target) {
     if (!MainLoop::shared().isMainThread()) {
@@ -67,10 +64,7 @@ void Application::moveTo(State target) {
 // One platform step; `to` is a neighbour of the current state.
 void Application::step(State to) {
     const State from = applicationState();
-    auto setState = [this](State s) {
-        std::lock_guard lock(mutex_);
-        state_ = s;
-    };
+    auto setState = [this](State s) { assign(state_, s); };
     NotificationCenter& center = NotificationCenter::defaultCenter();
     if (from == State::active && to == State::inactive) {
         center.post(willResignActiveNotification);
@@ -87,10 +81,7 @@ void Application::step(State to) {
     }
 }
 
-std::shared_ptr<Window> Application::keyWindow() const {
-    std::lock_guard lock(mutex_);
-    return keyWindow_;
-}
+std::shared_ptr<Window> Application::keyWindow() const { return locked(keyWindow_); }
 
 void Application::setKeyWindow(std::shared_ptr<Window> window) {
     std::unique_lock lock(mutex_);
@@ -99,49 +90,19 @@ void Application::setKeyWindow(std::shared_ptr<Window> window) {
     // `window` now holds the previous key window, released outside the lock.
 }
 
-Rect Application::statusBarFrame() const {
-    std::lock_guard lock(mutex_);
-    return statusBarFrame_;
-}
-
-void Application::setStatusBarFrame(Rect frame) {
-    std::lock_guard lock(mutex_);
-    statusBarFrame_ = frame;
-}
-
-bool Application::isStatusBarHidden() const {
-    std::lock_guard lock(mutex_);
-    return statusBarHidden_;
-}
-
-void Application::setStatusBarHidden(bool hidden) {
-    std::lock_guard lock(mutex_);
-    statusBarHidden_ = hidden;
-}
-
-InterfaceOrientation Application::statusBarOrientation() const {
-    std::lock_guard lock(mutex_);
-    return orientation_;
-}
-
-void Application::setStatusBarOrientation(InterfaceOrientation orientation) {
-    std::lock_guard lock(mutex_);
-    orientation_ = orientation;
-}
+Rect Application::statusBarFrame() const { return locked(statusBarFrame_); }
+void Application::setStatusBarFrame(Rect frame) { assign(statusBarFrame_, frame); }
+bool Application::isStatusBarHidden() const { return locked(statusBarHidden_); }
+void Application::setStatusBarHidden(bool hidden) { assign(statusBarHidden_, hidden); }
+InterfaceOrientation Application::statusBarOrientation() const { return locked(orientation_); }
+void Application::setStatusBarOrientation(InterfaceOrientation orientation) { assign(orientation_, orientation); }
 
 bool Application::canOpenURL(const URL& url) const {
-    std::function<bool(const URL&)> rule;
-    {
-        std::lock_guard lock(mutex_);
-        rule = canOpenRule_;
-    }
+    const std::function<bool(const URL&)> rule = locked(canOpenRule_);
     return rule ? rule(url) : defaultCanOpen(url);
 }
 
-void Application::setCanOpenURLRule(std::function<bool(const URL&)> rule) {
-    std::lock_guard lock(mutex_);
-    canOpenRule_ = std::move(rule);
-}
+void Application::setCanOpenURLRule(std::function<bool(const URL&)> rule) { assign(canOpenRule_, std::move(rule)); }
 
 void Application::open(const URL& url, OpenURLOptions options, OpenURLCompletion completion) {
     const bool result = canOpenURL(url);
@@ -156,9 +117,6 @@ void Application::open(const URL& url, OpenURLOptions options, OpenURLCompletion
     });
 }
 
-std::vector<Application::OpenedURL> Application::openedURLs() const {
-    std::lock_guard lock(mutex_);
-    return opened_;
-}
+std::vector<Application::OpenedURL> Application::openedURLs() const { return locked(opened_); }
 
 }  // namespace solen::platform

@@ -74,6 +74,16 @@ public:
 private:
     Application();
     void step(State to);
+    template <class T>
+    T locked(const T& field) const {
+        std::lock_guard lock(mutex_);
+        return field;
+    }
+    template <class T, class V>
+    void assign(T& field, V&& value) {
+        std::lock_guard lock(mutex_);
+        field = std::forward<V>(value);
+    }
 
     mutable std::mutex mutex_;
     State state_ = State::active;
