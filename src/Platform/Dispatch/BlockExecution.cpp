@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <exception>
+#include <string>
 #include <vector>
 
 namespace solen::platform {
@@ -26,12 +27,16 @@ void BlockExecution::run(const DispatchQueue& queue, const DispatchBlock& block)
         return;
     }
     RunningQueueMark mark(queue);
+    catching(block, "a block on queue \"" + queue.label() + "\"");
+}
+
+void BlockExecution::catching(const std::function<void()>& work, std::string_view what) {
     try {
-        block();
+        work();
     } catch (const std::exception& error) {
-        Logger::error("Uncaught exception in a block on queue \"" + queue.label() + "\": " + error.what());
+        Logger::error("Uncaught exception in " + std::string(what) + ": " + error.what());
     } catch (...) {
-        Logger::error("Uncaught exception of unknown type in a block on queue \"" + queue.label() + "\"");
+        Logger::error("Uncaught exception of unknown type in " + std::string(what));
     }
 }
 

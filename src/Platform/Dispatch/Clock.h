@@ -67,9 +67,9 @@ public:
     WallTimePoint wallNow() const override;
 };
 
-// A clock that only moves when `advance` or `set` is called. Moving it synchronously hands
-// every due delayed block and dispatch timer to its queue before returning; run-loop timers
-// become due and fire on the next turn of the main loop.
+// A clock that only moves when `advance` is called (its monotonic time starts at zero). Moving it
+// synchronously hands every due delayed block and dispatch timer to its queue before returning;
+// run-loop timers become due and fire on the next turn of the main loop.
 class ManualClock final : public Clock {
 public:
     explicit ManualClock(WallTimePoint wallStart = WallTimePoint(std::chrono::seconds(1'800'000'000)));

@@ -1,6 +1,7 @@
 #include "Platform/Dispatch/DeadlineScheduler.h"
 
 #include "Commons/Utilities/Logger.h"
+#include "Platform/Dispatch/BlockExecution.h"
 
 #include <deque>
 #include <string>
@@ -11,15 +12,7 @@
 namespace solen::platform {
 namespace {
 
-void runAction(const DeadlineScheduler::Action& action) {
-    try {
-        action();
-    } catch (const std::exception& error) {
-        Logger::error(std::string("A scheduled deadline action failed: ") + error.what());
-    } catch (...) {
-        Logger::error("A scheduled deadline action failed with an unknown exception");
-    }
-}
+void runAction(const DeadlineScheduler::Action& action) { BlockExecution::catching(action, "a deadline action"); }
 
 }  // namespace
 

@@ -1,6 +1,7 @@
 #include "Platform/Dispatch/DispatchTimer.h"
 
 #include "Commons/Utilities/Logger.h"
+#include "Platform/Dispatch/BlockExecution.h"
 #include "Platform/Dispatch/DeadlineScheduler.h"
 
 #include <algorithm>
@@ -124,14 +125,8 @@ struct DispatchTimer::Impl : std::enable_shared_from_this<DispatchTimer::Impl> {
         handlerThread = std::this_thread::get_id();
         const auto current = handler;
         lock.unlock();
-        try {
-            if (current && *current) {
-                (*current)();
-            }
-        } catch (const std::exception& error) {
-            Logger::error(std::string("Uncaught exception in a dispatch timer handler: ") + error.what());
-        } catch (...) {
-            Logger::error("Uncaught exception of unknown type in a dispatch timer handler");
+        if (current && *current) {
+            BlockExecution::catching(*current, "a dispatch timer handler");
         }
         lock.lock();
         handlerRunning = false;

@@ -1,6 +1,6 @@
 #include "Platform/Dispatch/RunLoopTimer.h"
 
-#include "Commons/Utilities/Logger.h"
+#include "Platform/Dispatch/BlockExecution.h"
 
 #include <algorithm>
 #include <exception>
@@ -125,14 +125,8 @@ bool RunLoopTimer::fireIfDue() {
 void RunLoopTimer::runBlock(Clock::TimePoint scheduledDate, bool fromLoop) {
     // Keeps the timer alive while its block runs, even when the block invalidates it.
     const auto self = shared_from_this();
-    try {
-        if (block_) {
-            block_(*this);
-        }
-    } catch (const std::exception& error) {
-        Logger::error(std::string("Uncaught exception in a run-loop timer block: ") + error.what());
-    } catch (...) {
-        Logger::error("Uncaught exception of unknown type in a run-loop timer block");
+    if (block_) {
+        BlockExecution::catching([this] { block_(*this); }, "a run-loop timer block");
     }
     Block released;
     bool invalidated = false;
