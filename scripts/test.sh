@@ -21,6 +21,10 @@ if [ "$preset" = "tsan" ] && [ -r /proc/sys/vm/mmap_rnd_bits ] && [ "$(cat /proc
   fi
 fi
 
+# Tests never touch the user's own data folder.
+export XDG_DATA_HOME="$(mktemp -d)"
+trap 'rm -rf "$XDG_DATA_HOME"' EXIT
+
 jobs="$(nproc)"
 cmake --preset "$preset" >/dev/null
 cmake --build --preset "$preset" -j "$jobs"
