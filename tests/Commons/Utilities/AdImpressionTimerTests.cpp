@@ -104,15 +104,6 @@ TEST_F(AdImpressionTimerTest, PercentageIsAFractionLimitedToTheWholeView) {
     EXPECT_FALSE(fifty->isImpressionFired());
 }
 
-TEST_F(AdImpressionTimerTest, ViewOutsideAnyWindowIsNeverSeen) {
-    auto loose = View::create(Rect(0, 0, 50, 50));
-    View::create()->addSubview(loose);
-    auto timer = make(0, ViewVisibilityTrackingMode::pixels(0));
-    timer->startTracking(loose);
-    sample(10);
-    EXPECT_EQ(impressions, 0);
-}
-
 TEST_F(AdImpressionTimerTest, OnlyTheFirstStartCounts) {
     auto other = View::create(Rect(0, 0, 10, 10));
     auto timer = make(0.3, ViewVisibilityTrackingMode::pixels(0));

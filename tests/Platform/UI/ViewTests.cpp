@@ -1,5 +1,4 @@
 #include "Platform/Dispatch/MainLoop.h"
-#include "Platform/UI/GradientLayer.h"
 #include "Platform/UI/Rect.h"
 #include "Platform/UI/View.h"
 #include "Platform/UI/ViewController.h"
@@ -165,31 +164,6 @@ TEST_F(ViewTest, ResponderChainFindsTheEnclosingController) {
     EXPECT_EQ(leaf->enclosingViewController(), controller);
     EXPECT_EQ(controller->view()->viewController(), controller);
     EXPECT_EQ(View::create()->enclosingViewController(), nullptr);
-}
-
-TEST_F(ViewTest, SublayersInsertAtAnIndexAndMoveBetweenLayers) {
-    auto view = View::create(Rect(3, 4, 50, 60));
-    EXPECT_EQ(view->layer()->frame(), Rect(3, 4, 50, 60));
-    auto first = Layer::create();
-    auto gradient = GradientLayer::create();
-    view->layer()->addSublayer(first);
-    view->layer()->insertSublayer(gradient, 0);
-    EXPECT_THAT(view->layer()->sublayers(), ElementsAre(gradient, first));
-
-    auto other = Layer::create();
-    other->insertSublayer(first, 99);
-    EXPECT_THAT(view->layer()->sublayers(), ElementsAre(gradient));
-    EXPECT_EQ(first->superlayer(), other);
-}
-
-TEST_F(ViewTest, ReleasedSuperviewLeavesItsSubviewsWithoutOne) {
-    auto child = View::create();
-    {
-        auto parent = View::create();
-        parent->addSubview(child);
-    }
-    EXPECT_EQ(child->superview(), nullptr);
-    EXPECT_EQ(child->window(), nullptr);
 }
 
 }  // namespace

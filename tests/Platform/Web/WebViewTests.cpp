@@ -49,17 +49,6 @@ TEST_F(WebViewTest, AnswersTheUserAgentScriptLaterOnTheMainThread) {
     EXPECT_THAT(webView->evaluatedScripts(), ::testing::ElementsAre("navigator.userAgent"));
 }
 
-TEST_F(WebViewTest, UserAgentIsConfigurable) {
-    auto webView = WebView::create();
-    WebView::setDefaultUserAgent("Agent/1");
-    EXPECT_EQ(webView->userAgent(), "Agent/1");
-    webView->setCustomUserAgent("Custom/2");
-    Answer answer;
-    webView->evaluateJavaScript("navigator.userAgent", recordInto(answer));
-    MainLoop::shared().runUntilIdle();
-    EXPECT_EQ(answer.result, nlohmann::ordered_json("Custom/2"));
-}
-
 TEST_F(WebViewTest, ResponderAnswersAndOtherScriptsGiveNothing) {
     WebView::setScriptResponder([](const std::string& script) -> std::optional<WebView::ScriptResult> {
         if (script == "fail()") {
