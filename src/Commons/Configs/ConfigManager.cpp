@@ -264,8 +264,8 @@ void ConfigManager::fetch(std::vector<ConfigType> types, FetchCompletion complet
     }
 
     std::weak_ptr<ConfigManager> weakSelf = weak_from_this();
-    configNetworkInterface_->fetch(request, [weakSelf, completion = std::move(completion)](std::optional<ConfigResponse> response,
-                                                                             std::optional<NetworkError> error) {
+    auto onOutcome = [weakSelf, completion = std::move(completion)](std::optional<ConfigResponse> response,
+                                                                    std::optional<NetworkError> error) {
         const auto self = weakSelf.lock();
         if (response && self) {
             self->handle(*response, [&completion](std::vector<ConfigType> handled) {
@@ -273,15 +273,14 @@ void ConfigManager::fetch(std::vector<ConfigType> types, FetchCompletion complet
                     completion(std::move(handled), std::nullopt);
                 }
             });
-            return;
+        } else if (completion) {
+            // Without a response there is always an error; a released manager applies nothing.
+            completion(std::nullopt, error.value_or(NetworkError::requestFailed(
+                                         ConfigNetworkInterface::invalidConfigCode,
+                                         std::string(ConfigNetworkInterface::invalidConfigMessage))));
         }
-        if (completion) {
-            if (!error) {
-                error = NetworkError::requestFailed(1001, "Fetched Invalid Config ");
-            }
-            completion(std::nullopt, std::move(error));
-        }
-    });
+    };
+    configNetworkInterface_->fetch(request, std::move(onOutcome));
 }
 
 bool ConfigManager::applyEntry(const ConfigResponse::Config& entry) {
