@@ -1,0 +1,33 @@
+#include "Ad/Network/AdRequest.h"
+
+#include "Ad/Network/BidRequestAssembler.h"
+#include "Commons/Configs/ConfigUtil.h"
+#include "Commons/Utilities/Logger.h"
+
+#include <cstdio>
+
+namespace solen {
+
+AdRequest::AdRequest(platform::URL url, Json body, double timeoutSeconds)
+    : Request(std::move(url), HTTPMethod::post, Encodable(std::move(body))) {
+    setTimeout(timeoutSeconds);
+}
+
+std::shared_ptr<AdRequest> AdRequest::create(const std::string& adUnitId, const ImpressionInfo& impressionInfo) {
+    auto url = ConfigUtil::getAdServerUrl();
+    if (!url) {
+        std::puts("Invalid url");
+        return nullptr;
+    }
+    auto encoded = BidRequestAssembler::assembleBody(adUnitId, impressionInfo);
+    if (!encoded) {
+        Logger::error("Bid request could not be encoded: " + encoded.error);
+        return nullptr;
+    }
+    // Milliseconds in the document, seconds on the request; the transport never treats a
+    // non-positive time-out as "no limit".
+    const double timeoutSeconds = ConfigUtil::clientConfig().fetchTimeout / 1000.0;
+    return std::make_shared<AdRequest>(std::move(*url), std::move(*encoded.body), timeoutSeconds);
+}
+
+}  // namespace solen

@@ -1,0 +1,16 @@
+#include "support/LocalServiceEndpoint.h"
+
+#include <cstdlib>
+
+namespace solen::test {
+
+LocalHttpServer& localServiceEndpoint() {
+    static LocalHttpServer server;
+    static const bool configured = [] {
+        return ::setenv("SOLEN_SERVICE_BASE_URL", server.baseUrl().c_str(), 1) == 0;
+    }();
+    (void)configured;
+    return server;
+}
+
+}  // namespace solen::test
