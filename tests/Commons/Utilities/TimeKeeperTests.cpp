@@ -137,17 +137,6 @@ TEST_F(TimeKeeperTest, TheHandlerIsReadWhenTheTimerFiresOffTheMainThread) {
     EXPECT_TRUE(static_cast<bool>(keeper->eventHandler()));
 }
 
-TEST_F(TimeKeeperTest, ReleaseDropsTheHandlerAndWhatItCaptured) {
-    auto owner = std::make_shared<int>(1);
-    std::weak_ptr<int> weakOwner = owner;
-    auto keeper = TimeKeeper::create(1, kOneShot);
-    keeper->setEventHandler([owner] {});
-    owner.reset();
-    EXPECT_FALSE(weakOwner.expired());
-    keeper.reset();
-    EXPECT_TRUE(weakOwner.expired());
-}
-
 TEST(TimeKeeperRealClockTest, FiresOnTheSystemClockAndToleratesReleaseRacingFirings) {
     std::atomic<int> fired{0};
     {

@@ -338,14 +338,6 @@ TEST_F(DispatchQueueTest, AsyncAfterReadsTheClockThatWasSharedWhenScheduled) {
     EXPECT_GE(std::chrono::steady_clock::now() - start, 30ms);
 }
 
-TEST_F(DispatchQueueTest, NonPositiveDelaysRunAsPlainAsync) {
-    test::ScopedManualClock clock;
-    std::atomic<int> ran{0};
-    DispatchQueue::global()->asyncAfter(0s, [&] { ran.fetch_add(1); });
-    DispatchQueue::global()->asyncAfterSeconds(-3, [&] { ran.fetch_add(1); });
-    EXPECT_TRUE(waitUntil([&] { return ran.load() == 2; }));
-}
-
 TEST_F(DispatchQueueTest, DelayedBlocksRacingAClockMoveAreNotLost) {
     test::ScopedManualClock clock;
     std::atomic<int> ran{0};
