@@ -132,6 +132,7 @@ struct ConnectionContext {
     int socket = -1;
     std::size_t number = 0;
     bool closeAfterAnswer = false;
+    std::optional<std::string> acceptEncoding;
 };
 
 thread_local ConnectionContext* currentConnection = nullptr;
@@ -201,7 +202,15 @@ struct LocalHttpServer::Impl {
                     if (ready == 0) continue;
                 }
                 bool closed = false;
-                const bool ok = process_request(stream, false, closed, [](httplib::Request&) {});
+                const bool ok = process_request(stream, false, closed, [&context](httplib::Request& request) {
+                    // The library would compress answers for clients that accept it (brotli at
+                    // its slowest setting costs tens of milliseconds): answers go out as scripted.
+                    context.acceptEncoding.reset();
+                    if (request.has_header("Accept-Encoding")) {
+                        context.acceptEncoding = request.get_header_value("Accept-Encoding");
+                        request.headers.erase("Accept-Encoding");
+                    }
+                });
                 if (!ok || closed || context.closeAfterAnswer) break;
             }
             currentConnection = nullptr;
@@ -284,6 +293,9 @@ struct LocalHttpServer::Impl {
         record.target = request.target;
         record.path = request.path;
         for (const auto& [name, value] : request.headers) record.headers.emplace_back(name, value);
+        if (currentConnection != nullptr && currentConnection->acceptEncoding) {
+            record.headers.emplace_back("Accept-Encoding", *currentConnection->acceptEncoding);
+        }
         record.body = request.body;
         record.receivedAt = std::chrono::steady_clock::now();
         record.connection = currentConnection != nullptr ? currentConnection->number : 0;

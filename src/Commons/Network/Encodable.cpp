@@ -1,16 +1,36 @@
 #include "Commons/Network/Encodable.h"
 
+#include <cmath>
 #include <exception>
 
 namespace solen {
 
 Encodable Encodable::fromEncoder(std::function<Json()> encoder) { return Encodable(FromEncoder{}, std::move(encoder)); }
 
+namespace {
+
+bool allFinite(const Json& value) {
+    if (value.is_number_float()) return std::isfinite(value.get_ref<const Json::number_float_t&>());
+    if (value.is_structured()) {
+        for (const Json& element : value) {
+            if (!allFinite(element)) return false;
+        }
+    }
+    return true;
+}
+
+}  // namespace
+
 std::optional<Encodable::Data> Encodable::jsonData(std::string* failure) const {
     try {
-        if (!encoder_) throw std::invalid_argument("no value to encode");
-        const Json value = encoder_();
-        JsonWriter::checkFinite(value);
+        Json produced;
+        if (!constant_) {
+            if (!encoder_) throw std::invalid_argument("no value to encode");
+            produced = encoder_();
+        }
+        const Json& value = constant_ ? *constant_ : produced;
+        // Names the offending key path when there is one.
+        if (!allFinite(value)) JsonWriter::checkFinite(value);
         const std::string text = value.dump();
         return Data(text.begin(), text.end());
     } catch (const std::exception& error) {

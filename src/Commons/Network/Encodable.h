@@ -20,10 +20,15 @@ public:
 
     template <class T>
         requires(!std::is_same_v<std::decay_t<T>, Encodable>)
-    Encodable(T value)  // NOLINT(google-explicit-constructor): any encodable value converts
-        : encoder_([shared = std::make_shared<const std::decay_t<T>>(std::move(value))] {
-              return JsonWriter::encode(*shared);
-          }) {}
+    Encodable(T value) {  // NOLINT(google-explicit-constructor): any encodable value converts
+        if constexpr (std::is_same_v<std::decay_t<T>, Json>) {
+            constant_ = std::make_shared<const Json>(std::move(value));
+        } else {
+            encoder_ = [shared = std::make_shared<const std::decay_t<T>>(std::move(value))] {
+                return JsonWriter::encode(*shared);
+            };
+        }
+    }
 
     // An encoder that builds the JSON value when asked; it may throw to report a failure.
     static Encodable fromEncoder(std::function<Json()> encoder);
@@ -36,6 +41,8 @@ private:
     struct FromEncoder {};
     Encodable(FromEncoder, std::function<Json()> encoder) : encoder_(std::move(encoder)) {}
 
+    // A JSON value is kept as it is (no copy per encoding); anything else goes through its encoder.
+    std::shared_ptr<const Json> constant_;
     std::function<Json()> encoder_;
 };
 
