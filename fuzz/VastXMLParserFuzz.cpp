@@ -22,7 +22,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     }
 
-    auto raw = solen::VastXMLParser::create();
+    auto raw = solen::VastXMLParser::create([](const std::vector<solen::platform::URL>&, const std::optional<std::string>&) {});
     raw->xmlParser = std::make_shared<solen::platform::XmlEventReader>(input);
     const auto second = raw->parseDocument();
     if (second.ok() == second.error.has_value()) {

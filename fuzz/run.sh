@@ -16,9 +16,8 @@ cmake -S fuzz -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
   -DCMAKE_C_COMPILER=clang -DCMAKE_CXX_COMPILER=clang++ >/dev/null
 cmake --build "$build" -j "$(nproc)"
 
-work="$(mktemp -d)"
-trap 'rm -rf "$work"' EXIT
-mkdir -p "$work/vast"
+# New corpus entries stay in the build directory; findings are written to $build/artifacts/.
+mkdir -p "$build/corpus/vast" "$build/artifacts"
 "$build/VastXMLParserFuzz" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
-  -dict=fuzz/vast.dict -artifact_prefix="$work/" "$work/vast" fuzz/corpus/vast
+  -dict=fuzz/vast.dict -artifact_prefix="$build/artifacts/" "$build/corpus/vast" fuzz/corpus/vast
 echo "fuzz/run.sh: VastXMLParserFuzz ran ${seconds}s without a finding"

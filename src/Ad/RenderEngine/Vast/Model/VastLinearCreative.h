@@ -33,6 +33,9 @@ struct VastLinearCreative {
     // than the screen, else the narrowest. Ties go to the earlier file. Nothing only when no file has
     // an address.
     std::optional<platform::URL> selectMediaFileURL(bool onWiFi, double screenWidth) const;
+    // The same for this device: Wi-Fi when the reachability flags of the internet route give
+    // connection class 1 (an unreadable reading is not Wi-Fi), the width of the main screen.
+    std::optional<platform::URL> selectMediaFileURL() const;
 
     bool operator==(const VastLinearCreative&) const = default;
 };

@@ -4,6 +4,7 @@
 #include "Ad/RenderEngine/Vast/Model/VastErrorCodes.h"
 #include "Ad/RenderEngine/Vast/Model/VastErrorMacro.h"
 #include "Ad/RenderEngine/Vast/Parser/VastDurationParser.h"
+#include "Commons/Trackers/TrackerManager.h"
 #include "Platform/Foundation/CharacterSet.h"
 
 #include <cmath>
@@ -207,15 +208,16 @@ VastParseResult VastXMLParser::parseDocument() {
 // A document without ads reports VAST error 303 to its document-level Error addresses. The model
 // keeps the addresses as written.
 void VastXMLParser::fireNoAdsErrors() const {
-    if (!sender_) {
-        return;
-    }
     std::vector<URL> urls;
     urls.reserve(vastModel_->errors.size());
     for (const URL& url : vastModel_->errors) {
         urls.push_back(VastErrorMacro::applying(url, vastErrorCodeValue(VastErrorCodes::noAdsVastResponse)));
     }
-    sender_(urls, std::string(noAdsEvent));
+    if (sender_) {
+        sender_(urls, std::string(noAdsEvent));
+    } else {
+        TrackerManager::shared()->fireTrackingUrls(urls, std::string(noAdsEvent));
+    }
 }
 
 void VastXMLParser::didStartElement(platform::XmlEventReader&, const std::string& name,

@@ -32,7 +32,8 @@ public:
     // Called when the VAST element ends, for a receiver that feeds the events itself.
     using CompleteClosure = std::function<void(std::optional<VastError> error, const VastModel& model)>;
 
-    // `sender` fires the Error addresses of a document without ads; without one they are not fired.
+    // `sender` fires the Error addresses of a document without ads; by default the SDK's tracker
+    // manager does.
     static std::shared_ptr<VastXMLParser> create(TrackingUrlSender sender = {});
     ~VastXMLParser() override;
     VastXMLParser(const VastXMLParser&) = delete;

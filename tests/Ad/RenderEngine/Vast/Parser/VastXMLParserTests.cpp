@@ -4,11 +4,13 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace solen {
@@ -462,6 +464,25 @@ TEST(VastXMLParserTests, parsesTheSameDocumentToTheSameModelEveryTime) {
     for (const auto& doc : VastDocuments::all()) {
         EXPECT_EQ(parse(doc).result.model, parse(doc).result.model);
     }
+}
+
+TEST(VastXMLParserTests, separateParsersRunOnSeparateThreadsAtOnce) {
+    const auto expected = parse(VastDocuments::vast4Inline()).result.model;
+    std::vector<std::thread> threads;
+    std::atomic<int> mismatches{0};
+    for (int t = 0; t < 4; ++t) {
+        threads.emplace_back([&] {
+            for (int i = 0; i < 20; ++i) {
+                if (VastXMLParser::create()->parse(VastDocuments::vast4Inline()).model != expected) {
+                    ++mismatches;
+                }
+            }
+        });
+    }
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(mismatches.load(), 0);
 }
 
 // Text capture.
