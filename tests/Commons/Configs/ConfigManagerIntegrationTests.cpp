@@ -239,7 +239,8 @@ TEST_F(ConfigManagerIntegrationTest, UndecodableAnswerIsAnInvalidConfigError) {
     ASSERT_TRUE(result.error.has_value());
     EXPECT_EQ(*result.error, NetworkError::requestFailed(1001, "Fetched Invalid Config "));
     EXPECT_FALSE(result.handled.has_value());
-    EXPECT_TRUE(log.contains("Failed to parse or process Config Response"));
+    // The exchange logs after it has delivered its outcome.
+    EXPECT_TRUE(test::waitUntil([&] { return log.contains("Failed to parse or process Config Response"); }));
 }
 
 TEST_F(ConfigManagerIntegrationTest, TimeOutAndUnreachableServiceFailTheStartup) {
@@ -295,8 +296,11 @@ TEST_F(ConfigManagerIntegrationTest, OverlappingExchangesEachGetTheirOwnOutcomeO
     manager->fetch({ConfigType::signals}, outcomes.completion());
     ASSERT_TRUE(outcomes.wait(2));
     std::this_thread::sleep_for(100ms);
-    const auto results = outcomes.results();
+    auto results = outcomes.results();
     ASSERT_EQ(results.size(), 2u);
+    if (results[0].error) {
+        std::swap(results[0], results[1]);
+    }
     EXPECT_EQ(results[0].handled, Types{ConfigType::signals});
     EXPECT_FALSE(results[0].error.has_value());
     ASSERT_TRUE(results[1].error.has_value());

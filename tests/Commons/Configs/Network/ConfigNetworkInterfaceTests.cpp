@@ -88,7 +88,7 @@ TEST_F(ConfigNetworkInterfaceTest, TransportErrorReachesTheCompletionUnchanged) 
     ASSERT_TRUE(error.has_value());
     EXPECT_EQ(error->kind(), NetworkError::Kind::networkNotAvailable);
     EXPECT_FALSE(response.has_value());
-    EXPECT_TRUE(log.contains("Failed to parse or process Config Response"));
+    EXPECT_TRUE(test::waitUntil([&] { return log.contains("Failed to parse or process Config Response"); }));
 }
 
 TEST_F(ConfigNetworkInterfaceTest, EmptyOrInvalidBodyIsAnInvalidConfig) {
