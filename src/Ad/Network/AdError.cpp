@@ -6,10 +6,22 @@ namespace {
 
 constexpr const char* tryAgain = "Please try again";
 
+// A text as the platform writes it inside a dictionary: quoted, with quotes and backslashes escaped.
+std::string quoted(const std::string& text) {
+    std::string result = "\"";
+    for (const char c : text) {
+        if (c == '"' || c == '\\') {
+            result += '\\';
+        }
+        result += c;
+    }
+    return result + "\"";
+}
+
 // A dictionary in the platform's textual form: ["key": "value", ...].
 std::string dictionaryText(const std::string& reason, const std::string& suggestion) {
-    return std::string("[\"") + AdError::failureReasonKey + "\": \"" + reason + "\", \"" +
-           AdError::recoverySuggestionKey + "\": \"" + suggestion + "\"]";
+    return "[" + quoted(AdError::failureReasonKey) + ": " + quoted(reason) + ", " +
+           quoted(AdError::recoverySuggestionKey) + ": " + quoted(suggestion) + "]";
 }
 
 }  // namespace
@@ -89,6 +101,19 @@ std::map<std::string, std::string> AdError::userInfo() const {
     return {{descriptionKey, description()},
             {failureReasonKey, message()},
             {recoverySuggestionKey, recoverySuggestion()}};
+}
+
+platform::Error AdError::toError() const {
+    platform::Error error;
+    error.domain = errorDomain;
+    error.code = code();
+    error.localizedDescription = description();
+    error.localizedFailureReason = message();
+    error.localizedRecoverySuggestion = recoverySuggestion();
+    for (const auto& [key, value] : userInfo()) {
+        error.userInfo[key] = value;
+    }
+    return error;
 }
 
 }  // namespace solen

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Platform/Foundation/Error.h"
+
 #include <solen/SolenAdError.h>
 
 #include <cstdint>
@@ -70,6 +72,9 @@ public:
     std::string description() const;
     // Exactly three entries: description, failure reason and recovery suggestion.
     std::map<std::string, std::string> userInfo() const;
+    // The platform error object handed to the application: domain, code, the description text as
+    // its localized description, and the user info above.
+    platform::Error toError() const;
 
     bool operator==(const AdError& other) const = default;
 

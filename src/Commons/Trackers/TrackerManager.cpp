@@ -69,6 +69,15 @@ void TrackerManager::fire(const std::vector<std::string>& urls) const {
     }
 }
 
+void TrackerManager::fire(const std::vector<std::string>& urls, const std::vector<TrackerData>& macros) const {
+    std::vector<std::string> substituted;
+    substituted.reserve(urls.size());
+    for (const auto& url : urls) {
+        substituted.push_back(TrackerData::substitute(url, macros));
+    }
+    fire(substituted);
+}
+
 void TrackerManager::fireTrackingUrls(const std::vector<platform::URL>& urls,
                                       const std::optional<std::string>& /*event*/) const {
     for (const auto& url : urls) {

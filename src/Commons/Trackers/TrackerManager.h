@@ -2,6 +2,7 @@
 
 #include "Commons/Configs/PrimeAdsConfig.h"
 #include "Commons/Network/Request.h"
+#include "Commons/Trackers/TrackerData.h"
 #include "Commons/Trackers/TrackerNetworkInterface.h"
 #include "Platform/Foundation/URL.h"
 
@@ -36,6 +37,8 @@ public:
     // Fires each URL text with a GET, in list order. A text that is not an absolute URL is logged
     // ("Invalid url string <text>") and skipped; the others are still fired.
     void fire(const std::vector<std::string>& urls) const;
+    // The same after replacing the macros of each URL text (line-item trackers).
+    void fire(const std::vector<std::string>& urls, const std::vector<TrackerData>& macros) const;
     // Fires already parsed URLs (VAST impression, error and progress trackers) as given; `event`
     // names the tracked event and does not change what is sent.
     void fireTrackingUrls(const std::vector<platform::URL>& urls, const std::optional<std::string>& event = {}) const;

@@ -66,6 +66,16 @@ TEST(AdErrorTests, DescriptionAndUserInfo) {
     EXPECT_EQ(info.at("NSLocalizedDescription"), error.description());
     EXPECT_EQ(info.at("NSLocalizedFailureReason"), "Server did not return an ad");
     EXPECT_EQ(info.at("NSLocalizedRecoverySuggestion"), "Please try again");
+
+    const auto platformError = AdError::serverError(7, R"(say "hi" \ bye)").toError();
+    EXPECT_EQ(platformError.domain, "ai.solen.SolenAdError");
+    EXPECT_EQ(platformError.code, 2012);
+    EXPECT_EQ(platformError.localizedDescription,
+              R"(Error Domain=ai.solen.SolenAdError Code=2012 UserInfo=["NSLocalizedFailureReason": )"
+              R"("serverErrorCode:7, Description:say \"hi\" \\ bye", "NSLocalizedRecoverySuggestion": "Please try again"])");
+    EXPECT_EQ(platformError.localizedFailureReason, R"(serverErrorCode:7, Description:say "hi" \ bye)");
+    EXPECT_EQ(platformError.userInfo.size(), 3u);
+    EXPECT_EQ(platformError.userInfo["NSLocalizedDescription"], platformError.localizedDescription);
 }
 
 }  // namespace

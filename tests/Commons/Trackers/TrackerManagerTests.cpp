@@ -86,7 +86,7 @@ TEST(TrackerManagerTests, SubstitutedTrackersArriveWithTheirExactQuery) {
     const auto manager = managerWith(reporting(0, 1000, 5000));
     const auto data = TrackerData::list("1&evil=1", "cr 7", "120", "Time#out", std::nullopt, "3");
     const std::string tracker = server.url("/fill?imp=$IMP&cr=$CR_ID&nl=$NETWORK_LATENCY&r=$RENDER_LATENCY&dr=$DROP_REASON");
-    manager.fire({TrackerData::substitute(tracker, data)});
+    manager.fire({tracker}, data);
     ASSERT_TRUE(server.waitForRequests(1, 5s));
     EXPECT_EQ(server.requests()[0].target, "/fill?imp=1%26evil%3D1&cr=cr%207&nl=120&r=&dr=Time%23out");
 }
