@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <limits>
 #include <thread>
 
@@ -236,6 +237,38 @@ TEST_F(BidRequestAssemblerTests, ConcurrentRollOverDrawsOneSession) {
         EXPECT_EQ(session, sessions.front());
     }
     EXPECT_NE(sessions.front(), kSession);
+}
+
+TEST_F(BidRequestAssemblerTests, AssemblyRunsOnAnyThreadWhileSignalsChange) {
+    installConfig(Settings{});
+    PublisherProvidedInfo::setLocation(location(52.52, 13.405, 65));
+    std::atomic<int> done{0};
+    std::atomic<int> failures{0};
+    std::vector<std::thread> threads;
+    for (int i = 0; i < 4; ++i) {
+        threads.emplace_back([&] {
+            for (int n = 0; n < 20; ++n) {
+                if (!BidRequestAssembler::assembleBody("u", ImpressionInfo{})) {
+                    ++failures;
+                }
+            }
+            ++done;
+        });
+    }
+    threads.emplace_back([&] {
+        for (int n = 0; n < 20; ++n) {
+            CustomExtras::storeCustomExtras(Json{{"qo_customIds", Json::array({Json{{"value", n}}})}});
+            PublisherProvidedInfo::setConsent(Json{{"gdpr", n % 2}});
+            Identifiers::markActivity();
+        }
+        ++done;
+    });
+    // The orientation is read on the main thread: keep it turning while the others build.
+    EXPECT_TRUE(platform::MainLoop::shared().runUntil([&] { return done == 5; }, std::chrono::seconds(60)));
+    for (auto& thread : threads) {
+        thread.join();
+    }
+    EXPECT_EQ(failures, 0);
 }
 
 TEST_F(BidRequestAssemblerTests, MediationTimestampIsTruncatedAndClamped) {

@@ -8,6 +8,7 @@
 #include "Platform/Device/CurrentDevice.h"
 #include "Platform/Foundation/UUID.h"
 
+#include <cmath>
 #include <mutex>
 
 namespace solen {
@@ -25,7 +26,9 @@ struct SessionState {
         if (!lastActivityTs) {
             const auto stored = KeyValueStore::get(lastActivityKey);
             const auto number = stored ? stored->number() : std::nullopt;
-            lastActivityTs = number ? *number : TimeConversion::seconds(TimeConversion::now());
+            // A stored value that is not a finite number would stop the session from ever rolling
+            // over; it counts as none.
+            lastActivityTs = number && std::isfinite(*number) ? *number : TimeConversion::seconds(TimeConversion::now());
         }
         return *lastActivityTs;
     }
@@ -34,7 +37,7 @@ struct SessionState {
         if (!sessionIdentifier) {
             const auto stored = KeyValueStore::get(sessionKey);
             const std::string* text = stored ? stored->text() : nullptr;
-            sessionIdentifier = text ? *text : platform::UUID().uuidString();
+            sessionIdentifier = text && !text->empty() ? *text : platform::UUID().uuidString();
         }
         return *sessionIdentifier;
     }

@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <limits>
 
 namespace solen {
 namespace {
@@ -134,12 +135,19 @@ TEST_F(DeviceSignalsTests, SessionValuesSurviveARelaunch) {
     EXPECT_EQ(Identifiers::sessionIdentifier(), "S-1");
     EXPECT_EQ(Identifiers::lastActivityTs(), 1'800'000'000.0);
 
-    // A stored value of the wrong kind reads as none.
-    KeyValueStore::set(PropertyValue(5), "sessionIdentifier");
-    KeyValueStore::set(PropertyValue("x"), "lastActivityTs");
-    Identifiers::resetForTesting();
-    EXPECT_NE(Identifiers::sessionIdentifier(), "5");
-    EXPECT_EQ(Identifiers::lastActivityTs(), 1'800'000'000.0);
+    // A stored value of the wrong kind, an empty id or a time that is not finite reads as none.
+    const std::vector<std::pair<PropertyValue, PropertyValue>> stored = {
+        {PropertyValue(5), PropertyValue("x")},
+        {PropertyValue(""), PropertyValue(std::numeric_limits<double>::quiet_NaN())},
+        {PropertyValue(""), PropertyValue(std::numeric_limits<double>::infinity())},
+    };
+    for (const auto& [session, lastActivity] : stored) {
+        KeyValueStore::set(session, "sessionIdentifier");
+        KeyValueStore::set(lastActivity, "lastActivityTs");
+        Identifiers::resetForTesting();
+        EXPECT_TRUE(platform::UUID::fromString(Identifiers::sessionIdentifier()).has_value());
+        EXPECT_EQ(Identifiers::lastActivityTs(), 1'800'000'000.0);
+    }
 }
 
 TEST_F(DeviceSignalsTests, InstallTimestampIsTheDocumentsFolderCreationTime) {
