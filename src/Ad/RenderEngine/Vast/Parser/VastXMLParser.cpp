@@ -4,7 +4,7 @@
 #include "Ad/RenderEngine/Vast/Model/VastErrorCodes.h"
 #include "Ad/RenderEngine/Vast/Model/VastErrorMacro.h"
 #include "Ad/RenderEngine/Vast/Parser/VastDurationParser.h"
-#include "Commons/Trackers/TrackerManager.h"
+#include "Ad/RenderEngine/Vast/Parser/VastTrackingUrlSender.h"
 #include "Platform/Foundation/CharacterSet.h"
 
 #include <cmath>
@@ -216,7 +216,7 @@ void VastXMLParser::fireNoAdsErrors() const {
     if (sender_) {
         sender_(urls, std::string(noAdsEvent));
     } else {
-        TrackerManager::shared()->fireTrackingUrls(urls, std::string(noAdsEvent));
+        VastTrackingUrlSender::fire(urls, std::string(noAdsEvent));
     }
 }
 
