@@ -1,9 +1,5 @@
 #include "Ad/RenderEngine/Vast/Model/VastLinearCreative.h"
 
-#include "Commons/Utilities/Reachability.h"
-#include "Platform/Device/NetworkReachability.h"
-#include "Platform/UI/Screen.h"
-
 #include <cmath>
 
 namespace solen {
@@ -49,12 +45,6 @@ std::optional<platform::URL> VastLinearCreative::selectMediaFileURL(bool onWiFi,
         return std::nullopt;
     }
     return chosen->url;
-}
-
-std::optional<platform::URL> VastLinearCreative::selectMediaFileURL() const {
-    const auto flags = platform::NetworkReachability::internetFlags();
-    const bool onWiFi = flags && Reachability::currentConnectionType(*flags) == 1;
-    return selectMediaFileURL(onWiFi, platform::Screen::main().bounds().width());
 }
 
 }  // namespace solen

@@ -27,15 +27,14 @@ struct VastLinearCreative {
     // Reads "skipoffset"; `duration` and child records absent, lists empty.
     static VastLinearCreative fromAttributes(const VastAttributes::Map& attributes);
 
-    // The media file to play on a screen `screenWidth` points wide. Candidates are the files that
+    // The media file to play on a screen `screenWidth` points wide. The caller reads the device:
+// `onWiFi` is connection class 1 of the internet route's reachability flags (an unreadable
+// reading is not Wi-Fi), `screenWidth` the main screen's width in points. Candidates are the files that
     // have an address; a width that is not a number counts as 0. On Wi-Fi: the narrowest candidate at
     // least as wide as the screen, else the widest; on other networks: the widest candidate not wider
     // than the screen, else the narrowest. Ties go to the earlier file. Nothing only when no file has
     // an address.
     std::optional<platform::URL> selectMediaFileURL(bool onWiFi, double screenWidth) const;
-    // The same for this device: Wi-Fi when the reachability flags of the internet route give
-    // connection class 1 (an unreadable reading is not Wi-Fi), the width of the main screen.
-    std::optional<platform::URL> selectMediaFileURL() const;
 
     bool operator==(const VastLinearCreative&) const = default;
 };

@@ -4,8 +4,6 @@
 #include "Ad/RenderEngine/Vast/Model/VastErrorCodes.h"
 #include "Ad/RenderEngine/Vast/Model/VastErrorMacro.h"
 #include "Ad/RenderEngine/Vast/Model/VastModel.h"
-#include "Platform/Device/NetworkReachability.h"
-#include "Platform/UI/Screen.h"
 
 #include <gtest/gtest.h>
 
@@ -216,8 +214,6 @@ VastLinearCreative linearWith(std::initializer_list<VastMediaFile> files) {
     return linear;
 }
 
-std::string text(const std::optional<URL>& address) { return address ? address->absoluteString() : "none"; }
-
 std::string chosen(const VastLinearCreative& linear, bool onWiFi, double screenWidth) {
     const auto result = linear.selectMediaFileURL(onWiFi, screenWidth);
     return result ? result->absoluteString() : "none";
@@ -251,25 +247,6 @@ TEST(VastMediaFileChoiceTests, filesWithoutAnAddressAreNoCandidatesAndUnreadable
     EXPECT_EQ(chosen(linearWith({mediaFile("640", std::nullopt)}), true, 400), "none");
     EXPECT_EQ(chosen(linearWith({}), false, 400), "none");
     EXPECT_EQ(chosen(linearWith({mediaFile("640.5", "https://v/f.mp4")}), false, 641), "https://v/f.mp4");
-}
-
-TEST(VastMediaFileChoiceTests, theDeviceFormReadsReachabilityAndTheMainScreen) {
-    using platform::NetworkReachability;
-    const auto linear = linearWith({mediaFile("320", "https://v/320.mp4"), mediaFile("1280", "https://v/1280.mp4")});
-    platform::Screen::main().setBounds(platform::Rect(0, 0, 400, 800));
-
-    NetworkReachability::setProvider([] { return std::optional<NetworkReachability::Flags>(NetworkReachability::reachable); });
-    EXPECT_EQ(text(linear.selectMediaFileURL()), "https://v/1280.mp4");
-    NetworkReachability::setProvider([] {
-        return std::optional<NetworkReachability::Flags>(NetworkReachability::reachable | NetworkReachability::connectionRequired |
-                                                         NetworkReachability::isWWAN);
-    });
-    EXPECT_EQ(text(linear.selectMediaFileURL()), "https://v/320.mp4");
-    NetworkReachability::setProvider([] { return std::optional<NetworkReachability::Flags>(); });
-    EXPECT_EQ(text(linear.selectMediaFileURL()), "https://v/320.mp4") << "an unreadable reading is not Wi-Fi";
-
-    NetworkReachability::setProvider({});
-    platform::Screen::main().reset();
 }
 
 // Errors.
