@@ -38,6 +38,7 @@ protected:
         geo_ = GeoLocation::create();
         pump();  // the manager is created on the main loop
         ASSERT_NE(geo_->manager(), nullptr);
+        EXPECT_EQ(geo_->manager()->desiredAccuracy(), LocationManager::accuracyHundredMeters);
     }
     void TearDown() override {
         LocationManager::resetSimulation();
@@ -60,10 +61,6 @@ protected:
     test::ScopedUserDefaults defaults_;
     std::shared_ptr<GeoLocation> geo_;
 };
-
-TEST_F(GeoLocationTests, ManagerAsksForHundredMetreAccuracy) {
-    EXPECT_EQ(geo_->manager()->desiredAccuracy(), LocationManager::accuracyHundredMeters);
-}
 
 TEST_F(GeoLocationTests, DisabledBySignalsConfigLogsAndDoesNothing) {
     allowLocation(false);
