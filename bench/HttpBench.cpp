@@ -142,6 +142,42 @@ void BM_EncodeRequestBody(benchmark::State& state) {
 }
 BENCHMARK(BM_EncodeRequestBody);
 
+// The session alone (no Request, no encoding, no classification): the share of the hand-offs
+// between the caller, the session's I/O thread and its completion queue.
+void BM_SessionRoundTrip(benchmark::State& state) {
+    Fixture& fixture = Fixture::shared();
+    auto session = solen::platform::HttpSession::create();
+    const auto url = *solen::platform::URL::parse(fixture.server.url("/bid"));
+    const solen::platform::URLRequest::Data body(fixture.requestText.begin(), fixture.requestText.end());
+    std::mutex mutex;
+    std::condition_variable done;
+    for (auto _ : state) {
+        solen::platform::URLRequest request(url);
+        request.setHttpMethod("POST");
+        request.setValue("application/json", "Content-Type");
+        request.setHttpBody(body);
+        bool finished = false;
+        bool ok = false;
+        session
+            ->dataTask(request,
+                       [&](auto data, auto, auto error) {
+                           std::lock_guard lock(mutex);
+                           ok = !error && data && data->size() == fixture.answer.size();
+                           finished = true;
+                           done.notify_one();
+                       })
+            ->resume();
+        std::unique_lock lock(mutex);
+        done.wait(lock, [&] { return finished; });
+        if (!ok) {
+            state.SkipWithError("session exchange failed");
+            break;
+        }
+    }
+    state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_SessionRoundTrip)->UseRealTime()->MinTime(2.0);
+
 // The bare loop again after the transport, so drift over the run shows.
 BENCHMARK(BM_BareCurlReusedHandle)->Name("BM_BareCurlReusedHandle/again")->UseRealTime()->MinTime(2.0);
 
