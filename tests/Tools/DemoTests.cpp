@@ -1,0 +1,128 @@
+#include <gtest/gtest.h>
+
+#if !defined(SOLEN_HAVE_ADSERVER) || !defined(SOLEN_DEMO_PATH)
+
+TEST(DemoTests, NeedsTheTools) { GTEST_SKIP() << "built without the tools"; }
+
+#else
+
+#include "adserver/AdService.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+#include <sys/wait.h>
+
+namespace solen {
+namespace {
+
+using adserver::AdService;
+using adserver::ServiceRequest;
+
+struct DemoRun {
+    int exitCode = -1;
+    std::string output;
+};
+
+// Runs the demo binary against `baseUrl` and returns its exit code and output.
+DemoRun runDemo(const std::string& baseUrl, const std::string& arguments) {
+    const std::string command = "SOLEN_SERVICE_BASE_URL='" + baseUrl + "' '" + SOLEN_DEMO_PATH + "' " + arguments + " 2>&1";
+    DemoRun run;
+    FILE* pipe = ::popen(command.c_str(), "r");
+    if (pipe == nullptr) {
+        return run;
+    }
+    char buffer[4096];
+    while (const std::size_t read = std::fread(buffer, 1, sizeof buffer, pipe)) {
+        run.output.append(buffer, read);
+    }
+    const int status = ::pclose(pipe);
+    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    return run;
+}
+
+std::vector<ServiceRequest> configRequests(const std::vector<ServiceRequest>& requests) {
+    std::vector<ServiceRequest> configs;
+    for (const auto& request : requests) {
+        if (request.kind == ServiceRequest::Kind::config) configs.push_back(request);
+    }
+    return configs;
+}
+
+class DemoTests : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(service.start());
+        char pattern[] = "/tmp/solen-demo-test-XXXXXX";
+        ASSERT_NE(::mkdtemp(pattern), nullptr);
+        store = pattern;
+    }
+    void TearDown() override {
+        service.stop();
+        std::error_code ignored;
+        std::filesystem::remove_all(store, ignored);
+    }
+
+    AdService service;
+    std::filesystem::path store;
+};
+
+TEST_F(DemoTests, StartsTheSdkAgainstTheLocalServiceThenRelaunches) {
+    const std::string arguments = "--store '" + store.string() + "' --background-ms 1200 --app-id e2e-app --ppid e2e-ppid";
+    const DemoRun first = runDemo(service.baseUrl(), arguments);
+    ASSERT_EQ(first.exitCode, 0) << first.output;
+    EXPECT_NE(first.output.find("(first launch)"), std::string::npos) << first.output;
+    EXPECT_NE(first.output.find("completion: initialisation succeeded"), std::string::npos) << first.output;
+    EXPECT_NE(first.output.find("SDK initialized with appId: e2e-app"), std::string::npos) << first.output;
+    EXPECT_NE(first.output.find("application returns to the foreground"), std::string::npos) << first.output;
+
+    auto configs = configRequests(service.requests());
+    ASSERT_GE(configs.size(), 2u) << service.timeline();
+    EXPECT_NE(configs[0].summary.find("primeMediation:200"), std::string::npos) << service.timeline();
+    // The short-lived signals document is asked for again after the foreground cycle.
+    EXPECT_NE(configs.back().summary.find("signals:"), std::string::npos) << service.timeline();
+    EXPECT_EQ(service.eventCount("AppLaunch"), 1u) << service.timeline();
+    EXPECT_EQ(service.eventCount("AppOpen"), 2u) << service.timeline();
+    for (const auto& request : service.requests()) {
+        EXPECT_EQ(request.status, 200) << request.timelineLine();
+    }
+
+    // The same store again: the cached mediation document starts the SDK at once, the service
+    // confirms what the SDK holds, and the install is not reported twice.
+    service.clearRequests();
+    const DemoRun second = runDemo(service.baseUrl(), arguments + " --background-ms 0");
+    ASSERT_EQ(second.exitCode, 0) << second.output;
+    EXPECT_NE(second.output.find("(relaunch)"), std::string::npos) << second.output;
+    configs = configRequests(service.requests());
+    ASSERT_FALSE(configs.empty()) << service.timeline();
+    bool mediationConfirmed = false;
+    for (const auto& request : configs) {
+        mediationConfirmed = mediationConfirmed || request.summary.find("primeMediation:304") != std::string::npos;
+    }
+    EXPECT_TRUE(mediationConfirmed) << service.timeline();
+    EXPECT_EQ(service.eventCount("AppLaunch"), 0u) << service.timeline();
+    EXPECT_GE(service.eventCount("AppOpen"), 1u) << service.timeline();
+}
+
+TEST_F(DemoTests, ExitsNonZeroWhenTheSdkDoesNotStart) {
+    const DemoRun oldDevice = runDemo(service.baseUrl(), "--store '" + store.string() + "' --os-version 9.3");
+    EXPECT_EQ(oldDevice.exitCode, 1) << oldDevice.output;
+    EXPECT_NE(oldDevice.output.find("ai.solen.SolenSDK 1004"), std::string::npos) << oldDevice.output;
+    EXPECT_EQ(service.requestCount(), 0u);
+
+    // The service's mediation document does not decode: the fetch succeeds without it, 1001.
+    service.stop();
+    AdService broken(adserver::Scenario::parse(
+        R"({"configs":{"documents":{"primeMediation":{"content":{"adapters":"none"}}}}})"));
+    ASSERT_TRUE(broken.start());
+    const DemoRun refused = runDemo(broken.baseUrl(), "--store '" + store.string() + "' --wait-ms 2000");
+    EXPECT_EQ(refused.exitCode, 1) << refused.output;
+    EXPECT_NE(refused.output.find("ai.solen.SolenSDK 1001"), std::string::npos) << refused.output;
+    EXPECT_EQ(broken.countOf(ServiceRequest::Kind::config), 1u);
+    EXPECT_EQ(broken.eventCount("AppOpen"), 0u);
+}
+
+}  // namespace
+}  // namespace solen
+
+#endif

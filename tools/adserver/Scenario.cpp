@@ -1,0 +1,153 @@
+#include "Scenario.h"
+
+#include <array>
+#include <fstream>
+#include <sstream>
+
+namespace solen::adserver {
+namespace {
+
+using Json = nlohmann::ordered_json;
+
+constexpr std::array<const char*, 5> documentTypes{"root", "signals", "primeAds", "primeMediation", "analytics"};
+
+void fail(const std::string& path, const std::string& what) { throw ScenarioError(path + ": " + what); }
+
+const Json* member(const Json& object, const char* key, const std::string& path) {
+    if (!object.is_object()) {
+        fail(path, "must be an object");
+    }
+    const auto it = object.find(key);
+    return it == object.end() ? nullptr : &*it;
+}
+
+std::int64_t integer(const Json& value, const std::string& path) {
+    if (!value.is_number_integer()) {
+        fail(path, "must be an integer");
+    }
+    return value.get<std::int64_t>();
+}
+
+int statusCode(const Json& value, const std::string& path) {
+    const std::int64_t code = integer(value, path);
+    if (code < 100 || code > 599) {
+        fail(path, "must be an HTTP status (100-599)");
+    }
+    return static_cast<int>(code);
+}
+
+std::chrono::milliseconds delayValue(const Json& value, const std::string& path) {
+    const std::int64_t ms = integer(value, path);
+    if (ms < 0 || ms > 60000) {
+        fail(path, "must be 0 to 60000");
+    }
+    return std::chrono::milliseconds(ms);
+}
+
+}  // namespace
+
+Answer Answer::decode(const Json& value, const std::string& path) {
+    Answer answer;
+    if (const Json* code = member(value, "status", path)) {
+        answer.status = statusCode(*code, path + ".status");
+    }
+    if (const Json* body = member(value, "body", path)) {
+        answer.body = *body;
+    }
+    if (const Json* wait = member(value, "delayMs", path)) {
+        answer.delay = delayValue(*wait, path + ".delayMs");
+    }
+    return answer;
+}
+
+Scenario Scenario::defaults() {
+    Scenario scenario;
+    for (const char* type : documentTypes) {
+        scenario.documents[type] = DocumentSetting{defaultStamp, nullptr};
+    }
+    return scenario;
+}
+
+Scenario Scenario::parse(const std::string& text) {
+    Json root;
+    try {
+        root = Json::parse(text);
+    } catch (const Json::parse_error& error) {
+        throw ScenarioError(std::string("not JSON: ") + error.what());
+    }
+    Scenario scenario = defaults();
+    if (!root.is_object()) {
+        fail("$", "must be an object");
+    }
+
+    if (const Json* configs = member(root, "configs", "$")) {
+        if (const Json* code = member(*configs, "status", "configs")) {
+            scenario.configStatus = statusCode(*code, "configs.status");
+        }
+        if (const Json* wait = member(*configs, "delayMs", "configs")) {
+            scenario.configDelay = delayValue(*wait, "configs.delayMs");
+        }
+        if (const Json* documents = member(*configs, "documents", "configs")) {
+            if (!documents->is_object()) {
+                fail("configs.documents", "must be an object");
+            }
+            for (const auto& [type, setting] : documents->items()) {
+                const std::string path = "configs.documents." + type;
+                if (!scenario.documents.count(type)) {
+                    fail(path, "is not a document type (root, signals, primeAds, primeMediation, analytics)");
+                }
+                DocumentSetting& document = scenario.documents[type];
+                if (const Json* stamp = member(setting, "lastUpdatedTs", path)) {
+                    document.lastUpdatedTs = integer(*stamp, path + ".lastUpdatedTs");
+                }
+                if (const Json* content = member(setting, "content", path)) {
+                    if (!content->is_object()) {
+                        fail(path + ".content", "must be an object");
+                    }
+                    document.patch = *content;
+                }
+            }
+        }
+    }
+
+    if (const Json* bid = member(root, "bid", "$")) {
+        if (const Json* fallback = member(*bid, "default", "bid")) {
+            scenario.defaultBid = Answer::decode(*fallback, "bid.default");
+        }
+        if (const Json* units = member(*bid, "adUnits", "bid")) {
+            if (!units->is_object()) {
+                fail("bid.adUnits", "must be an object");
+            }
+            for (const auto& [unit, answers] : units->items()) {
+                const std::string path = "bid.adUnits." + unit;
+                if (!answers.is_array() || answers.empty()) {
+                    fail(path, "must be a non-empty array of answers");
+                }
+                auto& list = scenario.bids[unit];
+                for (std::size_t i = 0; i < answers.size(); ++i) {
+                    list.push_back(Answer::decode(answers[i], path + "[" + std::to_string(i) + "]"));
+                }
+            }
+        }
+    }
+
+    if (const Json* analytics = member(root, "analytics", "$")) {
+        scenario.analytics = Answer::decode(*analytics, "analytics");
+    }
+    if (const Json* other = member(root, "other", "$")) {
+        scenario.other = Answer::decode(*other, "other");
+    }
+    return scenario;
+}
+
+Scenario Scenario::load(const std::string& path) {
+    std::ifstream file(path);
+    if (!file) {
+        throw ScenarioError("cannot read " + path);
+    }
+    std::ostringstream text;
+    text << file.rdbuf();
+    return parse(text.str());
+}
+
+}  // namespace solen::adserver

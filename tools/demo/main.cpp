@@ -1,0 +1,262 @@
+// solen-demo: a host application that runs the SDK's start-up end to end against the local ad
+// service and prints what happened.
+#include "DemoTimeline.h"
+
+#include "adserver/AdService.h"
+
+#include "Commons/Utilities/Logger.h"
+#include "Platform/Device/OperatingSystem.h"
+#include "Platform/Dispatch/DispatchQueue.h"
+#include "Platform/Dispatch/MainLoop.h"
+#include "Platform/Foundation/FileManager.h"
+#include "Platform/Foundation/UserDefaults.h"
+#include "Platform/UI/Application.h"
+
+#include <solen/Solen.h>
+#include <solen/SolenConstant.h>
+
+#include <atomic>
+#include <csignal>
+#include <cstdlib>
+#include <filesystem>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using solen::demo::DemoTimeline;
+using solen::platform::Application;
+using solen::platform::MainLoop;
+
+struct Options {
+    std::string appId = "demo-app-0001";
+    std::string ppid = "demo-ppid-0001";
+    std::string store;
+    std::string osVersion = "17.0";
+    std::string scenario;
+    long backgroundMs = 1500;
+    long waitMs = 8000;
+};
+
+void usage() {
+    std::cerr << "usage: solen-demo [--app-id ID] [--ppid ID] [--store DIR] [--os-version X.Y] [--scenario FILE]\n"
+                 "                  [--background-ms N] [--wait-ms N]\n"
+                 "  Starts the local ad service (unless SOLEN_SERVICE_BASE_URL names one), initialises the SDK,\n"
+                 "  sends the application to the background and back, and prints the timeline.\n"
+                 "  --store DIR keeps the SDK's store and the documents folder there; the same DIR again is a\n"
+                 "  relaunch. --ppid \"\" runs without a publisher-provided id (no analytics events).\n";
+}
+
+std::optional<Options> parse(int argc, char** argv) {
+    Options options;
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (arg == "--help" || arg == "-h") {
+            usage();
+            std::exit(0);
+        }
+        if (i + 1 >= argc) {
+            return std::nullopt;
+        }
+        const std::string value = argv[++i];
+        try {
+            if (arg == "--app-id") options.appId = value;
+            else if (arg == "--ppid") options.ppid = value;
+            else if (arg == "--store") options.store = value;
+            else if (arg == "--os-version") options.osVersion = value;
+            else if (arg == "--scenario") options.scenario = value;
+            else if (arg == "--background-ms") options.backgroundMs = std::stol(value);
+            else if (arg == "--wait-ms") options.waitMs = std::stol(value);
+            else return std::nullopt;
+        } catch (const std::exception&) {
+            return std::nullopt;
+        }
+    }
+    if (options.backgroundMs < 0 || options.backgroundMs > 600000 || options.waitMs < 0 || options.waitMs > 600000) {
+        return std::nullopt;
+    }
+    return options;
+}
+
+// The creation time of the documents folder is the install time. File systems without birth
+// times fall back to the folder's modification time (the demo never writes into it).
+std::optional<solen::platform::Clock::WallTimePoint> installTime(const fs::path& path) {
+    if (auto birth = solen::platform::FileManager::fileSystemCreationDate(path)) {
+        return birth;
+    }
+    std::error_code error;
+    const auto written = fs::last_write_time(path, error);
+    if (error) {
+        return std::nullopt;
+    }
+    const auto system = std::chrono::file_clock::to_sys(written);
+    return solen::platform::Clock::WallTimePoint(
+        std::chrono::duration_cast<solen::platform::Clock::Duration>(system.time_since_epoch()));
+}
+
+// Runs the main loop until the SDK's work has settled: no timeline entry for a while, no queued
+// background or main-queue block; at most `limit`.
+void settle(const DemoTimeline& timeline, std::chrono::milliseconds limit) {
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    while (std::chrono::steady_clock::now() < deadline) {
+        MainLoop::shared().runUntil([] { return false; }, 100ms);
+        if (timeline.quietFor(700ms) && solen::platform::DispatchQueue::waitUntilIdle(0ms) &&
+            MainLoop::shared().pendingCount() == 0) {
+            return;
+        }
+    }
+}
+
+std::string describe(const std::optional<solen::SolenSdkError>& error) {
+    if (!error) {
+        return "initialisation succeeded";
+    }
+    return "initialisation failed: " + std::string(error->errorDomain()) + " " + std::to_string(error->code()) + " \"" +
+           error->localizedDescription() + "\"";
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const auto parsed = parse(argc, argv);
+    if (!parsed) {
+        usage();
+        return 2;
+    }
+    const Options& options = *parsed;
+    std::signal(SIGPIPE, SIG_IGN);
+    MainLoop::shared().bindToCurrentThread();
+
+    // The application's data: the SDK's store and the documents folder.
+    bool temporaryStore = false;
+    fs::path store = options.store;
+    std::error_code error;
+    if (store.empty()) {
+        std::string pattern = (fs::temp_directory_path() / "solen-demo-XXXXXX").string();
+        if (mkdtemp(pattern.data()) == nullptr) {
+            std::cerr << "solen-demo: cannot create a temporary folder\n";
+            return 1;
+        }
+        store = pattern;
+        temporaryStore = true;
+    }
+    const fs::path documents = store / "Documents";
+    const bool relaunch = fs::exists(documents, error);
+    fs::create_directories(documents, error);
+    if (error) {
+        std::cerr << "solen-demo: cannot create " << documents << ": " << error.message() << "\n";
+        return 1;
+    }
+    solen::platform::UserDefaults::setStandardPath(store / "UserDefaults.json");
+    auto& files = solen::platform::FileManager::defaultManager();
+    files.setDocumentDirectory(documents);
+    files.setCreationDateProvider(installTime);
+    // The device this host pretends to be.
+    solen::platform::OperatingSystem::setVersionProvider([version = options.osVersion] { return version; });
+
+    // Shared with the log sink and the completion, which may run on other threads.
+    const auto timelineOwner = std::make_shared<DemoTimeline>();
+    DemoTimeline& timeline = *timelineOwner;
+
+    // The local ad service, unless the environment names one.
+    std::unique_ptr<solen::adserver::AdService> service;
+    const char* configured = std::getenv("SOLEN_SERVICE_BASE_URL");
+    std::string serviceUrl = configured != nullptr ? configured : "";
+    if (serviceUrl.empty()) {
+        solen::adserver::Scenario scenario = solen::adserver::Scenario::defaults();
+        if (!options.scenario.empty()) {
+            try {
+                scenario = solen::adserver::Scenario::load(options.scenario);
+            } catch (const solen::adserver::ScenarioError& failure) {
+                std::cerr << "solen-demo: scenario " << options.scenario << ": " << failure.what() << "\n";
+                return 2;
+            }
+        }
+        service = std::make_unique<solen::adserver::AdService>(std::move(scenario));
+        service->setObserver([&timeline](const solen::adserver::ServiceRequest& request) {
+            std::string text = request.method + " " + request.target + " -> " + std::to_string(request.status);
+            if (!request.summary.empty()) text += "  " + request.summary;
+            timeline.add("service", std::move(text));
+        });
+        if (!service->start()) {
+            std::cerr << "solen-demo: cannot start the local ad service\n";
+            return 1;
+        }
+        serviceUrl = service->baseUrl();
+        ::setenv("SOLEN_SERVICE_BASE_URL", serviceUrl.c_str(), 1);
+    }
+
+    std::cout << "Solen demo: SDK " << solen::Solen::getSDKVersion() << "\n"
+              << "  service  " << serviceUrl << (service ? " (local ad service started by the demo)" : " (from SOLEN_SERVICE_BASE_URL)")
+              << "\n"
+              << "  store    " << store.string() << (relaunch ? " (relaunch)" : " (first launch)") << "\n"
+              << "  app id   " << options.appId << ", ppid " << (options.ppid.empty() ? "(none)" : options.ppid)
+              << ", device OS " << options.osVersion << "\n\n";
+
+    solen::Logger::setSink([timelineOwner](std::string_view line) {
+        timelineOwner->add("sdk", DemoTimeline::withoutDate(std::string(line)));
+    });
+    solen::Solen::setLogLevel(solen::LogLevel::info);
+    if (!options.ppid.empty()) {
+        solen::Solen::setPPID(options.ppid);
+        timeline.add("host", "setPPID(" + options.ppid + ")");
+    }
+
+    // Written by the completion's thread, read by the main thread.
+    struct Outcome {
+        std::atomic<bool> done{false};
+        std::atomic<bool> succeeded{false};
+    };
+    const auto outcome = std::make_shared<Outcome>();
+    timeline.add("host", "initialize(appId: " + options.appId + ")");
+    solen::Solen::initialize(
+        solen::SolenSdkConfiguration(options.appId, {{solen::SolenConstant::SOLEN_GDPR_CONSENT_GDPR_APPLIES, 0}}),
+        [timelineOwner, outcome](std::optional<solen::SolenSdkError> failure) {
+            timelineOwner->add("host", "completion: " + describe(failure));
+            outcome->succeeded = !failure;
+            outcome->done = true;
+            // Wakes the main loop so that it sees the outcome at once.
+            solen::platform::performOnMainQueue([] {});
+        });
+    MainLoop::shared().runUntil([&outcome] { return outcome->done.load(); }, std::chrono::milliseconds(options.waitMs + 15000));
+    if (!outcome->done) {
+        timeline.add("host", "no completion in time");
+    }
+    settle(timeline, std::chrono::milliseconds(options.waitMs));
+
+    if (outcome->succeeded) {
+        timeline.add("host", "application enters the background");
+        Application::shared().moveTo(Application::State::background);
+        MainLoop::shared().runUntil([] { return false; }, std::chrono::milliseconds(options.backgroundMs));
+        timeline.add("host", "application returns to the foreground");
+        Application::shared().moveTo(Application::State::active);
+        settle(timeline, std::chrono::milliseconds(options.waitMs));
+    }
+
+    if (service) {
+        service->stop();
+    }
+    solen::Logger::setSink(nullptr);
+
+    std::cout << "Timeline (ms since the demo started)\n";
+    timeline.print(std::cout);
+    if (service) {
+        using Kind = solen::adserver::ServiceRequest::Kind;
+        std::cout << "\nThe local service received " << service->requestCount() << " requests: "
+                  << service->countOf(Kind::config) << " config, " << service->countOf(Kind::bid) << " bid, "
+                  << service->countOf(Kind::analytics) << " analytics (AppLaunch " << service->eventCount("AppLaunch")
+                  << ", AppOpen " << service->eventCount("AppOpen") << "), " << service->countOf(Kind::other)
+                  << " other\n";
+    }
+    std::cout << "Result: " << (outcome->succeeded ? "the SDK is initialised" : "the SDK did not initialise") << "\n";
+
+    solen::platform::UserDefaults::standard()->synchronize();
+    if (temporaryStore) {
+        fs::remove_all(store, error);
+    }
+    return outcome->succeeded ? 0 : 1;
+}
