@@ -185,32 +185,42 @@ double VastTracker::playbackTime() const {
     return t < 0 ? 0 : t;
 }
 
+namespace {
+
+// One quartile: its window runs from its mark to the next mark (the duration for the third).
+struct Quartile {
+    double TrackingCreative::*from;
+    double TrackingCreative::*to;
+    bool TrackingCreative::*tracked;
+    TrackingEventType event;
+    void (VastTrackerDelegate::*tell)(VastTracker&, const VastAd&);
+};
+
+constexpr Quartile quartiles[] = {
+    {&TrackingCreative::firstQuartile, &TrackingCreative::midpoint, &TrackingCreative::trackedFirstQuartile,
+     TrackingEventType::firstQuartile, &VastTrackerDelegate::vastTrackerDidTrackFirstQuartile},
+    {&TrackingCreative::midpoint, &TrackingCreative::thirdQuartile, &TrackingCreative::trackedMidpoint,
+     TrackingEventType::midpoint, &VastTrackerDelegate::vastTrackerDidTrackMidpoint},
+    {&TrackingCreative::thirdQuartile, &TrackingCreative::duration, &TrackingCreative::trackedThirdQuartile,
+     TrackingEventType::thirdQuartile, &VastTrackerDelegate::vastTrackerDidTrackThirdQuartile},
+};
+
+}  // namespace
+
+// Each quartile fires once, and only from an update whose playback time lies in its window: a
+// jump over a whole window never fires it.
 void VastTracker::trackQuartiles(TrackingCreative& creative) {
     if (!(playbackTime() < creative.duration && currentTime_ >= startTime_)) {
         return;
     }
-    double t = playbackTime();
-    if (creative.firstQuartile <= t && t <= creative.midpoint && !creative.trackedFirstQuartile) {
-        creative.trackedFirstQuartile = true;
-        track({TrackingEventType::firstQuartile}, creative);
-        if (const auto delegate = delegate_.lock()) {
-            delegate->vastTrackerDidTrackFirstQuartile(*this, creative.vastAd);
-        }
-    }
-    t = playbackTime();
-    if (creative.midpoint <= t && t <= creative.thirdQuartile && !creative.trackedMidpoint) {
-        creative.trackedMidpoint = true;
-        track({TrackingEventType::midpoint}, creative);
-        if (const auto delegate = delegate_.lock()) {
-            delegate->vastTrackerDidTrackMidpoint(*this, creative.vastAd);
-        }
-    }
-    t = playbackTime();
-    if (creative.thirdQuartile <= t && t <= creative.duration && !creative.trackedThirdQuartile) {
-        creative.trackedThirdQuartile = true;
-        track({TrackingEventType::thirdQuartile}, creative);
-        if (const auto delegate = delegate_.lock()) {
-            delegate->vastTrackerDidTrackThirdQuartile(*this, creative.vastAd);
+    for (const Quartile& quartile : quartiles) {
+        const double t = playbackTime();
+        if (creative.*quartile.from <= t && t <= creative.*quartile.to && !(creative.*quartile.tracked)) {
+            creative.*quartile.tracked = true;
+            track({quartile.event}, creative);
+            if (const auto delegate = delegate_.lock()) {
+                ((*delegate).*quartile.tell)(*this, creative.vastAd);
+            }
         }
     }
 }
