@@ -64,7 +64,8 @@ std::string applicationDisplayName() {
     return error ? std::string() : platform::FileManager::displayName(executable);
 }
 
-bool isIOS14OrLater() { return platform::OperatingSystem::isAtLeast(14, 0); }
+// Tracking authorisation and the SKAdNetwork identifiers exist from system version 14 on.
+bool isSystem14OrLater() { return platform::OperatingSystem::isAtLeast(14, 0); }
 
 int clampToInt(std::int64_t value) {
     if (value > std::numeric_limits<int>::max()) {
@@ -83,7 +84,7 @@ AdRequestParam BidRequestAssembler::assemble(const std::string& adUnitId, const 
     document.device = deviceInfo();
     document.app = appInfo();
     document.ext.sdk = sdkExtrasInfo(adUnitId);
-    if (isIOS14OrLater()) {
+    if (isSystem14OrLater()) {
         if (auto identifiers = skAdNetworkIdentifiers(); !identifiers.empty()) {
             document.ext.skadn = SKAdNetworkInfo{SKAdNetworkInfo::currentVersion, std::move(identifiers)};
         }
@@ -110,7 +111,7 @@ AdRequestParam::EncodeResult BidRequestAssembler::assembleBody(const std::string
 DeviceInfo BidRequestAssembler::deviceInfo() {
     DeviceInfo info;
     info.lmt = platform::AdvertisingIdentifierManager::isAdvertisingTrackingEnabled() ? 1 : 0;
-    if (isIOS14OrLater()) {
+    if (isSystem14OrLater()) {
         info.att = std::to_string(static_cast<int>(platform::TrackingAuthorization::trackingAuthorizationStatus()));
     }
     info.screendensity = platform::Screen::main().scale();
