@@ -12,6 +12,7 @@
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/UI/Application.h"
 
+#include <atomic>
 #include <exception>
 #include <vector>
 
@@ -30,6 +31,24 @@ void deliver(const SdkStartup::Completion& completion, std::optional<SolenSdkErr
     } catch (...) {
         Logger::error("The initialisation completion threw");
     }
+}
+
+// Hands the completion on to the application at most once, whatever path reports.
+SdkStartup::Completion once(SdkStartup::Completion completion) {
+    auto called = std::make_shared<std::atomic<bool>>(false);
+    return [called, completion = std::move(completion)](std::optional<SolenSdkError> error) {
+        if (!called->exchange(true)) {
+            deliver(completion, std::move(error));
+        }
+    };
+}
+
+// A start-up step that threw (out of memory, no thread for a queue): the application still
+// learns that the SDK did not start.
+SolenSdkError internalFailure(const std::exception& exception) {
+    Logger::error(std::string("Start-up failed: ") + exception.what());
+    return SolenSdkError::initializationError(SolenInitializationError::configFetchFailed,
+                                              std::string("SDK start-up failed: ") + exception.what());
 }
 
 }  // namespace
@@ -116,15 +135,23 @@ void SdkStartup::initialize(const SolenSdkConfiguration& configuration, Completi
     }
     Utilities::setAppId(configuration.appId());
 
-    updateStoredSDKVersion();
-    // The configuration manager is first made here, on the caller's thread.
-    checkForNewerSDKVersion(*configManager());
+    completion = once(std::move(completion));
+    try {
+        updateStoredSDKVersion();
+        // The configuration manager is first made here, on the caller's thread.
+        checkForNewerSDKVersion(*configManager());
 
-    auto self = shared_from_this();
-    platform::DispatchQueue::global()->async(
-        [self, appId = configuration.appId(), completion = std::move(completion)]() mutable {
-            self->runInitialization(std::move(appId), std::move(completion));
+        auto self = shared_from_this();
+        platform::DispatchQueue::global()->async([self, appId = configuration.appId(), completion]() mutable {
+            try {
+                self->runInitialization(std::move(appId), completion);
+            } catch (const std::exception& exception) {
+                completion(internalFailure(exception));
+            }
         });
+    } catch (const std::exception& exception) {
+        completion(internalFailure(exception));
+    }
 }
 
 void SdkStartup::runInitialization(std::string appId, Completion completion) {
