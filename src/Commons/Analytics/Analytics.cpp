@@ -37,10 +37,16 @@ bool sdkInitialized() {
     return check && check();
 }
 
-// Serialises the launch event's test-and-set of its flag.
-std::mutex& launchMutex() {
-    static auto* mutex = new std::mutex();
-    return *mutex;
+// The launch event's claim: its flag is tested and set under this lock, and the event is built
+// and handed to the sender by one caller at a time without holding it.
+struct LaunchState {
+    std::mutex mutex;
+    bool inProgress = false;
+};
+
+LaunchState& launchState() {
+    static auto* instance = new LaunchState();
+    return *instance;
 }
 
 std::int64_t nowMilliseconds() { return TimeConversion::milliseconds(TimeConversion::now()); }
@@ -63,20 +69,27 @@ void Analytics::fireAppLaunchEvent() {
     if (!isTrackingEnabled()) {
         return;
     }
-    std::lock_guard lock(launchMutex());
     const auto defaults = platform::UserDefaults::standard();
-    const auto launched = defaults->get(appLaunchKey);
-    if (launched && launched->boolean().value_or(false)) {
-        return;
+    auto& launch = launchState();
+    {
+        // Claim the launch event: one caller at a time builds it, none after it was sent.
+        std::lock_guard lock(launch.mutex);
+        const auto launched = defaults->get(appLaunchKey);
+        if (launch.inProgress || (launched && launched->boolean().value_or(false))) {
+            return;
+        }
+        launch.inProgress = true;
     }
-    const auto installTs = Device::appInstallTimestamp();
-    if (!installTs) {
-        return;
+    bool sent = false;
+    if (const auto installTs = Device::appInstallTimestamp()) {
+        AnyDictionary info = {{"installTs", *installTs}, {"ts", nowMilliseconds()}};
+        sent = fireEvents(Event::make(Event::Type::appLaunch, std::move(info)));
     }
-    AnyDictionary info = {{"installTs", *installTs}, {"ts", nowMilliseconds()}};
-    if (fireEvents(Event::make(Event::Type::appLaunch, std::move(info)))) {
+    std::lock_guard lock(launch.mutex);
+    if (sent) {
         defaults->set(platform::PropertyValue(true), appLaunchKey);
     }
+    launch.inProgress = false;
 }
 
 void Analytics::fireAppOpenEvent() {

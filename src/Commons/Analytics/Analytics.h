@@ -19,9 +19,9 @@ public:
     static constexpr const char* appLaunchKey = "appLaunch";
 
     // Sends "AppLaunch" once per installation: only with tracking enabled, an install time known
-    // and the flag not yet set. The flag is tested and set under one lock, and set only once the
-    // upload was handed to the sender, so an event that could not be built is tried again at the
-    // next start-up and two callers never both send it.
+    // and the flag not yet set. The flag is set only once the upload was handed to the sender, so an
+    // event that could not be built is tried again at the next start-up; concurrent callers never
+    // both send it (one claims it under a lock, the others return).
     static void fireAppLaunchEvent();
     // Sends "AppOpen"; its session step runs even when tracking is not enabled.
     static void fireAppOpenEvent();
