@@ -5,20 +5,48 @@ namespace solen {
 JsonEncodingError::JsonEncodingError(std::string path, const std::string& reason)
     : std::runtime_error(path.empty() ? reason : path + ": " + reason), path_(std::move(path)) {}
 
-void JsonWriter::checkFinite(const Json& value, const std::string& path) {
+namespace {
+
+bool allFinite(const Json& value) {
     if (value.is_number_float()) {
-        if (!std::isfinite(value.get<double>())) {
-            throw JsonEncodingError(path, "number is not finite");
+        return std::isfinite(value.get<double>());
+    }
+    if (value.is_structured()) {
+        for (const auto& element : value) {
+            if (!allFinite(element)) {
+                return false;
+            }
         }
-    } else if (value.is_array()) {
+    }
+    return true;
+}
+
+// Path of the first non-finite number; only walked once a failure is known, so the common case
+// builds no strings.
+std::string firstNonFinitePath(const Json& value, const std::string& path) {
+    if (value.is_array()) {
         std::size_t index = 0;
         for (const auto& element : value) {
-            checkFinite(element, path + "[" + std::to_string(index++) + "]");
+            if (!allFinite(element)) {
+                return firstNonFinitePath(element, path + "[" + std::to_string(index) + "]");
+            }
+            ++index;
         }
     } else if (value.is_object()) {
         for (auto it = value.begin(); it != value.end(); ++it) {
-            checkFinite(it.value(), path.empty() ? it.key() : path + "." + it.key());
+            if (!allFinite(it.value())) {
+                return firstNonFinitePath(it.value(), path.empty() ? it.key() : path + "." + it.key());
+            }
         }
+    }
+    return path;
+}
+
+}  // namespace
+
+void JsonWriter::checkFinite(const Json& value, const std::string& path) {
+    if (!allFinite(value)) {
+        throw JsonEncodingError(firstNonFinitePath(value, path), "number is not finite");
     }
 }
 
