@@ -1,7 +1,6 @@
 #include "Ad/RenderEngine/Vast/Parser/VastClient.h"
 
 #include "Ad/RenderEngine/Vast/Parser/HttpVastDocumentFetcher.h"
-#include "Commons/Trackers/TrackerManager.h"
 #include "Platform/Dispatch/DispatchQueue.h"
 
 #include <utility>
@@ -13,11 +12,6 @@ VastClient::VastClient(VastClientOptions options, std::shared_ptr<VastDocumentFe
     : options_(std::move(options)), fetcher_(std::move(fetcher)), sender_(std::move(sender)) {
     if (!fetcher_) {
         fetcher_ = HttpVastDocumentFetcher::shared();
-    }
-    if (!sender_) {
-        sender_ = [](const std::vector<platform::URL>& urls, const std::optional<std::string>& event) {
-            TrackerManager::shared()->fireTrackingUrls(urls, event);
-        };
     }
 }
 

@@ -15,7 +15,7 @@ namespace solen {
 class VastClient {
 public:
     // `fetcher` loads wrapper documents (default: over HTTP); `sender` fires the Error addresses
-    // of documents without ads (default: the SDK's tracker manager).
+    // of documents without ads (default: the VAST parser's own, the SDK's tracker manager).
     explicit VastClient(VastClientOptions options = {}, std::shared_ptr<VastDocumentFetcher> fetcher = nullptr,
                         VastXMLParser::TrackingUrlSender sender = {});
 

@@ -1,7 +1,7 @@
 #include "Ad/RenderEngine/Vast/Parser/VastTracker.h"
 
 #include "Ad/RenderEngine/Vast/Model/VastErrorMacro.h"
-#include "Commons/Trackers/TrackerManager.h"
+#include "Ad/RenderEngine/Vast/Parser/VastTrackingUrlSender.h"
 
 #include <algorithm>
 #include <cctype>
@@ -49,9 +49,7 @@ VastTracker::VastTracker(VastModel vastModel, std::weak_ptr<VastTrackerDelegate>
     delegate_ = std::move(delegate);
     totalAds_ = static_cast<std::int64_t>(vastAds_.size());
     if (!sender_) {
-        sender_ = [](const std::vector<URL>& urls, const std::optional<std::string>& event) {
-            TrackerManager::shared()->fireTrackingUrls(urls, event);
-        };
+        sender_ = &VastTrackingUrlSender::fire;
     }
 }
 
