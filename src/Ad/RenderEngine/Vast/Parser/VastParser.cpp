@@ -2,6 +2,7 @@
 
 #include "Platform/Dispatch/MainLoop.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <utility>
@@ -31,7 +32,11 @@ VastParser::VastParser(VastClientOptions options, std::shared_ptr<platform::Disp
     : options_(std::move(options)),
       queue_(std::move(queue)),
       fetcher_(std::move(fetcher)),
-      sender_(std::move(sender)) {}
+      sender_(std::move(sender)) {
+    if (!queue_) {
+        queue_ = platform::DispatchQueue::createSerial("parser", platform::QualityOfService::userInitiated);
+    }
+}
 
 void VastParser::parse(std::string xml, Completion completion) {
     if (started_) {
@@ -78,7 +83,7 @@ void VastParser::parseStep(const std::string& xml, const std::shared_ptr<platfor
 }
 
 VastParseResult VastParser::parse(const platform::URL& url, std::int64_t wrapperDepth) {
-    if (options_.wrapperLimit <= wrapperDepth) {
+    if (std::min(options_.wrapperLimit, maximumWrapperDepth) <= wrapperDepth) {
         return VastParseResult::failure(VastError::wrapperLimitReached);
     }
     const Clock::Duration left = timeLeft();

@@ -35,9 +35,12 @@ public:
 
     // The line written to standard output when a wrapper cannot be resolved.
     static constexpr std::string_view unableToUnwrapLine = "Unable to unwrap wrapper";
+    // Ceiling on the depth of a chain whatever `wrapperLimit` says: each level is a nested call
+    // on the queue's stack, and a chain that points back to itself must end.
+    static constexpr std::int64_t maximumWrapperDepth = 64;
 
     // `fetcher` loads wrapper documents; `sender` fires the Error addresses of documents without
-    // ads (see VastXMLParser).
+    // ads (see VastXMLParser). Without a queue the parser makes its own serial "parser" queue.
     static std::shared_ptr<VastParser> create(VastClientOptions options, std::shared_ptr<platform::DispatchQueue> queue,
                                               std::shared_ptr<VastDocumentFetcher> fetcher,
                                               VastXMLParser::TrackingUrlSender sender = {});
@@ -74,7 +77,7 @@ private:
     platform::Clock::Duration timeLeft() const;
 
     const VastClientOptions options_;
-    const std::shared_ptr<platform::DispatchQueue> queue_;
+    std::shared_ptr<platform::DispatchQueue> queue_;
     const std::shared_ptr<VastDocumentFetcher> fetcher_;
     const VastXMLParser::TrackingUrlSender sender_;
 

@@ -245,6 +245,16 @@ TEST_F(VastParserTests, ThirdLevelIsRefusedAndTheChainKeepsWhatWasRead) {
     EXPECT_EQ(deeper.model->ads.at(0).type, AdType::inLine);
 }
 
+TEST_F(VastParserTests, ChainPointingBackToItselfEndsAtTheDepthCeiling) {
+    fetcher->serve("https://ads.test/loop", vast(wrapperAd("loop", "https://ads.test/loop")));
+    testing::internal::CaptureStdout();
+    const Outcome outcome = run(vast(wrapperAd("root", "https://ads.test/loop")), options(1'000'000, 1e9));
+    testing::internal::GetCapturedStdout();
+    ASSERT_TRUE(outcome.model);
+    EXPECT_EQ(outcome.model->ads.at(0).type, AdType::wrapper);
+    EXPECT_EQ(fetcher->fetched().size(), static_cast<std::size_t>(VastParser::maximumWrapperDepth - 1));
+}
+
 TEST_F(VastParserTests, FetchedDocumentWithSeveralAdsMergesAllInOrder) {
     fetcher->serve("https://ads.test/pod", vast(inlineAd("a") + inlineAd("b", "", false)));
     const Outcome outcome = run(vast(wrapperAd("root", "https://ads.test/pod")));
