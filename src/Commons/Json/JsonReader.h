@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Commons/Json/JsonTypeTraits.h"
+
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
@@ -96,12 +98,12 @@ public:
             return asInteger<T>();
         } else if constexpr (std::is_same_v<T, Json>) {
             return *value_;
-        } else if constexpr (IsOptional<T>::value) {
+        } else if constexpr (json_detail::IsOptional<T>::value) {
             if (value_->is_null()) {
                 return T{};
             }
             return T{as<typename T::value_type>()};
-        } else if constexpr (IsVector<T>::value) {
+        } else if constexpr (json_detail::IsVector<T>::value) {
             const Json& array = requireArray();
             T result;
             result.reserve(array.size());
@@ -109,7 +111,7 @@ public:
                 result.push_back(element(i).template as<typename T::value_type>());
             }
             return result;
-        } else if constexpr (IsStringMap<T>::value) {
+        } else if constexpr (json_detail::IsStringMap<T>::value) {
             const Json& object = requireObject();
             T result;
             for (auto it = object.begin(); it != object.end(); ++it) {
@@ -155,12 +157,6 @@ public:
     std::string childPath(std::string_view key) const;
 
 private:
-    template <class T> struct IsOptional : std::false_type {};
-    template <class U> struct IsOptional<std::optional<U>> : std::true_type {};
-    template <class T> struct IsVector : std::false_type {};
-    template <class U, class A> struct IsVector<std::vector<U, A>> : std::true_type {};
-    template <class T> struct IsStringMap : std::false_type {};
-    template <class U, class C, class A> struct IsStringMap<std::map<std::string, U, C, A>> : std::true_type {};
 
     std::string typeName() const;
 

@@ -32,7 +32,7 @@ public:
 
     template <class T>
     JsonWriter& set(const std::string& key, const T& value) {
-        if constexpr (IsOptional<T>::value) {
+        if constexpr (json_detail::IsOptional<T>::value) {
             if (value) {
                 object_[key] = encode(*value, childPath(key));
             }
@@ -54,16 +54,16 @@ public:
                 throw JsonEncodingError(path, "number is not finite");
             }
             return Json(value);
-        } else if constexpr (IsOptional<T>::value) {
+        } else if constexpr (json_detail::IsOptional<T>::value) {
             return value ? encode(*value, path) : Json(nullptr);
-        } else if constexpr (IsVector<T>::value) {
+        } else if constexpr (json_detail::IsVector<T>::value) {
             Json array = Json::array();
             std::size_t index = 0;
             for (const auto& element : value) {
                 array.push_back(encode(element, path + "[" + std::to_string(index++) + "]"));
             }
             return array;
-        } else if constexpr (IsStringMap<T>::value) {
+        } else if constexpr (json_detail::IsStringMap<T>::value) {
             Json object = Json::object();
             for (const auto& [key, element] : value) {
                 object[key] = encode(element, path.empty() ? key : path + "." + key);
@@ -80,12 +80,6 @@ public:
     static void checkFinite(const Json& value, const std::string& path = {});
 
 private:
-    template <class T> struct IsOptional : std::false_type {};
-    template <class U> struct IsOptional<std::optional<U>> : std::true_type {};
-    template <class T> struct IsVector : std::false_type {};
-    template <class U, class A> struct IsVector<std::vector<U, A>> : std::true_type {};
-    template <class T> struct IsStringMap : std::false_type {};
-    template <class U, class C, class A> struct IsStringMap<std::map<std::string, U, C, A>> : std::true_type {};
 
     std::string childPath(const std::string& key) const { return path_.empty() ? key : path_ + "." + key; }
 
