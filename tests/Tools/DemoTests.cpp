@@ -68,7 +68,8 @@ protected:
 };
 
 TEST_F(DemoTests, StartsTheSdkAgainstTheLocalServiceThenRelaunches) {
-    const std::string arguments = "--store '" + store.string() + "' --background-ms 1200 --app-id e2e-app --ppid e2e-ppid";
+    const std::string arguments =
+        "--store '" + store.string() + "' --background-ms 1200 --quiet-ms 1500 --app-id e2e-app --ppid e2e-ppid";
     const DemoRun first = runDemo(service.baseUrl(), arguments);
     ASSERT_EQ(first.exitCode, 0) << first.output;
     EXPECT_NE(first.output.find("(first launch)"), std::string::npos) << first.output;

@@ -40,15 +40,17 @@ struct Options {
     std::string scenario;
     long backgroundMs = 1500;
     long waitMs = 8000;
+    long quietMs = 700;
 };
 
 void usage() {
     std::cerr << "usage: solen-demo [--app-id ID] [--ppid ID] [--store DIR] [--os-version X.Y] [--scenario FILE]\n"
-                 "                  [--background-ms N] [--wait-ms N]\n"
+                 "                  [--background-ms N] [--wait-ms N] [--quiet-ms N]\n"
                  "  Starts the local ad service (unless SOLEN_SERVICE_BASE_URL names one), initialises the SDK,\n"
                  "  sends the application to the background and back, and prints the timeline.\n"
                  "  --store DIR keeps the SDK's store and the documents folder there; the same DIR again is a\n"
-                 "  relaunch. --ppid \"\" runs without a publisher-provided id (no analytics events).\n";
+                 "  relaunch. --ppid \"\" runs without a publisher-provided id (no analytics events).\n"
+                 "  The SDK's work counts as finished after --quiet-ms without news (bounded by --wait-ms).\n";
 }
 
 std::optional<Options> parse(int argc, char** argv) {
@@ -71,12 +73,14 @@ std::optional<Options> parse(int argc, char** argv) {
             else if (arg == "--scenario") options.scenario = value;
             else if (arg == "--background-ms") options.backgroundMs = std::stol(value);
             else if (arg == "--wait-ms") options.waitMs = std::stol(value);
+            else if (arg == "--quiet-ms") options.quietMs = std::stol(value);
             else return std::nullopt;
         } catch (const std::exception&) {
             return std::nullopt;
         }
     }
-    if (options.backgroundMs < 0 || options.backgroundMs > 600000 || options.waitMs < 0 || options.waitMs > 600000) {
+    if (options.backgroundMs < 0 || options.backgroundMs > 600000 || options.waitMs < 0 || options.waitMs > 600000 ||
+        options.quietMs < 0 || options.quietMs > 60000) {
         return std::nullopt;
     }
     return options;
@@ -98,13 +102,13 @@ std::optional<solen::platform::Clock::WallTimePoint> installTime(const fs::path&
         std::chrono::duration_cast<solen::platform::Clock::Duration>(system.time_since_epoch()));
 }
 
-// Runs the main loop until the SDK's work has settled: no timeline entry for a while, no queued
+// Runs the main loop until the SDK's work has settled: no timeline entry for `quiet`, no queued
 // background or main-queue block; at most `limit`.
-void settle(const DemoTimeline& timeline, std::chrono::milliseconds limit) {
+void settle(const DemoTimeline& timeline, std::chrono::milliseconds quiet, std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < deadline) {
         MainLoop::shared().runUntil([] { return false; }, 100ms);
-        if (timeline.quietFor(700ms) && solen::platform::DispatchQueue::waitUntilIdle(0ms) &&
+        if (timeline.quietFor(quiet) && solen::platform::DispatchQueue::waitUntilIdle(0ms) &&
             MainLoop::shared().pendingCount() == 0) {
             return;
         }
@@ -226,7 +230,7 @@ int main(int argc, char** argv) {
     if (!outcome->done) {
         timeline.add("host", "no completion in time");
     }
-    settle(timeline, std::chrono::milliseconds(options.waitMs));
+    settle(timeline, std::chrono::milliseconds(options.quietMs), std::chrono::milliseconds(options.waitMs));
 
     if (outcome->succeeded) {
         timeline.add("host", "application enters the background");
@@ -234,7 +238,7 @@ int main(int argc, char** argv) {
         MainLoop::shared().runUntil([] { return false; }, std::chrono::milliseconds(options.backgroundMs));
         timeline.add("host", "application returns to the foreground");
         Application::shared().moveTo(Application::State::active);
-        settle(timeline, std::chrono::milliseconds(options.waitMs));
+        settle(timeline, std::chrono::milliseconds(options.quietMs), std::chrono::milliseconds(options.waitMs));
     }
 
     if (service) {
