@@ -11,8 +11,6 @@
 namespace solen {
 namespace {
 
-using namespace std::chrono_literals;
-
 TEST(MainQueueTest, NeverRunsInlineEvenOnTheMainThread) {
     auto& loop = platform::MainLoop::shared();
     ASSERT_TRUE(loop.isMainThread());
@@ -40,16 +38,6 @@ TEST(MainQueueTest, BlocksFromOneThreadRunInOrderOnTheMainThread) {
         ASSERT_EQ(order[static_cast<std::size_t>(i)], i);
     }
     EXPECT_TRUE(allOnMain);
-}
-
-TEST(MainQueueTest, TheBlockHoldsWhatItCapturedUntilItHasRun) {
-    auto captured = std::make_shared<int>(3);
-    std::weak_ptr<int> weak = captured;
-    performOnMainQueue([captured] {});
-    captured.reset();
-    EXPECT_FALSE(weak.expired());
-    platform::MainLoop::shared().runUntilIdle();
-    EXPECT_TRUE(weak.expired());
 }
 
 }  // namespace

@@ -33,17 +33,14 @@ protected:
     int firings = 0;
 };
 
-TEST_F(ResumableTimerTest, NothingFiresBeforeScheduleNow) {
+TEST_F(ResumableTimerTest, CountsFromScheduleNowWhichDoesNotPushAnActiveTimerBack) {
     auto timer = make(1, false);
-    EXPECT_EQ(timer->state(), State::ready());
-    EXPECT_TRUE(timer->isValid());
-    EXPECT_FALSE(timer->isCountdownActive());
     advance(10, 1);
     EXPECT_EQ(firings, 0);
-
     timer->scheduleNow();
-    EXPECT_TRUE(timer->isCountdownActive());
-    advance(0.9);
+    advance(0.7);
+    timer->scheduleNow();
+    advance(0.2);
     EXPECT_EQ(firings, 0);
     advance(0.1);
     EXPECT_EQ(firings, 1);
@@ -55,88 +52,64 @@ TEST_F(ResumableTimerTest, PauseKeepsTheRemainderAndRepeatsContinueAfterIt) {
     timer->scheduleNow();
     advance(0.6);
     timer->pause();
-    const State paused = timer->state();
-    EXPECT_EQ(paused.kind, State::Case::paused);
-    EXPECT_NEAR(paused.remaining, 0.4, 1e-9);
+    EXPECT_EQ(timer->state().kind, State::Case::paused);
+    EXPECT_NEAR(timer->state().remaining, 0.4, 1e-9);
     advance(5);
     EXPECT_EQ(firings, 0);
-
     timer->scheduleNow();
     advance(0.3);
     EXPECT_EQ(firings, 0);
     advance(0.1);
     EXPECT_EQ(firings, 1);
-    advance(1);
-    EXPECT_EQ(firings, 2);
-    advance(1);
+    advance(2);
     EXPECT_EQ(firings, 3);
-}
 
-TEST_F(ResumableTimerTest, PauseAfterTheFireDatePassedLeavesZero) {
-    auto timer = make(1, true);
-    timer->scheduleNow();
-    clock.advanceSeconds(1.5);  // due, but the loop has not turned
+    // Paused when due but before the loop turned: nothing left, fires on the next schedule.
+    clock.advanceSeconds(1.5);
     timer->pause();
     EXPECT_EQ(timer->state(), State::paused(0));
     MainLoop::shared().runUntilIdle();
-    EXPECT_EQ(firings, 0);
+    EXPECT_EQ(firings, 3);
     timer->scheduleNow();
     MainLoop::shared().runUntilIdle();
-    EXPECT_EQ(firings, 1);
+    EXPECT_EQ(firings, 4);
 }
 
-TEST_F(ResumableTimerTest, ScheduleNowDoesNotPushAnActiveTimerBack) {
-    auto timer = make(1, false);
-    timer->scheduleNow();
-    advance(0.7);
-    timer->scheduleNow();
-    advance(0.3);
-    EXPECT_EQ(firings, 1);
-}
-
-TEST_F(ResumableTimerTest, OneShotIsInvalidInsideItsClosureAndCannotRestart) {
+TEST_F(ResumableTimerTest, ClosureSeesItsOwnStateAndMayPause) {
     bool validInside = true;
-    auto timer = make(0.5, false, [&](ResumableTimer& t) {
+    auto oneShot = make(0.5, false, [&](ResumableTimer& t) {
         validInside = t.isValid();
         t.scheduleNow();  // complete: ignored
     });
-    timer->scheduleNow();
+    oneShot->scheduleNow();
     advance(2);
     EXPECT_EQ(firings, 1);
     EXPECT_FALSE(validInside);
 
-    auto other = make(0.5, true);
-    other->invalidate();
-    other->scheduleNow();
-    other->pause();
-    EXPECT_EQ(other->state(), State::complete());
-    advance(2);
-    EXPECT_EQ(firings, 1);
-}
-
-TEST_F(ResumableTimerTest, ClosureMayPauseItsOwnRepeatingTimer) {
-    auto timer = make(0.5, true, [](ResumableTimer& t) { t.pause(); });
-    timer->scheduleNow();
+    auto pausing = make(0.5, true, [](ResumableTimer& t) { t.pause(); });
+    pausing->scheduleNow();
     advance(3);
-    EXPECT_EQ(firings, 1);
-    EXPECT_EQ(timer->state().kind, State::Case::paused);
+    EXPECT_EQ(firings, 2);
+    EXPECT_EQ(pausing->state().kind, State::Case::paused);
+
+    pausing->invalidate();
+    pausing->scheduleNow();
+    EXPECT_EQ(pausing->state(), State::complete());
 }
 
-TEST_F(ResumableTimerTest, ReleasedTimerNeverFires) {
-    auto timer = make(0.5, true);
-    timer->scheduleNow();
-    timer.reset();
-    advance(2);
-    EXPECT_EQ(firings, 0);
-}
-
-TEST_F(ResumableTimerTest, CreatedOffTheMainThreadJoinsTheLoopLater) {
+TEST_F(ResumableTimerTest, CreatedOffMainJoinsTheLoopAndAReleasedTimerNeverFires) {
     std::shared_ptr<ResumableTimer> timer;
     std::thread([&] {
         timer = make(0.5, false);
         timer->scheduleNow();
     }).join();
     advance(0.5);
+    EXPECT_EQ(firings, 1);
+
+    auto released = make(0.5, true);
+    released->scheduleNow();
+    released.reset();
+    advance(2);
     EXPECT_EQ(firings, 1);
 }
 
@@ -147,11 +120,7 @@ TEST_F(ResumableTimerTest, MutatorsFromManyThreadsStaySerialised) {
     for (int i = 0; i < 4; ++i) {
         workers.emplace_back([&, i] {
             while (!stop) {
-                if (i % 2 == 0) {
-                    timer->scheduleNow();
-                } else {
-                    timer->pause();
-                }
+                (i % 2 == 0) ? timer->scheduleNow() : timer->pause();
                 (void)timer->isValid();
             }
         });

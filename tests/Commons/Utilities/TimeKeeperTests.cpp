@@ -16,7 +16,6 @@ namespace {
 
 using namespace std::chrono_literals;
 using test::drainGlobalQueue;
-using test::waitUntil;
 
 constexpr double kOneShot = std::numeric_limits<double>::infinity();
 
@@ -24,6 +23,11 @@ class TimeKeeperTest : public ::testing::Test {
 protected:
     void TearDown() override { EXPECT_TRUE(drainGlobalQueue()); }
 
+    std::shared_ptr<TimeKeeper> make(double deadline, double repeat) {
+        auto keeper = TimeKeeper::create(deadline, repeat);
+        keeper->setEventHandler([this] { fired.fetch_add(1); });
+        return keeper;
+    }
     void advance(std::chrono::milliseconds by) {
         clock.advance(by);
         ASSERT_TRUE(drainGlobalQueue());
@@ -33,61 +37,53 @@ protected:
     std::atomic<int> fired{0};
 };
 
-TEST_F(TimeKeeperTest, OneShotFiresOnceHalfASecondAfterResume) {
-    auto keeper = TimeKeeper::create(0.5, kOneShot);
-    keeper->setEventHandler([this] { fired.fetch_add(1); });
+TEST_F(TimeKeeperTest, OneShotCountsFromResumeAndFiresOnce) {
+    auto keeper = make(0.5, kOneShot);
     EXPECT_EQ(keeper->state(), TimeKeeper::State::suspended);
-    advance(10s);  // the countdown has not started: no platform timer yet
+    advance(10s);  // the countdown has not started
     keeper->resume();
-    EXPECT_EQ(keeper->state(), TimeKeeper::State::resumed);
     advance(499ms);
     EXPECT_EQ(fired.load(), 0);
     advance(1ms);
     EXPECT_EQ(fired.load(), 1);
     advance(5s);
     EXPECT_EQ(fired.load(), 1);
-    EXPECT_EQ(keeper->state(), TimeKeeper::State::resumed);  // stays resumed after firing
+    EXPECT_EQ(keeper->state(), TimeKeeper::State::resumed);
 }
 
-TEST_F(TimeKeeperTest, RepeatsEveryRepeatInterval) {
-    auto keeper = TimeKeeper::create(1, 0.25);
-    keeper->setEventHandler([this] { fired.fetch_add(1); });
-    keeper->resume();
-    advance(1s);
-    advance(250ms);
-    advance(250ms);
-    EXPECT_EQ(fired.load(), 3);
-}
-
-TEST_F(TimeKeeperTest, NonPositiveOrNaNRepeatIntervalsMakeAOneShotTimer) {
-    for (double repeat : {0.0, -1.0, std::numeric_limits<double>::quiet_NaN()}) {
+TEST_F(TimeKeeperTest, RepeatIntervalAndItsUnusableValues) {
+    const std::vector<std::pair<double, int>> cases{
+        {0.25, 5}, {0.0, 1}, {-1.0, 1}, {std::numeric_limits<double>::quiet_NaN(), 1}};
+    for (const auto& [repeat, expected] : cases) {
         fired = 0;
-        auto keeper = TimeKeeper::create(1, repeat);
-        keeper->setEventHandler([this] { fired.fetch_add(1); });
+        auto keeper = make(1, repeat);
         keeper->resume();
         advance(1s);
-        advance(1s);
-        EXPECT_EQ(fired.load(), 1) << repeat;
+        for (int i = 0; i < 4; ++i) {
+            advance(250ms);
+        }
+        EXPECT_EQ(fired.load(), expected) << repeat;
     }
 }
 
-TEST_F(TimeKeeperTest, SuspendedBeforeTheDeadlineAndReleasedNeverFires) {
-    auto keeper = TimeKeeper::create(0.5, kOneShot);
-    keeper->setEventHandler([this] { fired.fetch_add(1); });
-    keeper->resume();
-    advance(200ms);
-    keeper->suspend();
-    EXPECT_EQ(keeper->state(), TimeKeeper::State::suspended);
-    auto platformTimer = keeper->timer();
-    keeper.reset();
-    EXPECT_TRUE(platformTimer->isCancelled());
-    advance(5s);
-    EXPECT_EQ(fired.load(), 0);
+TEST_F(TimeKeeperTest, ReleasedKeeperCancelsItsTimerWhetherOrNotItRan) {
+    for (const bool resumed : {false, true}) {
+        auto keeper = make(0.5, kOneShot);
+        if (resumed) {
+            keeper->resume();
+            advance(200ms);
+            keeper->suspend();
+        }
+        auto platformTimer = keeper->timer();
+        keeper.reset();
+        EXPECT_TRUE(platformTimer->isCancelled());
+        advance(5s);
+        EXPECT_EQ(fired.load(), 0);
+    }
 }
 
 TEST_F(TimeKeeperTest, SuspendedPastTheDeadlineFiresAtOnceOnResume) {
-    auto keeper = TimeKeeper::create(0.5, kOneShot);
-    keeper->setEventHandler([this] { fired.fetch_add(1); });
+    auto keeper = make(0.5, kOneShot);
     keeper->resume();
     advance(100ms);
     keeper->suspend();
@@ -98,59 +94,39 @@ TEST_F(TimeKeeperTest, SuspendedPastTheDeadlineFiresAtOnceOnResume) {
     EXPECT_EQ(fired.load(), 1);  // the deadline was not re-armed
 }
 
-TEST_F(TimeKeeperTest, RepeatedCallsInTheSameStateDoNothing) {
-    auto keeper = TimeKeeper::create(1, kOneShot);
-    keeper->setEventHandler([this] { fired.fetch_add(1); });
+TEST_F(TimeKeeperTest, RepeatedCallsStayBalancedAndTheHandlerIsReadAtFiring) {
+    auto keeper = make(1, kOneShot);
     keeper->suspend();  // never resumed: nothing to stop
-    EXPECT_EQ(keeper->state(), TimeKeeper::State::suspended);
     keeper->resume();
     keeper->resume();  // a second resume must not unbalance the platform timer
     keeper->suspend();
     keeper->suspend();
     keeper->resume();
-    advance(1s);
-    EXPECT_EQ(fired.load(), 1);
-}
-
-TEST_F(TimeKeeperTest, ReleasingANeverResumedKeeperCancelsWithoutFiring) {
-    auto keeper = TimeKeeper::create(0.1, kOneShot);
-    keeper->setEventHandler([this] { fired.fetch_add(1); });
-    auto platformTimer = keeper->timer();  // made now, still suspended
-    keeper.reset();
-    EXPECT_TRUE(platformTimer->isCancelled());
-    advance(1s);
-    EXPECT_EQ(fired.load(), 0);
-}
-
-TEST_F(TimeKeeperTest, TheHandlerIsReadWhenTheTimerFiresOffTheMainThread) {
-    auto keeper = TimeKeeper::create(1, kOneShot);
     std::atomic<bool> onMain{true};
-    keeper->setEventHandler([this] { fired.fetch_add(100); });
-    keeper->resume();
     keeper->setEventHandler([&] {
         onMain = platform::MainLoop::shared().isMainThread();
-        fired.fetch_add(1);
+        fired.fetch_add(10);
     });
     advance(1s);
-    EXPECT_EQ(fired.load(), 1);
+    EXPECT_EQ(fired.load(), 10);
     EXPECT_FALSE(onMain);
-    EXPECT_TRUE(static_cast<bool>(keeper->eventHandler()));
 }
 
-TEST(TimeKeeperRealClockTest, FiresOnTheSystemClockAndToleratesReleaseRacingFirings) {
+TEST(TimeKeeperRealClockTest, FiresOnTheSystemClockAndToleratesRacingOwners) {
     std::atomic<int> fired{0};
     {
         auto keeper = TimeKeeper::create(0.02, kOneShot);
         keeper->setEventHandler([&] { fired.fetch_add(1); });
         const auto start = std::chrono::steady_clock::now();
         keeper->resume();
-        ASSERT_TRUE(waitUntil([&] { return fired.load() == 1; }));
+        ASSERT_TRUE(test::waitUntil([&] { return fired.load() == 1; }));
         EXPECT_GE(std::chrono::steady_clock::now() - start, 20ms);
     }
-    // Owners on several threads flip their keepers and release them while they fire.
+    // Owners on several threads flip keepers and release them while they fire; one keeper is shared.
+    auto shared = TimeKeeper::create(3600, kOneShot);
     std::vector<std::thread> threads;
     for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&] {
+        threads.emplace_back([&, t] {
             for (int i = 0; i < 40; ++i) {
                 auto keeper = TimeKeeper::create(0.0002 * (i % 3), 0.0002);
                 keeper->setEventHandler([&] { fired.fetch_add(1); });
@@ -158,39 +134,21 @@ TEST(TimeKeeperRealClockTest, FiresOnTheSystemClockAndToleratesReleaseRacingFiri
                 std::this_thread::sleep_for(std::chrono::microseconds(300));
                 keeper->suspend();
                 keeper->resume();
+                for (int j = 0; j < 10; ++j) {
+                    ((i + j + t) % 2 == 0) ? shared->resume() : shared->suspend();
+                }
             }
         });
     }
     for (auto& thread : threads) {
         thread.join();
     }
-    ASSERT_TRUE(drainGlobalQueue());
+    ASSERT_TRUE(test::drainGlobalQueue());
     const int settled = fired.load();
     std::this_thread::sleep_for(5ms);
     EXPECT_EQ(fired.load(), settled);
-}
-
-TEST(TimeKeeperRealClockTest, StateChangesFromSeveralThreadsStayBalanced) {
-    auto keeper = TimeKeeper::create(3600, kOneShot);
-    std::vector<std::thread> threads;
-    for (int t = 0; t < 4; ++t) {
-        threads.emplace_back([&, t] {
-            for (int i = 0; i < 500; ++i) {
-                if ((i + t) % 2 == 0) {
-                    keeper->resume();
-                } else {
-                    keeper->suspend();
-                }
-                (void)keeper->state();
-            }
-        });
-    }
-    for (auto& thread : threads) {
-        thread.join();
-    }
-    keeper->resume();
-    EXPECT_EQ(keeper->state(), TimeKeeper::State::resumed);
-    keeper.reset();  // release in the resumed state
+    shared->resume();
+    EXPECT_EQ(shared->state(), TimeKeeper::State::resumed);
 }
 
 }  // namespace
