@@ -12,36 +12,21 @@ namespace solen {
 namespace {
 
 // Sets or clears the endpoint override for one test.
-class ScopedBaseUrl {
-public:
+struct ScopedBaseUrl {
     explicit ScopedBaseUrl(const char* value) {
-        if (const char* previous = std::getenv(ServiceEndpoints::baseUrlVariable)) {
-            previous_ = previous;
-        }
-        if (value) {
-            setenv(ServiceEndpoints::baseUrlVariable, value, 1);
-        } else {
-            unsetenv(ServiceEndpoints::baseUrlVariable);
-        }
+        value ? setenv(ServiceEndpoints::baseUrlVariable, value, 1) : unsetenv(ServiceEndpoints::baseUrlVariable);
     }
-    ~ScopedBaseUrl() {
-        if (previous_) {
-            setenv(ServiceEndpoints::baseUrlVariable, previous_->c_str(), 1);
-        } else {
-            unsetenv(ServiceEndpoints::baseUrlVariable);
-        }
-    }
-
-private:
-    std::optional<std::string> previous_;
+    ~ScopedBaseUrl() { unsetenv(ServiceEndpoints::baseUrlVariable); }
 };
 
-TEST(ConfigDefaultsTests, EndpointsFollowTheRegionExceptAnalytics) {
+TEST(ConfigDefaultsTests, EndpointsFollowTheRegionAndUnknownBuildTypesServeGlobal) {
     ScopedBaseUrl base(nullptr);
-    EXPECT_EQ(ConfigDefaults::root(0).url, "https://config.solen.ai/configs");
+    test::LogCapture log;
     EXPECT_EQ(ConfigDefaults::root(1).url, "https://config.solen.cn/configs");
-    EXPECT_EQ(ConfigDefaults::primeAds(0).url, "https://bid.solen.ai/bid");
     EXPECT_EQ(ConfigDefaults::primeAds(1).url, "https://bid.solen.cn/bid");
+    EXPECT_EQ(ConfigDefaults::root(7).url, "https://config.solen.ai/configs");
+    EXPECT_EQ(ConfigDefaults::primeAds(-1).url, "https://bid.solen.ai/bid");
+    EXPECT_EQ(log.count("Unknown build type"), 2u);
     EXPECT_EQ(ConfigDefaults::analytics().event.url, "https://analytics.solen.ai/analyticsEvent");
     // Every built-in document is what its own decoder accepts.
     for (const ConfigDocument& document : {ConfigDocument(ConfigDefaults::root(1)), ConfigDocument(ConfigDefaults::signals()),
@@ -50,32 +35,19 @@ TEST(ConfigDefaultsTests, EndpointsFollowTheRegionExceptAnalytics) {
     }
 }
 
-TEST(ConfigDefaultsTests, UnknownBuildTypeServesGlobalWithAnErrorLine) {
-    ScopedBaseUrl base(nullptr);
-    test::LogCapture log;
-    EXPECT_EQ(ConfigDefaults::root(7).url, "https://config.solen.ai/configs");
-    EXPECT_EQ(ConfigDefaults::primeAds(-1).url, "https://bid.solen.ai/bid");
-    EXPECT_EQ(log.count("Unknown build type"), 2u);
-}
-
-TEST(ServiceEndpointsTests, BaseUrlReplacesSchemeAndHostOfEveryEndpoint) {
-    ScopedBaseUrl base("http://127.0.0.1:8080/");
-    EXPECT_EQ(ServiceEndpoints::configUrl(1), "http://127.0.0.1:8080/configs");
-    EXPECT_EQ(ServiceEndpoints::bidUrl(0), "http://127.0.0.1:8080/bid");
-    EXPECT_EQ(ServiceEndpoints::analyticsUrl(), "http://127.0.0.1:8080/analyticsEvent");
-}
-
-TEST(ServiceEndpointsTests, InvalidBaseUrlIsIgnoredAndLoggedOnce) {
+TEST(ServiceEndpointsTests, BaseUrlReplacesSchemeAndHostUnlessInvalid) {
+    {
+        ScopedBaseUrl base("http://127.0.0.1:8080/");
+        EXPECT_EQ(ServiceEndpoints::configUrl(1), "http://127.0.0.1:8080/configs");
+        EXPECT_EQ(ServiceEndpoints::bidUrl(0), "http://127.0.0.1:8080/bid");
+        EXPECT_EQ(ServiceEndpoints::analyticsUrl(), "http://127.0.0.1:8080/analyticsEvent");
+    }
     ScopedBaseUrl base("http://127.0.0.1:8080/path");
     test::LogCapture log;
     EXPECT_EQ(ServiceEndpoints::configUrl(0), "https://config.solen.ai/configs");
     EXPECT_EQ(ServiceEndpoints::bidUrl(0), "https://bid.solen.ai/bid");
     EXPECT_EQ(log.count(ServiceEndpoints::baseUrlVariable), 1u);
-}
 
-TEST(ServiceEndpointsTests, NormalizedBase) {
-    EXPECT_EQ(ServiceEndpoints::normalizedBase("https://svc.example"), "https://svc.example");
-    EXPECT_EQ(ServiceEndpoints::normalizedBase("http://localhost:1/"), "http://localhost:1");
     EXPECT_EQ(ServiceEndpoints::normalizedBase("http://[::1]:65535"), "http://[::1]:65535");
     for (const char* bad : {"", "localhost:80", "://h", "http://", "http://h:", "http://h:0", "http://h:65536",
                             "http://h:8a", "http://h/x", "http://h?q", "http://u@h", "1http://h", "http://[::1",

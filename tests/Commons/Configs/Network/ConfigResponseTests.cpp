@@ -32,7 +32,6 @@ TEST(ConfigRequestTests, EncodesAllKeysAndLeavesOutAnAbsentAppId) {
     const Json encoded = JsonWriter::encode(request);
     EXPECT_EQ(encoded.dump(), R"({"appId":"","version":"p-i-1.0.0-beta4","configs":[{"lastUpdatedTs":0,"type":"root"},)"
                               R"({"lastUpdatedTs":1700000000123,"type":"primeMediation"}]})");
-    EXPECT_TRUE(encoded["configs"][1]["lastUpdatedTs"].is_number_integer());
     EXPECT_EQ(JsonReader(encoded).as<ConfigRequest>(), request);
 }
 
@@ -41,21 +40,14 @@ TEST(ConfigResponseTests, DecodesEntriesInOrderAndKeepsDuplicates) {
         {signalsEntry, R"({"type":"primeMediation","status":304,"lastUpdatedTs":5})",
          R"({"type":"root","status":304,"lastUpdatedTs":6.5,"content":null})", signalsEntry}));
     ASSERT_EQ(response.configs.size(), 4u);
-    EXPECT_EQ(response.configs[0].type, ConfigType::signals);
-    EXPECT_EQ(response.configs[0].status, ConfigResponse::ConfigStatus::updated);
     EXPECT_DOUBLE_EQ(response.configs[0].lastUpdatedTs, 1700000000123.0);
     ASSERT_TRUE(response.configs[0].content.has_value());
     EXPECT_TRUE(std::get<SignalsConfig>(*response.configs[0].content).location);
     EXPECT_EQ(response.configs[1].status, ConfigResponse::ConfigStatus::noChange);
     EXPECT_FALSE(response.configs[1].content.has_value());
-    EXPECT_DOUBLE_EQ(response.configs[2].lastUpdatedTs, 6.5);
     EXPECT_FALSE(response.configs[2].content.has_value());
     EXPECT_EQ(response.configs[3], response.configs[0]);
-
-    const Json encoded = JsonWriter::encode(response);
-    EXPECT_TRUE(encoded["configs"][1]["content"].is_null());
-    EXPECT_EQ(encoded["configs"][0]["status"], 200);
-    EXPECT_EQ(JsonReader(encoded).as<ConfigResponse>(), response);
+    EXPECT_EQ(JsonReader(JsonWriter::encode(response)).as<ConfigResponse>(), response);
 }
 
 TEST(ConfigResponseTests, SkipsEachBadEntryWithOneLogLine) {
