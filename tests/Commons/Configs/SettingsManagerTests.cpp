@@ -1,5 +1,6 @@
 #include "Commons/Configs/SettingsManager.h"
 
+#include "support/DispatchWait.h"
 #include "support/LogCapture.h"
 
 #include <gtest/gtest.h>
@@ -21,11 +22,7 @@ protected:
     void TearDown() override { SettingsManager::setAdapterStartHook(nullptr); }
 
     bool waitForStarts(int expected) {
-        const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-        while (starts.load() < expected && std::chrono::steady_clock::now() < deadline) {
-            std::this_thread::sleep_for(std::chrono::milliseconds(1));
-        }
-        return starts.load() == expected;
+        return test::waitUntil([&] { return starts.load() >= expected; }) && starts.load() == expected;
     }
 
     std::atomic<int> starts{0};
