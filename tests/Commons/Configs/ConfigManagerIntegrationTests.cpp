@@ -195,12 +195,6 @@ TEST_F(ConfigManagerIntegrationTest, MediationAbsentFromTheAnswerFailsTheStartup
     ASSERT_TRUE(outcomes.wait(1));
     ASSERT_TRUE(outcomes.startupResults()[0].has_value());
     EXPECT_EQ(outcomes.startupResults()[0]->code(), 1001);
-
-    // A not-modified answer without any persisted copy does not count as received either.
-    server.enqueue("/configs", ScriptedAnswer::json(200, answerBody({entry("primeMediation", 304, 1, std::nullopt)})));
-    manager->fetch({ConfigType::primeMediation}, outcomes.startup());
-    ASSERT_TRUE(outcomes.wait(2));
-    EXPECT_EQ(outcomes.startupResults()[1]->code(), 1001);
 }
 
 TEST_F(ConfigManagerIntegrationTest, ErrorAnswersAreRetriedThenReported) {
