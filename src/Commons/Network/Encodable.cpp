@@ -21,14 +21,8 @@ bool allFinite(const Json& value) {
 
 }  // namespace
 
-std::optional<Encodable::Data> Encodable::jsonData(std::string* failure) const {
+std::optional<Encodable::Data> Encodable::encode(const Json& value, std::string* failure) {
     try {
-        Json produced;
-        if (!constant_) {
-            if (!encoder_) throw std::invalid_argument("no value to encode");
-            produced = encoder_();
-        }
-        const Json& value = constant_ ? *constant_ : produced;
         // Names the offending key path when there is one.
         if (!allFinite(value)) JsonWriter::checkFinite(value);
         const std::string text = value.dump();
@@ -39,6 +33,27 @@ std::optional<Encodable::Data> Encodable::jsonData(std::string* failure) const {
         if (failure) *failure = "unknown encoding failure";
     }
     return std::nullopt;
+}
+
+std::optional<Encodable::Data> Encodable::jsonData(std::string* failure) const {
+    if (constant_) {
+        Constant& constant = *constant_;
+        std::call_once(constant.once, [&constant] { constant.encoded = encode(constant.value, &constant.failure); });
+        if (!constant.encoded && failure) *failure = constant.failure;
+        return constant.encoded;
+    }
+    Json produced;
+    try {
+        if (!encoder_) throw std::invalid_argument("no value to encode");
+        produced = encoder_();
+    } catch (const std::exception& error) {
+        if (failure) *failure = error.what();
+        return std::nullopt;
+    } catch (...) {
+        if (failure) *failure = "unknown encoding failure";
+        return std::nullopt;
+    }
+    return encode(produced, failure);
 }
 
 }  // namespace solen

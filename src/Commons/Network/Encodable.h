@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <type_traits>
@@ -13,7 +14,9 @@
 namespace solen {
 
 // A value that can be encoded as a JSON body: a Json value, a record with `encode()`, or anything
-// else JsonWriter::encode accepts. The value is kept and encoded afresh on every `jsonData()`.
+// else JsonWriter::encode accepts. A Json value cannot change once wrapped: it is encoded on the
+// first `jsonData()` and the text is reused by every copy (retries, repeated sends). Anything else
+// is encoded afresh on every `jsonData()`.
 class Encodable {
 public:
     using Data = std::vector<std::uint8_t>;
@@ -22,7 +25,7 @@ public:
         requires(!std::is_same_v<std::decay_t<T>, Encodable>)
     Encodable(T value) {  // NOLINT(google-explicit-constructor): any encodable value converts
         if constexpr (std::is_same_v<std::decay_t<T>, Json>) {
-            constant_ = std::make_shared<const Json>(std::move(value));
+            constant_ = std::make_shared<Constant>(std::move(value));
         } else {
             encoder_ = [shared = std::make_shared<const std::decay_t<T>>(std::move(value))] {
                 return JsonWriter::encode(*shared);
@@ -41,8 +44,18 @@ private:
     struct FromEncoder {};
     Encodable(FromEncoder, std::function<Json()> encoder) : encoder_(std::move(encoder)) {}
 
-    // A JSON value is kept as it is (no copy per encoding); anything else goes through its encoder.
-    std::shared_ptr<const Json> constant_;
+    // A JSON value with its encoding, made once when first asked for.
+    struct Constant {
+        explicit Constant(Json json) : value(std::move(json)) {}
+        const Json value;
+        std::once_flag once;
+        std::optional<Data> encoded;
+        std::string failure;
+    };
+
+    static std::optional<Data> encode(const Json& value, std::string* failure);
+
+    std::shared_ptr<Constant> constant_;
     std::function<Json()> encoder_;
 };
 

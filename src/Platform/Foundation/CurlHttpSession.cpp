@@ -7,6 +7,8 @@
 
 #include <algorithm>
 #include <atomic>
+#include <chrono>
+#include <cstring>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -94,24 +96,36 @@ URLErrorCode errorCodeFor(CURLcode result, bool overLimit) {
 class CurlDataTask final : public HttpSession::DataTask, public std::enable_shared_from_this<CurlDataTask> {
 public:
     CurlDataTask(URLRequest request, HttpSession::CompletionHandler completion,
-                 std::weak_ptr<CurlHttpSession::Engine> engine, std::shared_ptr<DispatchQueue> queue)
+                 std::weak_ptr<CurlHttpSession::Engine> engine, std::shared_ptr<DispatchQueue> queue,
+                 std::shared_ptr<std::atomic<int>> queuedDeliveries)
         : request_(std::move(request)),
           completion_(std::move(completion)),
           engine_(std::move(engine)),
-          queue_(std::move(queue)) {}
+          queue_(std::move(queue)),
+          queuedDeliveries_(std::move(queuedDeliveries)) {}
 
     void resume() override;
     void cancel() override;
     const URLRequest& originalRequest() const override { return request_; }
 
-    // Hands the outcome to the delegate queue; only the first call has an effect.
-    void deliver(std::optional<Data> data, std::optional<URLResponse> response, std::optional<Error> error) {
+    // Hands the outcome to the delegate queue; only the first call has an effect. With `waitForTurn`
+    // the completion runs on the queue from the calling thread (sync) instead of being queued for
+    // one of its workers: the same order and exclusion, without waking another thread.
+    void deliver(std::optional<Data> data, std::optional<URLResponse> response, std::optional<Error> error,
+                 bool waitForTurn = false) {
         if (delivered_.exchange(true)) return;
         HttpSession::CompletionHandler handler = std::move(completion_);
         if (!handler) return;
+        if (waitForTurn) {
+            queue_->sync([&] { handler(std::move(data), std::move(response), std::move(error)); });
+            return;
+        }
+        queuedDeliveries_->fetch_add(1);
         queue_->async([handler = std::move(handler), data = std::move(data), response = std::move(response),
-                       error = std::move(error)]() mutable {
+                       error = std::move(error), queued = queuedDeliveries_]() mutable {
             handler(std::move(data), std::move(response), std::move(error));
+            handler = nullptr;  // captured values are released before the delivery counts as done
+            queued->fetch_sub(1);
         });
     }
 
@@ -125,6 +139,7 @@ private:
     HttpSession::CompletionHandler completion_;
     std::weak_ptr<CurlHttpSession::Engine> engine_;
     std::shared_ptr<DispatchQueue> queue_;
+    std::shared_ptr<std::atomic<int>> queuedDeliveries_;
     std::atomic<State> state_{State::suspended};
     std::atomic<bool> delivered_{false};
 };
@@ -139,25 +154,33 @@ public:
           queue_(DispatchQueue::createSerial(configuration_.delegateQueueLabel)) {
         HttpSession::globalInitialize();
         multi_ = curl_multi_init();
-        if (multi_ != nullptr) {
-            curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, 32L);
-            thread_ = std::thread([this] { run(); });
-        }
+        if (multi_ != nullptr) curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, 32L);
+    }
+
+    // The I/O thread holds the engine until it ends, so a session released from a completion
+    // (which may run on that thread) leaves the thread to finish on its own.
+    static std::shared_ptr<Engine> start(Configuration configuration) {
+        auto engine = std::make_shared<Engine>(std::move(configuration));
+        if (engine->multi_ != nullptr) engine->thread_ = std::thread([engine] { engine->run(); });
+        return engine;
     }
 
     ~Engine() {
         stop();
+        for (CURL* easy : idleHandles_) curl_easy_cleanup(easy);
         if (multi_ != nullptr) curl_multi_cleanup(multi_);
     }
 
     const std::shared_ptr<DispatchQueue>& queue() const { return queue_; }
+    const std::shared_ptr<std::atomic<int>>& queuedDeliveries() const { return queuedDeliveries_; }
 
     void start(const std::shared_ptr<CurlDataTask>& task) {
         {
             std::lock_guard lock(mutex_);
             if (!stopping_ && multi_ != nullptr) {
                 toStart_.push_back(task);
-                curl_multi_wakeup(multi_);
+                // From a completion on the I/O thread the loop picks the task up before it waits.
+                if (std::this_thread::get_id() != ioThread_) curl_multi_wakeup(multi_);
                 return;
             }
         }
@@ -172,13 +195,23 @@ public:
     }
 
     void stop() {
+        bool delivering = false;
         {
             std::lock_guard lock(mutex_);
             if (stopping_) return;
             stopping_ = true;
+            delivering = deliveringHere_;
             if (multi_ != nullptr) curl_multi_wakeup(multi_);
         }
-        if (thread_.joinable()) thread_.join();
+        if (!thread_.joinable()) return;
+        // While the I/O thread runs a completion (or waits for its turn on the delegate queue),
+        // joining could wait for the caller itself: the completion may be the caller, or wait for
+        // it. The thread then ends by itself; it keeps the engine alive until it does.
+        if (delivering) {
+            thread_.detach();
+        } else {
+            thread_.join();
+        }
     }
 
 private:
@@ -186,16 +219,12 @@ private:
         std::shared_ptr<CurlDataTask> task;
         CURL* easy = nullptr;
         curl_slist* headerList = nullptr;
-        std::string body;
         Data received;
         HTTPHeaderFields responseHeaders;
         std::size_t limit = 0;
         bool overLimit = false;
 
-        ~Transfer() {
-            if (easy != nullptr) curl_easy_cleanup(easy);
-            curl_slist_free_all(headerList);
-        }
+        ~Transfer() { curl_slist_free_all(headerList); }
     };
 
     static std::size_t onBody(char* bytes, std::size_t size, std::size_t count, void* context) {
@@ -205,7 +234,21 @@ private:
             transfer->overLimit = true;
             return 0;
         }
-        transfer->received.insert(transfer->received.end(), bytes, bytes + length);
+        // Grows like a string (amortised doubling, from the announced length when there is one)
+        // and copies the bytes in one block.
+        Data& received = transfer->received;
+        const std::size_t before = received.size();
+        if (received.capacity() < before + length) {
+            curl_off_t announced = -1;
+            curl_easy_getinfo(transfer->easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &announced);
+            std::size_t wanted = std::max(before + length, 2 * received.capacity());
+            if (announced > 0 && static_cast<std::uint64_t>(announced) <= transfer->limit) {
+                wanted = std::max(wanted, static_cast<std::size_t>(announced));
+            }
+            received.reserve(wanted);
+        }
+        received.resize(before + length);
+        std::memcpy(received.data() + before, bytes, length);
         return length;
     }
 
@@ -247,11 +290,6 @@ private:
             failure = URLErrorCode::badURL;
             return false;
         }
-        transfer.easy = curl_easy_init();
-        if (transfer.easy == nullptr) {
-            failure = URLErrorCode::unknown;
-            return false;
-        }
         CURL* easy = transfer.easy;
         const long timeout = HttpSession::timeoutMilliseconds(request.timeoutInterval());
         curl_easy_setopt(easy, CURLOPT_URL, request.url()->absoluteString().c_str());
@@ -286,12 +324,16 @@ private:
         } else if (!sendsBody) {
             curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L);
         } else {
-            if (request.httpBody()) {
-                transfer.body.assign(request.httpBody()->begin(), request.httpBody()->end());
+            // The body is sent from the request itself, which the transfer's task keeps alive.
+            const char* body = "";
+            std::size_t bodySize = 0;
+            if (request.httpBody() && !request.httpBody()->empty()) {
+                body = reinterpret_cast<const char*>(request.httpBody()->data());
+                bodySize = request.httpBody()->size();
             }
             curl_easy_setopt(easy, CURLOPT_POST, 1L);
-            curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(transfer.body.size()));
-            curl_easy_setopt(easy, CURLOPT_POSTFIELDS, transfer.body.data());
+            curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, static_cast<curl_off_t>(bodySize));
+            curl_easy_setopt(easy, CURLOPT_POSTFIELDS, body);
             if (method != "POST") curl_easy_setopt(easy, CURLOPT_CUSTOMREQUEST, method.c_str());
             // Without this libcurl would label the body as a form.
             if (!fields.contains("Content-Type")) appendHeader(transfer, "Content-Type:");
@@ -300,21 +342,71 @@ private:
         return true;
     }
 
+    // Easy handles are reused (reset to their defaults) rather than made per exchange: set-up
+    // costs less, and what libcurl keeps per handle stays warm. Connections live in the multi
+    // handle's cache either way.
+    CURL* acquireHandle() {
+        if (idleHandles_.empty()) return curl_easy_init();
+        CURL* easy = idleHandles_.back();
+        idleHandles_.pop_back();
+        return easy;
+    }
+
+    void recycleHandle(CURL* easy) {
+        if (easy == nullptr) return;
+        constexpr std::size_t kMaximumIdleHandles = 8;
+        if (idleHandles_.size() >= kMaximumIdleHandles) {
+            curl_easy_cleanup(easy);
+            return;
+        }
+        curl_easy_reset(easy);
+        idleHandles_.push_back(easy);
+    }
+
     void begin(const std::shared_ptr<CurlDataTask>& task) {
         if (task->isDelivered()) return;  // cancelled before it could start
         auto transfer = std::make_unique<Transfer>();
         transfer->task = task;
+        transfer->easy = acquireHandle();
         URLErrorCode failure = URLErrorCode::unknown;
-        if (!prepare(*transfer, failure)) {
+        if (transfer->easy == nullptr || !prepare(*transfer, failure)) {
+            recycleHandle(transfer->easy);
             task->deliverError(failure);
             return;
         }
         if (curl_multi_add_handle(multi_, transfer->easy) != CURLM_OK) {
+            recycleHandle(transfer->easy);
             task->deliverError(URLErrorCode::unknown);
             return;
         }
         CURL* easy = transfer->easy;
         running_.emplace(easy, std::move(transfer));
+    }
+
+    // The completion of an exchange that ends while nothing else is running or waiting runs on
+    // the delegate queue from this thread: the usual hand-off would wake a queue worker for every
+    // exchange, which costs about as much again as a round trip on loopback. With other exchanges
+    // under way it is queued, so that a completion never holds their I/O up; and after a slow
+    // completion (exchanges resumed meanwhile had to wait for it) the session queues for a while.
+    void deliver(CurlDataTask& task, std::optional<Data> data, std::optional<URLResponse> response,
+                 std::optional<Error> error) {
+        using Clock = std::chrono::steady_clock;
+        constexpr auto kSlowCompletion = std::chrono::milliseconds(2);
+        constexpr auto kQueueAfterSlowCompletion = std::chrono::seconds(1);
+        bool here = false;
+        Clock::time_point started;
+        if (running_.empty() && queuedDeliveries_->load() == 0) {
+            started = Clock::now();
+            std::lock_guard lock(mutex_);
+            here = toStart_.empty() && toCancel_.empty() && !stopping_ && started >= queueUntil_;
+            deliveringHere_ = here;
+        }
+        task.deliver(std::move(data), std::move(response), std::move(error), here);
+        if (!here) return;
+        const auto ended = Clock::now();
+        if (ended - started > kSlowCompletion) queueUntil_ = ended + kQueueAfterSlowCompletion;
+        std::lock_guard lock(mutex_);
+        deliveringHere_ = false;
     }
 
     void finish(CURL* easy, CURLcode result) {
@@ -323,8 +415,8 @@ private:
         std::unique_ptr<Transfer> transfer = std::move(it->second);
         running_.erase(it);
         curl_multi_remove_handle(multi_, easy);
+        const std::shared_ptr<CurlDataTask> task = transfer->task;
 
-        const std::shared_ptr<CurlDataTask>& task = transfer->task;
         if (result != CURLE_OK) {
             URLErrorCode code = errorCodeFor(result, transfer->overLimit);
             if (result == CURLE_UNSUPPORTED_PROTOCOL) {
@@ -334,6 +426,8 @@ private:
                 curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
                 code = status > 0 ? URLErrorCode::unsupportedURL : URLErrorCode::badServerResponse;
             }
+            recycleHandle(easy);
+            transfer.reset();
             const bool connectFailure = code == URLErrorCode::cannotFindHost || code == URLErrorCode::cannotConnectToHost;
             if (connectFailure && !isLoopbackHost(task->originalRequest().url())) {
                 const auto flags = NetworkReachability::internetFlags();
@@ -341,7 +435,7 @@ private:
                     code = URLErrorCode::notConnectedToInternet;
                 }
             }
-            task->deliverError(code);
+            deliver(*task, std::nullopt, std::nullopt, URLError::make(code));
             return;
         }
         URLResponse response;
@@ -349,26 +443,43 @@ private:
         curl_easy_getinfo(easy, CURLINFO_RESPONSE_CODE, &status);
         char* effectiveUrl = nullptr;
         curl_easy_getinfo(easy, CURLINFO_EFFECTIVE_URL, &effectiveUrl);
-        response.url = effectiveUrl != nullptr ? URL::parse(effectiveUrl) : std::nullopt;
-        if (!response.url) response.url = task->originalRequest().url();
+        const std::optional<URL>& requested = task->originalRequest().url();
+        if (effectiveUrl != nullptr && !(requested && requested->absoluteString() == effectiveUrl)) {
+            response.url = URL::parse(effectiveUrl);
+        }
+        if (!response.url) response.url = requested;
         response.isHTTP = status > 0;
         response.statusCode = status;
         response.allHeaderFields = std::move(transfer->responseHeaders);
-        task->deliver(std::move(transfer->received), std::move(response), std::nullopt);
+        Data received = std::move(transfer->received);
+        recycleHandle(easy);
+        transfer.reset();
+        deliver(*task, std::move(received), std::move(response), std::nullopt);
     }
 
     void abandon(std::shared_ptr<CurlDataTask> task) {
         for (auto it = running_.begin(); it != running_.end(); ++it) {
             if (it->second->task == task) {
-                curl_multi_remove_handle(multi_, it->first);
+                CURL* easy = it->first;
+                curl_multi_remove_handle(multi_, easy);
                 running_.erase(it);
+                recycleHandle(easy);
                 break;
             }
         }
         task->deliverError(URLErrorCode::cancelled);
     }
 
+    bool hasRequests() {
+        std::lock_guard lock(mutex_);
+        return !toStart_.empty() || !toCancel_.empty() || stopping_;
+    }
+
     void run() {
+        {
+            std::lock_guard lock(mutex_);
+            ioThread_ = std::this_thread::get_id();
+        }
         while (true) {
             std::vector<std::shared_ptr<CurlDataTask>> starts;
             std::vector<std::shared_ptr<CurlDataTask>> cancels;
@@ -393,7 +504,7 @@ private:
             while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
                 if (message->msg == CURLMSG_DONE) finish(message->easy_handle, message->data.result);
             }
-            curl_multi_poll(multi_, nullptr, 0, 1000, nullptr);
+            if (!hasRequests()) curl_multi_poll(multi_, nullptr, 0, 1000, nullptr);
         }
     }
 
@@ -404,7 +515,12 @@ private:
     std::vector<std::shared_ptr<CurlDataTask>> toStart_;
     std::vector<std::shared_ptr<CurlDataTask>> toCancel_;
     bool stopping_ = false;
+    bool deliveringHere_ = false;  // a completion runs on the I/O thread
+    std::thread::id ioThread_;     // guarded by mutex_
+    std::shared_ptr<std::atomic<int>> queuedDeliveries_ = std::make_shared<std::atomic<int>>(0);
     std::unordered_map<CURL*, std::unique_ptr<Transfer>> running_;  // I/O thread only
+    std::vector<CURL*> idleHandles_;                                // I/O thread only
+    std::chrono::steady_clock::time_point queueUntil_;              // I/O thread only
     std::thread thread_;
 };
 
@@ -435,12 +551,13 @@ void CurlDataTask::cancel() {
 // ---------------------------------------------------------------------------------------------
 
 CurlHttpSession::CurlHttpSession(Configuration configuration)
-    : engine_(std::make_shared<Engine>(std::move(configuration))) {}
+    : engine_(Engine::start(std::move(configuration))) {}
 
 CurlHttpSession::~CurlHttpSession() { engine_->stop(); }
 
 std::shared_ptr<HttpSession::DataTask> CurlHttpSession::dataTask(URLRequest request, CompletionHandler completion) {
-    return std::make_shared<CurlDataTask>(std::move(request), std::move(completion), engine_, engine_->queue());
+    return std::make_shared<CurlDataTask>(std::move(request), std::move(completion), engine_, engine_->queue(),
+                                          engine_->queuedDeliveries());
 }
 
 std::shared_ptr<DispatchQueue> CurlHttpSession::delegateQueue() const { return engine_->queue(); }

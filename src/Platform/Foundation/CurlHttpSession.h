@@ -7,8 +7,12 @@
 namespace solen::platform {
 
 // The session over libcurl. One I/O thread per session drives every exchange through one multi
-// handle (one easy handle per exchange), so connections are kept alive and reused per host.
-// Finished exchanges are handed to the serial delegate queue in the order they end.
+// handle (one easy handle per exchange, taken from a small pool of reset handles), so connections
+// are kept alive and reused per host. Finished exchanges are handed to the serial delegate queue
+// in the order they end. When nothing else is under way, the I/O thread runs the completion on
+// that queue itself (a sync block) instead of waking one of the queue's workers, and a request
+// resumed from that completion starts without another wake-up: a chain of requests costs about
+// what a plain libcurl loop does.
 //
 // Destroying the session ends its exchanges still running with "cancelled" (-999).
 class CurlHttpSession final : public HttpSession {

@@ -4,6 +4,8 @@
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <thread>
+#include <vector>
 
 namespace solen {
 namespace {
@@ -97,6 +99,38 @@ TEST(RequestBuilding, BodyThatCannotBeEncodedFailsTheBuildInsteadOfGoingOutEmpty
     auto get = Request::create(url("http://e.com/bid"), Request::HTTPMethod::get,
                                Encodable(Record{"n", std::numeric_limits<double>::infinity()}));
     EXPECT_TRUE(get->urlRequest());
+}
+
+// A Json value is encoded once and shared by copies (retries, repeated sends); a record's encoder
+// runs on every send, since what it builds may change between sends.
+TEST(RequestBuilding, JsonBodiesAreEncodedOnceAndRecordsOnEverySend) {
+    const Encodable json(Json{{"a", 1}, {"b", Json::array({1.5, "x"})}});
+    const Encodable copy = json;
+    std::vector<std::thread> senders;
+    std::vector<std::optional<Encodable::Data>> encoded(4);
+    for (std::size_t i = 0; i < encoded.size(); ++i) {
+        senders.emplace_back([&, i] { encoded[i] = (i % 2 == 0 ? json : copy).jsonData(); });
+    }
+    for (auto& sender : senders) sender.join();
+    for (const auto& data : encoded) {
+        ASSERT_TRUE(data);
+        EXPECT_EQ(std::string(data->begin(), data->end()), R"({"a":1,"b":[1.5,"x"]})");
+    }
+
+    int calls = 0;
+    const Encodable counted = Encodable::fromEncoder([&calls] { return Json{{"call", ++calls}}; });
+    counted.jsonData();
+    const auto second = counted.jsonData();
+    ASSERT_TRUE(second);
+    EXPECT_EQ(std::string(second->begin(), second->end()), R"({"call":2})");
+
+    const Encodable broken(Json{{"t", std::string("\xff\xfe")}});
+    std::string first;
+    std::string again;
+    EXPECT_FALSE(broken.jsonData(&first));
+    EXPECT_FALSE(broken.jsonData(&again));
+    EXPECT_FALSE(first.empty());
+    EXPECT_EQ(first, again);
 }
 
 TEST(ServerErrorBody, ReadsTheErrorListAndNothingElse) {

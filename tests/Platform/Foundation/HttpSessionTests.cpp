@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <functional>
 #include <future>
 #include <string>
 
@@ -128,6 +129,54 @@ TEST_F(HttpSessionTest, EmptyBodiesArePresentAndConnectionsAreReused) {
     for (int i = 0; i < 4; ++i) EXPECT_FALSE(fetch(*session, requestFor(server.url("/again"))).error);
 
     EXPECT_EQ(server.requests()[1].method, "HEAD");
+    EXPECT_EQ(server.connectionCount(), 1u);
+}
+
+// Easy handles are reused between exchanges: nothing of one request may leak into the next.
+TEST_F(HttpSessionTest, ExchangesCarryNothingOverFromTheOneBefore) {
+    URLRequest put = requestFor(server.url("/put"), "PUT");
+    put.setHttpBody(bytes("first"));
+    put.setValue("yes", "X-Test");
+    put.setValue("text/plain", "Content-Type");
+    put.setValue("identity", "Accept-Encoding");
+    EXPECT_FALSE(fetch(*session, put).error);
+    EXPECT_FALSE(fetch(*session, requestFor(server.url("/get"))).error);
+
+    const auto recorded = server.requests();
+    ASSERT_EQ(recorded.size(), 2u);
+    EXPECT_EQ(recorded[1].method, "GET");
+    EXPECT_TRUE(recorded[1].body.empty());
+    EXPECT_FALSE(recorded[1].header("X-Test"));
+    EXPECT_FALSE(recorded[1].header("Content-Type"));
+    EXPECT_FALSE(recorded[1].header("Content-Length"));
+    EXPECT_NE(recorded[1].header("Accept-Encoding"), "identity");
+}
+
+// Requests resumed from a completion start at once and keep their order; the last completion may
+// release the session it runs on.
+TEST_F(HttpSessionTest, CompletionsMayChainRequestsAndReleaseTheSession) {
+    constexpr int kChain = 12;
+    std::vector<std::string> bodies;
+    std::promise<void> done;
+    std::function<void(int, std::shared_ptr<HttpSession>)> send = [&](int index, std::shared_ptr<HttpSession> owner) {
+        server.enqueue(ScriptedAnswer::text(200, std::to_string(index)));
+        auto& target = *owner;
+        target.dataTask(requestFor(server.url("/chain")), [&, index, owner](auto data, auto, auto error) mutable {
+            bodies.push_back(error || !data ? "<failed>" : std::string(data->begin(), data->end()));
+            if (index + 1 < kChain) {
+                send(index + 1, std::move(owner));
+                return;
+            }
+            owner.reset();
+            done.set_value();
+        })->resume();
+    };
+    send(0, session);
+    session.reset();  // the chain's completions hold the last references
+    auto finished = done.get_future();
+    ASSERT_EQ(finished.wait_for(10s), std::future_status::ready);
+    ASSERT_EQ(bodies.size(), static_cast<std::size_t>(kChain));
+    for (int i = 0; i < kChain; ++i) EXPECT_EQ(bodies[static_cast<std::size_t>(i)], std::to_string(i));
     EXPECT_EQ(server.connectionCount(), 1u);
 }
 
