@@ -265,18 +265,4 @@ const std::string& VastDocuments::vast4Wrapper() {
     return doc;
 }
 
-const std::string& VastDocuments::noAds() {
-    static const std::string doc = R"(<?xml version="1.0" encoding="UTF-8"?>
-<VAST version="3.0">
-  <Error><![CDATA[https://track.example.com/noad?c=[ERRORCODE]&s=1]]></Error>
-  <Error>https://other.example.net/e/[ERRORCODE]</Error>
-</VAST>
-)";
-    return doc;
-}
-
-std::vector<std::string> VastDocuments::all() {
-    return {vast2Inline(), vast3Pod(), vast4Inline(), vast4Wrapper(), noAds()};
-}
-
 }  // namespace solen::test

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <string>
-#include <vector>
 
 namespace solen::test {
 
@@ -17,10 +16,6 @@ struct VastDocuments {
     static const std::string& vast4Inline();
     // VAST 4.1 wrapper pointing to another document, with its own impressions and tracking.
     static const std::string& vast4Wrapper();
-    // A document without ads and two document-level Error addresses.
-    static const std::string& noAds();
-    // All of the above, for benchmarks.
-    static std::vector<std::string> all();
 };
 
 }  // namespace solen::test

@@ -7,7 +7,6 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
 #include <set>
 #include <string>
 
@@ -15,7 +14,6 @@ namespace solen {
 namespace {
 
 using platform::URL;
-using platform::XmlAttributes;
 
 URL url(const std::string& text) {
     auto parsed = VastAttributes::address(text);
@@ -23,37 +21,24 @@ URL url(const std::string& text) {
     return parsed.value_or(*URL::parse("x"));
 }
 
-TEST(VastAttributesTests, booleansFollowTheTextRule) {
-    for (const char* yes : {"true", "TRUE", "True", "yes", "YES", "1"}) {
+TEST(VastAttributesTests, booleansIntegersAndDecimalsReadTheWholeTextOrNothing) {
+    for (const char* yes : {"true", "TRUE", "yes", "YES", "1"}) {
         EXPECT_EQ(VastAttributes::boolean(yes), true) << yes;
     }
-    for (const char* no : {"false", "False", "no", "NO", "0"}) {
+    for (const char* no : {"false", "False", "no", "0"}) {
         EXPECT_EQ(VastAttributes::boolean(no), false) << no;
     }
-    for (const char* neither : {"", " true", "true ", "2", "y", "on", "01"}) {
+    for (const char* neither : {"", " true", "true ", "2", "on", "01"}) {
         EXPECT_FALSE(VastAttributes::boolean(neither)) << neither;
     }
-    EXPECT_FALSE(VastAttributes::boolean(XmlAttributes{}, "conditionalAd"));
-}
-
-TEST(VastAttributesTests, integersAreWholeTextOnly) {
-    EXPECT_EQ(VastAttributes::integer("42"), 42);
     EXPECT_EQ(VastAttributes::integer("-7"), -7);
-    EXPECT_EQ(VastAttributes::integer("+7"), 7);
     EXPECT_EQ(VastAttributes::integer("9223372036854775807"), INT64_MAX);
-    for (const char* bad : {"", " 1", "1 ", "1.0", "1e3", "0x10", "9223372036854775808", "+-1", "+", "abc"}) {
+    for (const char* bad : {"", " 1", "1 ", "1.0", "1e3", "0x10", "9223372036854775808", "+-1", "+"}) {
         EXPECT_FALSE(VastAttributes::integer(bad)) << bad;
     }
-}
-
-TEST(VastAttributesTests, decimalsReadAsTheCLibraryDoesOnTheWholeText) {
-    EXPECT_DOUBLE_EQ(*VastAttributes::decimal("2.50"), 2.5);
-    EXPECT_DOUBLE_EQ(*VastAttributes::decimal("-1e2"), -100);
     EXPECT_DOUBLE_EQ(*VastAttributes::decimal("+.5"), 0.5);
-    EXPECT_DOUBLE_EQ(*VastAttributes::decimal("0x10"), 16);
-    EXPECT_TRUE(std::isinf(*VastAttributes::decimal("inf")));
-    EXPECT_TRUE(std::isnan(*VastAttributes::decimal("nan")));
-    for (const char* bad : {"", " 1", "1 ", "1,5", "1.5.1", "abc"}) {
+    EXPECT_DOUBLE_EQ(*VastAttributes::decimal("-1e2"), -100);
+    for (const char* bad : {"", " 1", "1 ", "1,5", "1.5.1"}) {
         EXPECT_FALSE(VastAttributes::decimal(bad)) << bad;
     }
     EXPECT_FALSE(VastAttributes::decimal(std::string_view("1\0", 2)));
@@ -61,17 +46,14 @@ TEST(VastAttributesTests, decimalsReadAsTheCLibraryDoesOnTheWholeText) {
 
 TEST(VastAttributesTests, addressesKeepRawMacrosByEncodingWhatAUrlCannotHold) {
     EXPECT_EQ(VastAttributes::address("https://t.example/p?a=1&b=%20")->absoluteString(), "https://t.example/p?a=1&b=%20");
-    EXPECT_EQ(VastAttributes::address("https://t.example/e?c=[ERRORCODE]&ts=[TIMESTAMP]")->absoluteString(),
-              "https://t.example/e?c=%5BERRORCODE%5D&ts=%5BTIMESTAMP%5D");
-    EXPECT_EQ(VastAttributes::address("https://t.example/[CACHEBUSTING]/p?x={a|b}")->absoluteString(),
-              "https://t.example/%5BCACHEBUSTING%5D/p?x=%7Ba%7Cb%7D");
+    EXPECT_EQ(VastAttributes::address("https://t.example/[CACHEBUSTING]/p?x={a|b}&c=[ERRORCODE]")->absoluteString(),
+              "https://t.example/%5BCACHEBUSTING%5D/p?x=%7Ba%7Cb%7D&c=%5BERRORCODE%5D");
     EXPECT_EQ(VastAttributes::address("https://[::1]:8080/e?c=[ERRORCODE]")->absoluteString(),
               "https://[::1]:8080/e?c=%5BERRORCODE%5D");
     EXPECT_EQ(VastAttributes::address("https://t.example/caf\xC3\xA9 x")->absoluteString(), "https://t.example/caf%C3%A9%20x");
-    EXPECT_FALSE(VastAttributes::address("/relative?x=[Y]"));
-    EXPECT_FALSE(VastAttributes::address("not a url"));
     EXPECT_TRUE(VastAttributes::address("/relative?x=%5BY%5D"));
-    for (const char* bad : {"", "https://bad host/x", "https://t.example/%zz", "https://t.example/\x01", "https://t[1]/"}) {
+    for (const char* bad : {"", "not a url", "/relative?x=[Y]", "https://bad host/x", "https://t.example/%zz",
+                            "https://t.example/\x01", "https://t[1]/"}) {
         EXPECT_FALSE(VastAttributes::address(bad)) << bad;
     }
 }
@@ -84,52 +66,23 @@ TEST(VastAttributesTests, trimmingRemovesAsciiAndUnicodeWhiteSpaceOnly) {
     EXPECT_EQ(VastAttributes::trimmed("\xff x \xff"), "\xff x \xff");
 }
 
-TEST(VastModelBuilderTests, recordsReadTheirAttributes) {
-    const auto ad = VastAd::fromAttributes({{"id", "a1"}, {"sequence", "2"}, {"conditionalAd", "Yes"}});
-    EXPECT_EQ(ad.type, AdType::unknown);
-    EXPECT_EQ(ad.id, "a1");
-    EXPECT_EQ(ad.sequence, 2);
-    EXPECT_EQ(ad.conditionalAd, true);
-    const auto bare = VastAd::fromAttributes({{"sequence", "two"}, {"conditionalAd", "maybe"}});
-    EXPECT_EQ(bare.id, "");
-    EXPECT_FALSE(bare.sequence);
-    EXPECT_FALSE(bare.conditionalAd);
-
-    const auto wrapper = VastWrapper::fromAttributes({{"followAdditionalWrappers", "0"}, {"fallbackOnNoAd", "true"}});
-    EXPECT_EQ(wrapper.followAdditionalWrappers, false);
-    EXPECT_FALSE(wrapper.allowMultipleAds);
-    EXPECT_EQ(wrapper.fallbackOnNoAd, true);
-
-    EXPECT_EQ(VastModel::fromAttributes({{"version", "4.2"}}).version, "4.2");
-    EXPECT_EQ(VastCreativeExtension::fromAttributes({{"type", "text/json"}}).mimeType, "text/json");
-    EXPECT_EQ(VastLinearCreative::fromAttributes({{"skipoffset", "00:00:05"}}).skipOffset, "00:00:05");
-    EXPECT_EQ(VastCreative::fromAttributes({{"sequence", "1"}, {"adId", "x"}}).sequence, 1);
-    EXPECT_EQ(VastAdParameters::fromAttributes({{"xmlEncoded", "false"}}).xmlEncoded, false);
-    EXPECT_EQ(VastStaticResource::fromAttributes({}).creativeType, "");
-}
-
-TEST(VastModelBuilderTests, pricingNeedsAModelAndACurrency) {
+TEST(VastModelBuilderTests, pricingNeedsANonEmptyModelAndCurrency) {
     EXPECT_TRUE(VastPricing::fromAttributes({{"model", "CPM"}, {"currency", "USD"}}));
-    EXPECT_FALSE(VastPricing::fromAttributes({{"model", "CPM"}}));
-    EXPECT_FALSE(VastPricing::fromAttributes({{"currency", "USD"}}));
-    EXPECT_FALSE(VastPricing::fromAttributes({{"model", ""}, {"currency", "USD"}}));
-    EXPECT_FALSE(VastPricing::fromAttributes({{"model", "CPM"}, {"currency", ""}}));
+    for (const platform::XmlAttributes& bad : std::initializer_list<platform::XmlAttributes>{
+             {{"model", "CPM"}}, {{"currency", "USD"}}, {{"model", ""}, {"currency", "USD"}}, {{"model", "CPM"}, {"currency", ""}}}) {
+        EXPECT_FALSE(VastPricing::fromAttributes(bad));
+    }
 }
 
-TEST(VastModelBuilderTests, enumerationsMatchTheirExactText) {
-    EXPECT_EQ(VastTrackingEvent::fromAttributes({{"event", "firstQuartile"}}).type, TrackingEventType::firstQuartile);
+TEST(VastModelBuilderTests, enumerationsMatchTheirExactTextElseUnknown) {
     EXPECT_EQ(VastTrackingEvent::fromAttributes({{"event", "FirstQuartile"}}).type, TrackingEventType::unknown);
-    EXPECT_EQ(VastTrackingEvent::fromAttributes({{"event", "loaded"}}).type, TrackingEventType::unknown);
     EXPECT_EQ(VastTrackingEvent::fromAttributes({}).type, TrackingEventType::unknown);
     EXPECT_EQ(VastCompanionAds::fromAttributes({{"required", "all"}}).required, CompanionsRequirement::all);
     EXPECT_EQ(VastCompanionAds::fromAttributes({{"required", "ANY"}}).required, CompanionsRequirement::none);
-    EXPECT_EQ(clickTypeFromRawValue("CustomClick"), ClickType::customClick);
     EXPECT_FALSE(clickTypeFromRawValue("clickthrough"));
-    EXPECT_EQ(rawValue(AdType::inLine), "inline");
-    EXPECT_EQ(adTypeFromRawValue("wrapper"), AdType::wrapper);
-}
+    EXPECT_EQ(VMAPAdBreak::fromAttributes({{"breakType", "Linear"}}).breakType, VMAPAdBreakType::unknown);
 
-TEST(VastModelBuilderTests, trackingEventTypesAreTheTwentyFourVideoEventNamesInOrder) {
+    // The same 24 names, in the same order, as the adapter layer's video events.
     const char* names[] = {"start", "firstQuartile", "midpoint", "thirdQuartile", "complete", "creativeView",
                            "mute", "unmute", "pause", "rewind", "resume", "fullscreen", "exitFullscreen",
                            "playerExpand", "playerCollapse", "acceptInvitationLinear", "closeLinear", "skip",
@@ -149,52 +102,15 @@ TEST(VastModelBuilderTests, trackingOffsetsAreClockTimesPercentagesOrSeconds) {
     for (const char* absent : {"", "%", "abc", "-5", "-10%", "5 %", "nan", "inf%", "00:xx"}) {
         EXPECT_FALSE(offset(absent)) << absent;
     }
-    EXPECT_FALSE(VastTrackingEvent::fromAttributes({}).offset);
-    EXPECT_FALSE(VastTrackingEvent::fromAttributes({}).tracked);
 }
 
-TEST(VastModelBuilderTests, iconsAndCompanionsKeepTheirStandardAttributes) {
-    const auto icon = VastIcon::fromAttributes({{"program", "AdChoices"}, {"width", "20"}, {"height", "20"},
-                                                {"xPosition", "right"}, {"yPosition", "top"},
-                                                {"duration", "00:00:10"}, {"offset", "00:00:02"},
-                                                {"apiFramework", "none"}, {"pxratio", "2"}});
-    EXPECT_EQ(icon.program, "AdChoices");
-    EXPECT_EQ(icon.xPosition, "right");
-    EXPECT_EQ(icon.duration, 10.0);
-    EXPECT_EQ(icon.offset, 2.0);
-    EXPECT_FALSE(icon.iconClicks);
-    EXPECT_FALSE(VastIcon::fromAttributes({{"duration", "soon"}}).duration);
-
-    const auto companion = VastCompanionCreative::fromAttributes(
-        {{"id", "c1"}, {"width", "300"}, {"height", "250"}, {"adSlotId", "slot"}, {"renderingMode", "end-card"}});
-    EXPECT_EQ(companion.width, 300);
-    EXPECT_EQ(companion.height, "250");
-    EXPECT_EQ(companion.adSlotId, "slot");
-    EXPECT_EQ(companion.renderingMode, "end-card");
+TEST(VastModelBuilderTests, numericAttributesKeptAsTextOrReadWithTheirRule) {
+    EXPECT_EQ(VastCompanionCreative::fromAttributes({{"width", "300"}}).width, 300);
     EXPECT_EQ(VastCompanionCreative::fromAttributes({{"width", "300px"}}).width, 0);
     EXPECT_EQ(VastCompanionCreative::fromAttributes({}).width, 0);
-
-    const auto file = VastMediaFile::fromAttributes({{"delivery", "progressive"}, {"type", "video/mp4"},
-                                                     {"width", "1280"}, {"bitrate", "2000"},
-                                                     {"maintainAspectRatio", "true"}});
-    EXPECT_EQ(file.delivery, "progressive");
-    EXPECT_EQ(file.width, "1280");
-    EXPECT_EQ(file.maintainAspectRatio, "true");
-    EXPECT_FALSE(file.codec);
-    EXPECT_FALSE(file.url);
-}
-
-TEST(VastModelBuilderTests, vmapRecordsReadTheirAttributes) {
-    const auto source = VMAPAdSource::fromAttributes({{"allowMultipleAds", "TRUE"}, {"followRedirects", "yes"}, {"id", "s"}});
-    EXPECT_TRUE(source.allowMultipleAds);
-    EXPECT_FALSE(source.followRedirects);
-    EXPECT_EQ(source.id, "s");
-    const auto adBreak = VMAPAdBreak::fromAttributes({{"breakId", "pre"}, {"breakType", "linear"}, {"timeOffset", "start"}});
-    EXPECT_EQ(adBreak.breakType, VMAPAdBreakType::linear);
-    EXPECT_EQ(adBreak.timeOffset, "start");
-    EXPECT_EQ(VMAPAdBreak::fromAttributes({{"breakType", "Linear"}}).breakType, VMAPAdBreakType::unknown);
-    EXPECT_EQ(VMAPTrackingEvent::fromAttributes({{"event", "breakEnd"}}).event, VMAPTrackingEventType::breakEnd);
-    EXPECT_EQ(VMAPModel::fromAttributes({{"version", "1.0"}}).version, "1.0");
+    EXPECT_EQ(VastMediaFile::fromAttributes({{"width", "wide"}}).width, "wide");
+    EXPECT_EQ(VastIcon::fromAttributes({{"duration", "00:00:10"}}).duration, 10.0);
+    EXPECT_FALSE(VastIcon::fromAttributes({{"duration", "soon"}}).duration);
 }
 
 // Media-file choice.
@@ -208,65 +124,52 @@ VastMediaFile mediaFile(std::optional<std::string> width, std::optional<std::str
     return file;
 }
 
-VastLinearCreative linearWith(std::initializer_list<VastMediaFile> files) {
+std::string chosen(std::initializer_list<VastMediaFile> files, bool onWiFi, double screenWidth) {
     VastLinearCreative linear;
     linear.files.mediaFiles = files;
-    return linear;
-}
-
-std::string chosen(const VastLinearCreative& linear, bool onWiFi, double screenWidth) {
     const auto result = linear.selectMediaFileURL(onWiFi, screenWidth);
     return result ? result->absoluteString() : "none";
 }
 
-TEST(VastMediaFileChoiceTests, wifiTakesTheNarrowestFileCoveringTheScreenElseTheWidest) {
-    const auto linear = linearWith({mediaFile("1920", "https://v/1920.mp4"), mediaFile("640", "https://v/640.mp4"),
-                                    mediaFile("1280", "https://v/1280.mp4"), mediaFile("480", "https://v/480.mp4")});
-    EXPECT_EQ(chosen(linear, true, 600), "https://v/640.mp4");
-    EXPECT_EQ(chosen(linear, true, 640), "https://v/640.mp4");
-    EXPECT_EQ(chosen(linear, true, 1000), "https://v/1280.mp4");
-    EXPECT_EQ(chosen(linear, true, 4000), "https://v/1920.mp4");
-}
-
-TEST(VastMediaFileChoiceTests, otherNetworksTakeTheWidestFileWithinTheScreenElseTheNarrowest) {
-    const auto linear = linearWith({mediaFile("1920", "https://v/1920.mp4"), mediaFile("640", "https://v/640.mp4"),
-                                    mediaFile("1280", "https://v/1280.mp4"), mediaFile("480", "https://v/480.mp4")});
-    EXPECT_EQ(chosen(linear, false, 1000), "https://v/640.mp4");
-    EXPECT_EQ(chosen(linear, false, 1280), "https://v/1280.mp4");
-    EXPECT_EQ(chosen(linear, false, 300), "https://v/480.mp4");
+TEST(VastMediaFileChoiceTests, wifiTakesTheNarrowestCoveringFileOtherNetworksTheWidestWithin) {
+    const auto files = {mediaFile("1920", "https://v/1920.mp4"), mediaFile("640", "https://v/640.mp4"),
+                        mediaFile("1280", "https://v/1280.mp4"), mediaFile("480", "https://v/480.mp4")};
+    struct Case {
+        bool wifi;
+        double screen;
+        const char* expected;
+    };
+    for (const Case c : {Case{true, 600, "https://v/640.mp4"}, Case{true, 640, "https://v/640.mp4"},
+                         Case{true, 1000, "https://v/1280.mp4"}, Case{true, 4000, "https://v/1920.mp4"},
+                         Case{false, 1000, "https://v/640.mp4"}, Case{false, 1280, "https://v/1280.mp4"},
+                         Case{false, 300, "https://v/480.mp4"}}) {
+        EXPECT_EQ(chosen(files, c.wifi, c.screen), c.expected) << c.wifi << " " << c.screen;
+    }
 }
 
 TEST(VastMediaFileChoiceTests, filesWithoutAnAddressAreNoCandidatesAndUnreadableWidthsCountZero) {
-    const auto linear = linearWith({mediaFile("640", std::nullopt), mediaFile("wide", "https://v/unknown.mp4"),
-                                    mediaFile(std::nullopt, "https://v/nowidth.mp4"),
-                                    mediaFile("320", "https://v/320.mp4")});
-    EXPECT_EQ(chosen(linear, true, 400), "https://v/320.mp4");
-    EXPECT_EQ(chosen(linear, false, 400), "https://v/320.mp4");
-    EXPECT_EQ(chosen(linear, false, 100), "https://v/unknown.mp4") << "ties go to the earlier file";
-
-    EXPECT_EQ(chosen(linearWith({mediaFile("640", std::nullopt)}), true, 400), "none");
-    EXPECT_EQ(chosen(linearWith({}), false, 400), "none");
-    EXPECT_EQ(chosen(linearWith({mediaFile("640.5", "https://v/f.mp4")}), false, 641), "https://v/f.mp4");
+    const auto files = {mediaFile("640", std::nullopt), mediaFile("wide", "https://v/unknown.mp4"),
+                        mediaFile(std::nullopt, "https://v/nowidth.mp4"), mediaFile("320", "https://v/320.mp4")};
+    EXPECT_EQ(chosen(files, true, 400), "https://v/320.mp4");
+    EXPECT_EQ(chosen(files, false, 400), "https://v/320.mp4");
+    EXPECT_EQ(chosen(files, false, 100), "https://v/unknown.mp4") << "ties go to the earlier file";
+    EXPECT_EQ(chosen({mediaFile("640", std::nullopt)}, true, 400), "none");
+    EXPECT_EQ(chosen({}, false, 400), "none");
+    EXPECT_EQ(chosen({mediaFile("640.5", "https://v/f.mp4")}, false, 641), "https://v/f.mp4");
 }
 
 // Errors.
 
-TEST(VastErrorTests, codesAndTexts) {
-    EXPECT_EQ(vastErrorCode(VastError::invalidXMLDocument), 0);
-    EXPECT_EQ(vastErrorCode(VastError::internalError), 7);
-    EXPECT_EQ(vastErrorName(VastError::wrapperTimeLimitReached), "wrapperTimeLimitReached");
-    EXPECT_EQ(vastErrorDescription(VastError::unableToParseDocument), "VastError error 2");
-
-    EXPECT_EQ(std::size(allVastErrorCodes), 32u);
+TEST(VastErrorTests, codesRoundTripAndTexts) {
     std::set<std::int64_t> seen;
     for (VastErrorCodes code : allVastErrorCodes) {
         EXPECT_TRUE(seen.insert(vastErrorCodeValue(code)).second);
         EXPECT_EQ(vastErrorCodesFromRawValue(vastErrorCodeValue(code)), code);
     }
-    EXPECT_EQ(vastErrorCodeValue(VastErrorCodes::problemDisplayingMediaFile), 405);
-    EXPECT_EQ(vastErrorCodeValue(VastErrorCodes::generalVPAIDError), 901);
+    EXPECT_EQ(seen.size(), 32u);
     EXPECT_FALSE(vastErrorCodesFromRawValue(404));
     EXPECT_EQ(vastErrorCodesDescription(VastErrorCodes::timeoutOfMediaFile), "VastErrorCodes error 402");
+    EXPECT_EQ(vastErrorDescription(VastError::unableToParseDocument), "VastError error 2");
 }
 
 TEST(VastErrorMacroTests, replacesPlainAndEncodedMacrosAndKeepsTheRestByteForByte) {
