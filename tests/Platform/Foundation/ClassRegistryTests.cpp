@@ -4,9 +4,7 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <stdexcept>
-#include <thread>
 
 namespace solen::platform::registrytest {
 
@@ -54,17 +52,12 @@ TEST(ClassRegistryTests, StaticRegistrationConformanceAndCreation) {
     const auto cls = ClassRegistry::shared().lookup("RegistryTest.Both");
     ASSERT_TRUE(cls);
     EXPECT_EQ(cls->name(), "RegistryTest.Both");
-    EXPECT_TRUE(cls->conformsTo<Greeter>());
-    EXPECT_TRUE(cls->conformsTo<Counter>());
-    EXPECT_TRUE(cls->conformsTo<Both>());
+    EXPECT_TRUE(cls->conformsTo<Greeter>() && cls->conformsTo<Counter>() && cls->conformsTo<Both>());
     EXPECT_FALSE(cls->conformsTo<Unrelated>());
 
-    const auto greeter = cls->create<Greeter>();
-    ASSERT_TRUE(greeter);
-    EXPECT_EQ(greeter->greet(), "hello");
-    const auto counter = cls->create<Counter>();
-    ASSERT_TRUE(counter);
-    EXPECT_EQ(counter->count(), 7);
+    // Each interface view is adjusted to its own address inside the object.
+    EXPECT_EQ(cls->create<Greeter>()->greet(), "hello");
+    EXPECT_EQ(cls->create<Counter>()->count(), 7);
     EXPECT_FALSE(cls->create<Unrelated>());
 
     // Exact names only.
@@ -72,78 +65,24 @@ TEST(ClassRegistryTests, StaticRegistrationConformanceAndCreation) {
     EXPECT_FALSE(ClassRegistry::shared().lookup("registrytest.both"));
 }
 
-TEST(ClassRegistryTests, DuplicateNamesAreRefused) {
+TEST(ClassRegistryTests, DuplicatesFailingFactoriesAndMissingModulesAreRefused) {
     test::LogCapture log;
     ClassRegistry registry;
     EXPECT_TRUE((registry.add<Both, Greeter>("X")));
     EXPECT_FALSE(registry.add(ClassRegistry::Class::make<Other, Greeter>("X", [] { return std::make_shared<Other>("b"); })));
     EXPECT_EQ(registry.lookup("X")->create<Greeter>()->greet(), "hello");
     EXPECT_TRUE(log.contains("Class X is already registered"));
-    EXPECT_EQ(registry.names(), std::vector<std::string>{"X"});
     EXPECT_TRUE(registry.remove("X"));
     EXPECT_FALSE(registry.remove("X"));
-}
 
-TEST(ClassRegistryTests, ScopedRegistrationRestoresWhatWasThere) {
-    auto& registry = ClassRegistry::shared();
-    {
-        auto scoped = ClassRegistry::ScopedRegistration::of<Other, Greeter>(
-            "RegistryTest.Both", [] { return std::make_shared<Other>("replaced"); });
-        EXPECT_EQ(registry.lookup("RegistryTest.Both")->create<Greeter>()->greet(), "replaced");
-        EXPECT_FALSE(registry.lookup("RegistryTest.Both")->conformsTo<Counter>());
-        {
-            auto fresh = ClassRegistry::ScopedRegistration::of<Other, Greeter>(
-                "RegistryTest.Fresh", [] { return std::make_shared<Other>("fresh"); });
-            EXPECT_TRUE(registry.lookup("RegistryTest.Fresh"));
-        }
-        EXPECT_FALSE(registry.lookup("RegistryTest.Fresh"));
-    }
-    EXPECT_EQ(registry.lookup("RegistryTest.Both")->create<Greeter>()->greet(), "hello");
-}
-
-TEST(ClassRegistryTests, AFailingFactoryGivesNothing) {
-    test::LogCapture log;
-    const auto cls = ClassRegistry::Class::make<Other, Greeter>(
+    const auto failing = ClassRegistry::Class::make<Other, Greeter>(
         "Failing", []() -> std::shared_ptr<Other> { throw std::runtime_error("no resources"); });
-    EXPECT_FALSE(cls->create<Greeter>());
+    EXPECT_FALSE(failing->create<Greeter>());
     EXPECT_TRUE(log.contains("no resources"));
-}
 
-TEST(ClassRegistryTests, LoadingAMissingModuleReportsTheLoaderMessage) {
-    test::LogCapture log;
     std::string error;
     EXPECT_FALSE(ClassRegistry::loadModule("/nonexistent/libplugin.so", &error));
     EXPECT_NE(error.find("libplugin.so"), std::string::npos);
-}
-
-TEST(ClassRegistryTests, ConcurrentLookupsAndScopedRegistrations) {
-    std::atomic<bool> stop{false};
-    std::atomic<int> created{0};
-    std::thread registrar([&] {
-        for (int i = 0; i < 300; ++i) {
-            auto scoped = ClassRegistry::ScopedRegistration::of<Other, Greeter>(
-                "RegistryTest.Flicker", [] { return std::make_shared<Other>("f"); });
-        }
-        stop = true;
-    });
-    std::vector<std::thread> readers;
-    for (int t = 0; t < 3; ++t) {
-        readers.emplace_back([&] {
-            while (!stop) {
-                if (const auto cls = ClassRegistry::shared().lookup("RegistryTest.Flicker")) {
-                    if (cls->create<Greeter>()) {
-                        ++created;
-                    }
-                }
-                (void)ClassRegistry::shared().lookup("RegistryTest.Both");
-            }
-        });
-    }
-    registrar.join();
-    for (auto& reader : readers) {
-        reader.join();
-    }
-    EXPECT_FALSE(ClassRegistry::shared().lookup("RegistryTest.Flicker"));
 }
 
 }  // namespace

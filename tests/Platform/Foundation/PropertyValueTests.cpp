@@ -10,60 +10,39 @@ namespace {
 
 using Json = nlohmann::ordered_json;
 
-TEST(PropertyValueTests, KindsStayDistinctAndTypedAccessorsMatchOnlyTheirKind) {
+TEST(PropertyValueTests, KindsStayDistinctAndHugeNumbersNeverWrap) {
     EXPECT_NE(PropertyValue(1), PropertyValue(1.0));
     EXPECT_NE(PropertyValue(true), PropertyValue(1));
     EXPECT_NE(PropertyValue("1"), PropertyValue(1));
     EXPECT_EQ(PropertyValue(std::int8_t{5}), PropertyValue(std::int64_t{5}));
-
-    const PropertyValue integer(42);
-    EXPECT_EQ(integer.integer(), 42);
-    EXPECT_FALSE(integer.real());
-    EXPECT_EQ(integer.number(), 42.0);
-    EXPECT_EQ(integer.text(), nullptr);
-
-    const PropertyValue text("hello");
-    ASSERT_NE(text.text(), nullptr);
-    EXPECT_EQ(*text.text(), "hello");
-    EXPECT_FALSE(text.number());
+    EXPECT_FALSE(PropertyValue(42).real());
+    EXPECT_EQ(PropertyValue(42).number(), 42.0);
+    EXPECT_FALSE(PropertyValue("42").number());
 
     EXPECT_EQ(PropertyValue(2.0).wholeNumber(), 2);
     EXPECT_FALSE(PropertyValue(2.5).wholeNumber());
     EXPECT_FALSE(PropertyValue(9.3e18).wholeNumber());  // beyond the 64-bit range
     EXPECT_FALSE(PropertyValue(std::nan("")).wholeNumber());
-}
 
-TEST(PropertyValueTests, HugeUnsignedBecomesDoubleInsteadOfWrapping) {
-    const PropertyValue huge(std::numeric_limits<std::uint64_t>::max());
-    ASSERT_TRUE(huge.isReal());
-    EXPECT_GT(*huge.real(), 1.8e19);
+    EXPECT_GT(*PropertyValue(std::numeric_limits<std::uint64_t>::max()).real(), 1.8e19);
     EXPECT_EQ(PropertyValue(std::uint64_t{7}).integer(), 7);
+    EXPECT_GT(*PropertyValue::fromJson(Json::parse("18446744073709551615"))->real(), 1.8e19);
 }
 
-TEST(PropertyValueTests, JsonRoundTripKeepsIntegersAndDoublesApart) {
+TEST(PropertyValueTests, JsonRoundTripKeepsIntegersAndDoublesApartAndRefusesWhatHasNoJsonForm) {
     const auto json = Json::parse(R"({"a":1,"b":[true,"x",2.5,-3],"c":{"d":1.0}})");
     const auto value = PropertyValue::fromJson(json);
     ASSERT_TRUE(value);
     EXPECT_TRUE(value->find("a")->isInteger());
     EXPECT_TRUE(value->find("c")->find("d")->isReal());
-    const auto& list = *value->find("b")->array();
-    ASSERT_EQ(list.size(), 4u);
-    EXPECT_EQ(list[0], PropertyValue(true));
-    EXPECT_EQ(list[3], PropertyValue(-3));
-
+    EXPECT_EQ(value->find("b")->array()->at(3), PropertyValue(-3));
     const auto back = value->toJson();
     ASSERT_TRUE(back);
     EXPECT_EQ(*back, json);
     EXPECT_TRUE((*back)["c"]["d"].is_number_float());
-}
 
-TEST(PropertyValueTests, ValuesWithoutJsonFormFailToConvert) {
     EXPECT_FALSE(PropertyValue::fromJson(Json::parse(R"({"a":[1,null]})")));
     EXPECT_FALSE(PropertyValue::fromJson(Json(nullptr)));
-    const auto big = PropertyValue::fromJson(Json::parse("18446744073709551615"));
-    ASSERT_TRUE(big);
-    EXPECT_TRUE(big->isReal());
-
     PropertyValue::Dictionary withDate{{"when", PropertyValue(PropertyValue::Date(std::chrono::seconds(1)))}};
     EXPECT_FALSE(PropertyValue(withDate).toJson());
     EXPECT_FALSE(PropertyValue(PropertyValue::Array{PropertyValue(PropertyValue::Data{1, 2})}).toJson());

@@ -1,7 +1,6 @@
 #include "Platform/Dispatch/MainLoop.h"
 #include "Platform/UI/Rect.h"
 #include "Platform/UI/View.h"
-#include "Platform/UI/ViewController.h"
 #include "Platform/UI/Window.h"
 #include "support/ScopedApplication.h"
 
@@ -53,7 +52,7 @@ TEST(RectTest, IntersectionNeedsAPositiveOverlap) {
     EXPECT_FALSE(a.contains(Point{100, 50}));
 }
 
-TEST_F(ViewTest, MovingIntoAWindowCallsTheHooksInPlatformOrder) {
+TEST_F(ViewTest, MovingIntoAndOutOfAWindowCallsTheHooksInPlatformOrder) {
     auto window = app.showKeyWindow();
     auto parent = std::make_shared<JournalView>("parent", journal);
     auto child = std::make_shared<JournalView>("child", journal);
@@ -66,45 +65,31 @@ TEST_F(ViewTest, MovingIntoAWindowCallsTheHooksInPlatformOrder) {
                                      "parent:didMoveToWindow", "child:didMoveToWindow", "parent:didMoveToSuperview"));
     EXPECT_EQ(child->window(), window);
 
+    // Between two superviews of one window the window hooks stay quiet.
+    auto other = std::make_shared<JournalView>("other", journal);
+    window->addSubview(other);
     journal.clear();
-    parent->removeFromSuperview();
-    EXPECT_THAT(journal, ElementsAre("parent:willMoveToSuperview(nil)", "parent:willMoveToWindow(nil)",
-                                     "child:willMoveToWindow(nil)", "parent:didMoveToWindow(nil)",
-                                     "child:didMoveToWindow(nil)", "parent:didMoveToSuperview"));
+    other->addSubview(child);
+    EXPECT_THAT(journal, ElementsAre("child:willMoveToSuperview", "parent:willRemoveSubview", "child:didMoveToSuperview",
+                                     "other:didAddSubview"));
+    EXPECT_TRUE(parent->subviews().empty());
+
+    journal.clear();
+    other->removeFromSuperview();
+    EXPECT_THAT(journal, ElementsAre("other:willMoveToSuperview(nil)", "other:willMoveToWindow(nil)",
+                                     "child:willMoveToWindow(nil)", "other:didMoveToWindow(nil)",
+                                     "child:didMoveToWindow(nil)", "other:didMoveToSuperview"));
     EXPECT_EQ(child->window(), nullptr);
-    EXPECT_TRUE(window->subviews().empty());
 }
 
-TEST_F(ViewTest, MovingBetweenSuperviewsOfOneWindowKeepsTheWindowHooksQuiet) {
-    auto window = app.showKeyWindow();
-    auto a = std::make_shared<JournalView>("a", journal);
-    auto b = std::make_shared<JournalView>("b", journal);
-    auto child = std::make_shared<JournalView>("child", journal);
-    window->addSubview(a);
-    window->addSubview(b);
-    a->addSubview(child);
-    journal.clear();
-    b->addSubview(child);
-    EXPECT_THAT(journal, ElementsAre("child:willMoveToSuperview", "a:willRemoveSubview", "child:didMoveToSuperview",
-                                     "b:didAddSubview"));
-    EXPECT_TRUE(a->subviews().empty());
-    EXPECT_EQ(child->superview(), b);
-}
-
-TEST_F(ViewTest, OrderingAndCycles) {
+TEST_F(ViewTest, AddingAgainBringsToTheFrontAndCyclesAreRefused) {
     auto root = View::create();
     auto one = View::create();
     auto two = View::create();
-    auto three = View::create();
     root->addSubview(one);
     root->addSubview(two);
-    root->insertSubview(three, 0);
-    EXPECT_THAT(root->subviews(), ElementsAre(three, one, two));
-    root->bringSubviewToFront(three);
-    EXPECT_THAT(root->subviews(), ElementsAre(one, two, three));
-    root->addSubview(one);  // again: to the front
-    EXPECT_THAT(root->subviews(), ElementsAre(two, three, one));
-
+    root->addSubview(one);
+    EXPECT_THAT(root->subviews(), ElementsAre(two, one));
     one->addSubview(root);  // would make a cycle
     one->addSubview(one);
     EXPECT_TRUE(one->subviews().empty());
@@ -115,28 +100,15 @@ TEST_F(ViewTest, ConvertsThroughAncestorsAndScrolledBounds) {
     auto window = Window::create(Rect(0, 0, 400, 800));
     auto scroll = View::create(Rect(10, 20, 300, 300));
     auto content = View::create(Rect(5, 5, 100, 100));
+    auto other = View::create(Rect(200, 200, 50, 50));
     window->addSubview(scroll);
+    window->addSubview(other);
     scroll->addSubview(content);
     scroll->setBounds(Rect(0, 50, 300, 300));  // scrolled down by 50
 
     EXPECT_EQ(content->convertTo(Point{1, 1}, nullptr), (Point{16, -24}));
-    EXPECT_EQ(scroll->convertTo(content->frame(), window.get()), Rect(15, -25, 100, 100));
-    EXPECT_EQ(content->convertFrom(Point{16, -24}, nullptr), (Point{1, 1}));
-
-    auto other = View::create(Rect(200, 200, 50, 50));
-    window->addSubview(other);
     EXPECT_EQ(content->convertTo(Point{0, 0}, other.get()), (Point{-185, -225}));
     EXPECT_EQ(other->convertFrom(Point{0, 0}, content.get()), (Point{-185, -225}));
-}
-
-TEST_F(ViewTest, WindowsStartHiddenAndBecomeKey) {
-    auto window = Window::create();
-    EXPECT_TRUE(window->isHidden());
-    EXPECT_EQ(window->window(), window);
-    window->makeKeyAndVisible();
-    EXPECT_FALSE(window->isHidden());
-    EXPECT_TRUE(window->isKeyWindow());
-    EXPECT_EQ(Application::shared().keyWindow(), window);
 }
 
 TEST_F(ViewTest, LayoutIsCoalescedOntoTheNextTurnOfTheMainLoop) {
@@ -155,15 +127,6 @@ TEST_F(ViewTest, LayoutIsCoalescedOntoTheNextTurnOfTheMainLoop) {
     MainLoop::shared().runUntilIdle();
     EXPECT_THAT(journal, ElementsAre("outer:layoutSubviews", "inner:layoutSubviews"));
     EXPECT_FALSE(outer->needsLayout());
-}
-
-TEST_F(ViewTest, ResponderChainFindsTheEnclosingController) {
-    auto controller = ViewController::create();
-    auto leaf = View::create();
-    controller->view()->addSubview(leaf);
-    EXPECT_EQ(leaf->enclosingViewController(), controller);
-    EXPECT_EQ(controller->view()->viewController(), controller);
-    EXPECT_EQ(View::create()->enclosingViewController(), nullptr);
 }
 
 }  // namespace
