@@ -70,7 +70,6 @@ TEST_F(MainLoopTest, RunUntilChecksThePredicateAfterEveryBlockAndHonoursTheTimeo
     EXPECT_FALSE(loop.runUntil([] { return false; }, 30ms));
     EXPECT_GE(std::chrono::steady_clock::now() - start, 30ms);
     EXPECT_EQ(ran, 5);
-
 }
 
 TEST_F(MainLoopTest, RunReturnsOnStopFromAnotherThreadAndAfterAnEarlierStop) {
