@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <map>
 #include <string>
 #include <vector>
 
@@ -117,6 +118,10 @@ TEST_F(VastWrapperPlaybackTests, ResolvesTheChainAndFiresEveryTrackerInOrder) {
                                     "/t/w1/imp"}));
 
     // The player reports its time every half second; events happen on the way.
+    const std::map<double, Targets> expectedAt = {
+        {4.0, {"/t/in/mute"}}, {7.5, {"/t/in/p25"}}, {8.0, {"/t/in/firstQuartile", "/t/root/q1"}}, {10.0, {"/t/w1/p10"}},
+        {12.0, {"/t/in/pause", "/t/in/resume"}}, {15.0, {"/t/in/midpoint", "/t/w1/mid"}}, {20.0, {"/t/in/err?c=405"}},
+        {23.0, {"/t/in/thirdQuartile"}}};
     for (int tick = 0; tick <= 60; ++tick) {
         const double time = tick * 0.5;
         ASSERT_FALSE(tracker->updateProgress(time));
@@ -128,17 +133,8 @@ TEST_F(VastWrapperPlaybackTests, ResolvesTheChainAndFiresEveryTrackerInOrder) {
         } else if (time == 20.0) {
             ASSERT_FALSE(tracker->trackError(VastErrorCodes::problemDisplayingMediaFile));
         }
-        Targets expected;
-        if (time == 4.0) expected = {"/t/in/mute"};
-        if (time == 7.5) expected = {"/t/in/p25"};
-        if (time == 8.0) expected = {"/t/in/firstQuartile", "/t/root/q1"};
-        if (time == 10.0) expected = {"/t/w1/p10"};
-        if (time == 12.0) expected = {"/t/in/pause", "/t/in/resume"};
-        if (time == 15.0) expected = {"/t/in/midpoint", "/t/w1/mid"};
-        if (time == 20.0) expected = {"/t/in/err?c=405"};
-        if (time == 23.0) expected = {"/t/in/thirdQuartile"};
-        if (!expected.empty()) {
-            EXPECT_EQ(received(expected.size()), expected) << "at " << time;
+        if (const auto expected = expectedAt.find(time); expected != expectedAt.end()) {
+            EXPECT_EQ(received(expected->second.size()), expected->second) << "at " << time;
         }
     }
     ASSERT_FALSE(tracker->trackComplete());
