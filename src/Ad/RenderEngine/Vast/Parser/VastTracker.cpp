@@ -74,11 +74,16 @@ std::vector<VastAd> VastTracker::adsToTrack(TrackerModelType type, const std::ve
 
 std::variant<TrackingCreative, VastTracker::StartError> VastTracker::makeTrackingCreative(const std::string& adId) const {
     const auto ad = std::find_if(vastAds_.begin(), vastAds_.end(), [&](const VastAd& a) { return a.id == adId; });
-    if (ad == vastAds_.end() || ad->creatives.empty() || !ad->creatives.front().linear ||
-        (ad->sequence && *ad->sequence <= 0)) {
+    if (ad == vastAds_.end() || (ad->sequence && *ad->sequence <= 0)) {
         return StartError(TrackingError::noAdFound(adId));
     }
-    std::optional<TrackingCreative> creative = TrackingCreative::make(*ad->creatives.front().linear, *ad);
+    // Track the creative the player plays: the first one of the ad that has a Linear.
+    const auto playable = std::find_if(ad->creatives.begin(), ad->creatives.end(),
+                                       [](const auto& creative) { return creative.linear.has_value(); });
+    if (playable == ad->creatives.end()) {
+        return StartError(TrackingError::noAdFound(adId));
+    }
+    std::optional<TrackingCreative> creative = TrackingCreative::make(*playable->linear, *ad);
     if (!creative) {
         return StartError(TrackingCreativeError::noDurationInVastLinearCreative);
     }

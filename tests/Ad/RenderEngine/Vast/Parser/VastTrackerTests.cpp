@@ -135,9 +135,7 @@ TEST(VastTrackerTests, StartRefusesUnplayableAdsAndKeepsTheCreativeItHad) {
     EXPECT_EQ(tracker->currentTrackingCreative()->vastAd.id, "ok");
 }
 
-// Enable once the tracker takes the ad's first creative that has a Linear instead of refusing an
-// ad whose first creative has none.
-TEST(VastTrackerTests, DISABLED_StartTracksTheFirstCreativeThatHasALinear) {
+TEST(VastTrackerTests, StartTracksTheFirstCreativeThatHasALinear) {
     Recorder recorder;
     auto tracker = makeTracker("<Ad id=\"cf\" sequence=\"1\"><InLine><Creatives><Creative><CompanionAds/></Creative>"
                                "<Creative><Linear><Duration>00:00:05</Duration></Linear></Creative></Creatives></InLine></Ad>",
