@@ -20,8 +20,16 @@ std::string quoted(const std::string& text) {
 
 // A dictionary in the platform's textual form: ["key": "value", ...].
 std::string dictionaryText(const std::string& reason, const std::string& suggestion) {
-    return "[" + quoted(AdError::failureReasonKey) + ": " + quoted(reason) + ", " +
-           quoted(AdError::recoverySuggestionKey) + ": " + quoted(suggestion) + "]";
+    std::string text = "[";
+    text += quoted(AdError::failureReasonKey);
+    text += ": ";
+    text += quoted(reason);
+    text += ", ";
+    text += quoted(AdError::recoverySuggestionKey);
+    text += ": ";
+    text += quoted(suggestion);
+    text += "]";
+    return text;
 }
 
 }  // namespace
