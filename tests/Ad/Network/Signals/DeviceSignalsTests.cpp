@@ -1,7 +1,5 @@
-#include "Ad/Network/Signals/CarrierInfo.h"
 #include "Ad/Network/Signals/Device.h"
 #include "Ad/Network/Signals/Identifiers.h"
-#include "Commons/Configs/ConfigDefaults.h"
 #include "Commons/Configs/ConfigManager.h"
 #include "Commons/Storage/KeyValueStore.h"
 #include "Platform/Foundation/FileManager.h"
@@ -33,18 +31,6 @@ protected:
         platform::FileManager::defaultManager().setCreationDateProvider({});
     }
 
-    void allowSignals(bool cell, bool ida, bool idv) {
-        auto manager = ConfigManager::shared();
-        SignalsConfig signals = ConfigDefaults::signals();
-        signals.cell = cell;
-        RootConfig root = ConfigDefaults::root(0);
-        root.ids.ida = ida;
-        root.ids.idv = idv;
-        manager->store(signals, ConfigType::signals);
-        manager->store(root, ConfigType::root);
-        manager->loadConfigs();
-    }
-
     test::ScopedUserDefaults defaults_;
     test::ScopedManualClock clock_;
     test::ScopedDeviceSignals device_;
@@ -53,13 +39,11 @@ protected:
 TEST_F(DeviceSignalsTests, ModelIdentifierAndDeviceType) {
     auto values = device_.values();
     const std::vector<std::tuple<std::string, const char*, std::string, int>> cases = {
-        {"iPhone15,2", nullptr, "iPhone15,2", 4},
         {"iPad8,1", nullptr, "iPad8,1", 5},
         {"x86_64", "iPad8,1", "iPad8,1", 5},
         {"i386", "iPhone9,1", "iPhone9,1", 4},
         {"x86_64", nullptr, "x86_64", 0},
         {"arm64", "iPad8,1", "arm64", 0},  // only a simulator takes the variable
-        {"iPhone-on-iPad", nullptr, "iPhone-on-iPad", 4},
         {"iphone1,1", nullptr, "iphone1,1", 0},
     };
     for (const auto& [machine, simulated, model, type] : cases) {
@@ -73,43 +57,6 @@ TEST_F(DeviceSignalsTests, ModelIdentifierAndDeviceType) {
         EXPECT_EQ(Device::modelIdentifier(), model) << machine;
         EXPECT_EQ(Device::deviceType(), type) << machine;
     }
-}
-
-TEST_F(DeviceSignalsTests, CarrierIsReadOnlyWhenCellDataIsAllowed) {
-    EXPECT_FALSE(CarrierInfo::isCellInfoAllowed());
-    EXPECT_EQ(CarrierInfo::carrierName(), std::nullopt);
-    EXPECT_EQ(CarrierInfo::mccMnc(), std::nullopt);
-
-    allowSignals(true, true, true);
-    EXPECT_EQ(CarrierInfo::carrierName(), "Carrier One");
-    EXPECT_EQ(CarrierInfo::mccMnc(), "310-260");
-
-    auto values = device_.values();
-    values.carrier = platform::CellularProvider::Carrier{std::nullopt, "310", std::nullopt};
-    device_.apply(values);
-    EXPECT_EQ(CarrierInfo::carrierName(), std::nullopt);
-    EXPECT_EQ(CarrierInfo::mccMnc(), std::nullopt);
-    values.carrier.reset();
-    device_.apply(values);
-    EXPECT_EQ(CarrierInfo::mccMnc(), std::nullopt);
-}
-
-TEST_F(DeviceSignalsTests, IdentifierMapFollowsTheRootSwitches) {
-    const std::string ida = device_.values().advertisingIdentifier;
-    const std::string idv = *device_.values().vendorIdentifier;
-    allowSignals(false, true, true);
-    EXPECT_EQ(Identifiers::getIdentifiers(), R"({"IDA":")" + ida + R"(","IDV":")" + idv + R"("})");
-    allowSignals(false, false, false);
-    EXPECT_EQ(Identifiers::getIdentifiers(), "{}");
-
-    auto values = device_.values();
-    values.vendorIdentifier.reset();
-    values.trackingEnabled = false;  // the advertising id is read whatever the tracking state
-    device_.apply(values);
-    allowSignals(false, false, true);
-    EXPECT_EQ(Identifiers::getIdentifiers(), "{}");
-    allowSignals(false, true, false);
-    EXPECT_EQ(Identifiers::getIdentifiers(), R"({"IDA":")" + ida + R"("})");
 }
 
 TEST_F(DeviceSignalsTests, SessionValuesOnAFreshInstallAreNotStored) {
@@ -159,9 +106,6 @@ TEST_F(DeviceSignalsTests, InstallTimestampIsTheDocumentsFolderCreationTime) {
         return platform::Clock::WallTimePoint(std::chrono::milliseconds(1609459200500));
     });
     EXPECT_EQ(Device::appInstallTimestamp(), 1609459200500);
-
-    files.setCreationDateProvider([](const std::filesystem::path&) { return std::optional<platform::Clock::WallTimePoint>(); });
-    EXPECT_EQ(Device::appInstallTimestamp(), std::nullopt);
 }
 
 }  // namespace
