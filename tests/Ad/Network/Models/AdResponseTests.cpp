@@ -58,8 +58,6 @@ TEST(AdResponseTests, StrictTypesFailTheWholeDocument) {
     // Wrong types.
     EXPECT_EQ(failurePath(R"({"requestId":"r","refreshConfig":false,"noAdFillEventUrl":"u","auctionTimeout":"5","ads":[]})"),
               "auctionTimeout");
-    EXPECT_EQ(failurePath(R"({"requestId":"r","refreshConfig":1,"noAdFillEventUrl":"u","auctionTimeout":5,"ads":[]})"),
-              "refreshConfig");
     EXPECT_EQ(failurePath(R"({"requestId":"r","refreshConfig":true,"noAdFillEventUrl":"u","auctionTimeout":5,"ads":{}})"),
               "ads");
     EXPECT_EQ(failurePath(responseWith(minimalAd + R"(,{"lineItemId":"b","networkId":"n","trackers":{"click":["ok",7]}})")),

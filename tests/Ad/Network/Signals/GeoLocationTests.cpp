@@ -84,7 +84,7 @@ TEST_F(GeoLocationTests, StrayAndEmptyReportsAreIgnored) {
     EXPECT_EQ(geo_->didFailWithError(), std::nullopt);
 }
 
-TEST_F(GeoLocationTests, WithdrawnAuthorisationKeepsTheEarlierFix) {
+TEST_F(GeoLocationTests, WithdrawnAuthorisationOrFailureKeepsTheEarlierFix) {
     authorise(Status::authorizedAlways);
     geo_->updateLocation();
     pump();
@@ -101,9 +101,8 @@ TEST_F(GeoLocationTests, WithdrawnAuthorisationKeepsTheEarlierFix) {
         ASSERT_TRUE(geo_->deviceLocation().has_value());
         EXPECT_EQ(geo_->deviceLocation()->coordinate.latitude, 10);
     }
-}
 
-TEST_F(GeoLocationTests, FailureIsRecordedAndStopsUpdates) {
+    // A failure report is recorded and stops the updates.
     authorise(Status::authorizedAlways);
     geo_->updateLocation();
     pump();
@@ -112,6 +111,7 @@ TEST_F(GeoLocationTests, FailureIsRecordedAndStopsUpdates) {
     pump();
     EXPECT_EQ(geo_->didFailWithError(), error);
     EXPECT_FALSE(geo_->manager()->isUpdatingLocation());
+    EXPECT_EQ(geo_->deviceLocation()->coordinate.latitude, 10);
 }
 
 TEST_F(GeoLocationTests, UpdateFromAnotherThreadStoresTheLastFixAndStops) {
