@@ -137,15 +137,12 @@ protected:
     CompletionRecorder recorder;
 };
 
-TEST_F(SolenTests, SystemVersionsAreComparedPartByPart) {
+TEST_F(SolenTests, OldSystemAndEmptyAppIdFailOnTheCallersThreadBeforeAnyWork) {
     for (const auto& [version, supported] : std::vector<std::pair<std::string, bool>>{
              {"9.3.5", false}, {"", false}, {"6.1.0", false}, {"10", true}, {"10.0.0", true}, {"100.0", true}}) {
         platform::OperatingSystem::setVersionProvider([version] { return version; });
         EXPECT_EQ(SdkStartup::isSupportedOSVersion(), supported) << version;
     }
-}
-
-TEST_F(SolenTests, OldSystemAndEmptyAppIdFailOnTheCallersThreadBeforeAnyWork) {
     platform::OperatingSystem::setVersionProvider([] { return std::string("9.3"); });
     startup->initialize(SolenSdkConfiguration("app-1", {{"gdpr", 1}}, SolenBuildType::china), recorder.completion());
     ASSERT_EQ(recorder.count(), 1u);  // already called, synchronously

