@@ -154,6 +154,13 @@ TEST_F(BidExchangeTests, EveryAnswerBecomesOneOutcomeWithoutRetry) {
 }
 
 TEST_F(BidExchangeTests, TimeOutAndUnreachableServer) {
+    // The address of a server that is gone. Made before the slow exchange: starting a test server
+    // while another one's handler runs trips ThreadSanitizer inside the server library's regex
+    // handling, which is not ours.
+    auto closed = std::make_unique<test::LocalHttpServer>();
+    const auto closedUrl = *platform::URL::parse(closed->url("/bid"));
+    closed.reset();
+
     server_.enqueue("/bid", test::ScriptedAnswer::slow(2s, 200, validBody));
     auto client = makeClient(0.2);
     client->getAd("slow", "unit-1", ImpressionInfo{});
@@ -165,9 +172,6 @@ TEST_F(BidExchangeTests, TimeOutAndUnreachableServer) {
 
     // A server that is gone: the connection is refused.
     recorder_.outcomes.clear();
-    auto closed = std::make_unique<test::LocalHttpServer>();
-    const auto closedUrl = *platform::URL::parse(closed->url("/bid"));
-    closed.reset();
     client = AdNetworkInterface::create(nullptr, [closedUrl](const std::string&, const ImpressionInfo&) {
         return std::make_shared<AdRequest>(closedUrl, Json::object(), 2.0);
     });
