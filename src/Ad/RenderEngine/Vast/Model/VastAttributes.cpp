@@ -1,5 +1,7 @@
 #include "Ad/RenderEngine/Vast/Model/VastAttributes.h"
 
+#include "Platform/Foundation/StringTrimming.h"
+
 #include <charconv>
 #include <cstddef>
 #include <cstdlib>
@@ -32,38 +34,6 @@ bool isUnicodeSpace(char32_t c) {
         default:
             return c >= 0x2000 && c <= 0x200A;
     }
-}
-
-// Length of the UTF-8 sequence that starts at `i`, with its code point; 0 when malformed.
-std::size_t decodeAt(std::string_view s, std::size_t i, char32_t& out) {
-    const auto b0 = static_cast<unsigned char>(s[i]);
-    if (b0 < 0x80) {
-        out = b0;
-        return 1;
-    }
-    std::size_t length = b0 >= 0xF0 ? 4 : b0 >= 0xE0 ? 3 : b0 >= 0xC0 ? 2 : 0;
-    if (length == 0 || i + length > s.size()) {
-        return 0;
-    }
-    char32_t c = b0 & (0x7F >> length);
-    for (std::size_t k = 1; k < length; ++k) {
-        const auto b = static_cast<unsigned char>(s[i + k]);
-        if ((b & 0xC0) != 0x80) {
-            return 0;
-        }
-        c = (c << 6) | (b & 0x3F);
-    }
-    out = c;
-    return length;
-}
-
-// Start of the UTF-8 sequence that ends just before `end`.
-std::size_t sequenceStartBefore(std::string_view s, std::size_t end) {
-    std::size_t i = end - 1;
-    while (i > 0 && end - i < 4 && (static_cast<unsigned char>(s[i]) & 0xC0) == 0x80) {
-        --i;
-    }
-    return i;
 }
 
 }  // namespace
@@ -167,25 +137,7 @@ std::optional<platform::URL> VastAttributes::address(std::string_view text) {
 }
 
 std::string_view VastAttributes::trimmed(std::string_view text) {
-    std::size_t begin = 0;
-    while (begin < text.size()) {
-        char32_t c = 0;
-        const std::size_t length = decodeAt(text, begin, c);
-        if (length == 0 || !isUnicodeSpace(c)) {
-            break;
-        }
-        begin += length;
-    }
-    std::size_t end = text.size();
-    while (end > begin) {
-        const std::size_t start = sequenceStartBefore(text, end);
-        char32_t c = 0;
-        if (decodeAt(text, start, c) != end - start || !isUnicodeSpace(c)) {
-            break;
-        }
-        end = start;
-    }
-    return text.substr(begin, end - begin);
+    return platform::trimmingWhitespaceAndNewlines(text);
 }
 
 }  // namespace solen
