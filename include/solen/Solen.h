@@ -1,6 +1,7 @@
 #pragma once
 
 #include <solen/LogLevel.h>
+#include <solen/SolenExport.h>
 #include <solen/SolenSdkConfiguration.h>
 #include <solen/SolenSdkError.h>
 
@@ -19,7 +20,7 @@ struct Location;
 
 // The application's entry point to the SDK as a whole: start-up, consent, version, log level and
 // the publisher-provided user data. Static operations only; callable from any thread.
-class Solen {
+class SOLEN_EXPORT Solen {
 public:
     // A dictionary from text keys to free-form JSON values (consent, extras).
     using Dictionary = std::map<std::string, nlohmann::ordered_json>;

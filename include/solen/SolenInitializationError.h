@@ -1,5 +1,7 @@
 #pragma once
 
+#include <solen/SolenExport.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -15,9 +17,9 @@ enum class SolenInitializationError : std::int64_t {
 };
 
 // The case with this raw value; nothing outside 1001 to 1004.
-std::optional<SolenInitializationError> solenInitializationErrorFromRawValue(std::int64_t rawValue);
+SOLEN_EXPORT std::optional<SolenInitializationError> solenInitializationErrorFromRawValue(std::int64_t rawValue);
 
 // The standard description of each case.
-const std::string& defaultMessage(SolenInitializationError error);
+SOLEN_EXPORT const std::string& defaultMessage(SolenInitializationError error);
 
 }  // namespace solen

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <solen/SolenBuildType.h>
+#include <solen/SolenExport.h>
 
 #include <nlohmann/json.hpp>
 
@@ -11,7 +12,7 @@ namespace solen {
 
 // What the application hands to the SDK's initialisation: its application id, its consent
 // dictionary (keys of SolenConstant) and the build region that selects the service endpoints.
-class SolenSdkConfiguration {
+class SOLEN_EXPORT SolenSdkConfiguration {
 public:
     using Consent = std::map<std::string, nlohmann::ordered_json>;
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <solen/SolenExport.h>
 #include <solen/SolenInitializationError.h>
 
 #include <cstdint>
@@ -9,7 +10,7 @@
 namespace solen {
 
 // The error object the SDK hands to the application's initialisation completion.
-class SolenSdkError {
+class SOLEN_EXPORT SolenSdkError {
 public:
     static constexpr const char* domain = "ai.solen.SolenSDK";
 

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "Platform/UI/Application.h"
-#include "Platform/UI/Rect.h"
-#include "Platform/UI/Window.h"
+
+#include <solen/ui/Rect.h>
+#include <solen/ui/Window.h>
 
 #include <memory>
 

@@ -1,8 +1,7 @@
 #pragma once
 
-#include "Platform/Foundation/Error.h"
-
 #include <solen/SolenAdError.h>
+#include <solen/ui/Error.h>
 
 #include <cstdint>
 #include <map>

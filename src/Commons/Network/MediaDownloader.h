@@ -1,7 +1,8 @@
 #pragma once
 
-#include "Platform/Foundation/Image.h"
 #include "Platform/Foundation/URL.h"
+
+#include <solen/ui/Image.h>
 
 #include <functional>
 #include <optional>

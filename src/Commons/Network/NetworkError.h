@@ -1,7 +1,8 @@
 #pragma once
 
 #include "Commons/Json/JsonReader.h"
-#include "Platform/Foundation/Error.h"
+
+#include <solen/ui/Error.h>
 
 #include <cstdint>
 #include <string>

@@ -3,7 +3,8 @@
 #include "Commons/Utilities/ResumableTimer.h"
 #include "Commons/Utilities/ViewVisibilityTrackingMode.h"
 #include "Platform/Dispatch/Clock.h"
-#include "Platform/UI/View.h"
+
+#include <solen/ui/View.h>
 
 #include <functional>
 #include <memory>

@@ -9,10 +9,11 @@
 #include "Platform/Foundation/CharacterSet.h"
 #include "Platform/Foundation/Locale.h"
 #include "Platform/UI/GradientLayer.h"
-#include "Platform/UI/View.h"
-#include "Platform/UI/ViewController.h"
-#include "Platform/UI/Window.h"
 #include "Platform/Web/WebView.h"
+
+#include <solen/ui/View.h>
+#include <solen/ui/ViewController.h>
+#include <solen/ui/Window.h>
 
 #include <array>
 #include <mutex>

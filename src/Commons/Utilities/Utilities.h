@@ -3,8 +3,9 @@
 #include "Commons/Utilities/AnyDictionary.h"
 #include "Platform/Foundation/URL.h"
 #include "Platform/UI/Application.h"
-#include "Platform/UI/Color.h"
-#include "Platform/UI/Point.h"
+
+#include <solen/ui/Color.h>
+#include <solen/ui/Point.h>
 
 #include <functional>
 #include <map>

@@ -1,7 +1,8 @@
 #include "Commons/Utilities/ViewabilityManager.h"
 
 #include "Platform/Dispatch/MainLoop.h"
-#include "Platform/UI/Window.h"
+
+#include <solen/ui/Window.h>
 
 #include <algorithm>
 

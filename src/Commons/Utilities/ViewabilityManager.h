@@ -2,8 +2,9 @@
 
 #include "Commons/Utilities/ResumableTimer.h"
 #include "Commons/Utilities/ViewVisibilityTrackingMode.h"
-#include "Platform/UI/Rect.h"
-#include "Platform/UI/View.h"
+
+#include <solen/ui/Rect.h>
+#include <solen/ui/View.h>
 
 #include <functional>
 #include <memory>

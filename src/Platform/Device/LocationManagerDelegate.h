@@ -1,7 +1,8 @@
 #pragma once
 
 #include "Platform/Device/Location.h"
-#include "Platform/Foundation/Error.h"
+
+#include <solen/ui/Error.h>
 
 #include <vector>
 

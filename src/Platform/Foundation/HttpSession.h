@@ -1,9 +1,10 @@
 #pragma once
 
 #include "Platform/Dispatch/DispatchQueue.h"
-#include "Platform/Foundation/Error.h"
 #include "Platform/Foundation/URLRequest.h"
 #include "Platform/Foundation/URLResponse.h"
+
+#include <solen/ui/Error.h>
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include "Platform/Foundation/Image.h"
+#include <solen/ui/Image.h>
 
 #include <algorithm>
 #include <array>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/Foundation/Error.h"
+#include <solen/ui/Error.h>
 
 #include <cstdint>
 #include <string_view>

@@ -3,7 +3,8 @@
 #include "Platform/Dispatch/MainLoop.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/UI/Screen.h"
-#include "Platform/UI/Window.h"
+
+#include <solen/ui/Window.h>
 
 namespace solen::platform {
 

@@ -1,8 +1,9 @@
 #pragma once
 
 #include "Platform/Foundation/URL.h"
-#include "Platform/UI/InterfaceOrientation.h"
-#include "Platform/UI/Rect.h"
+
+#include <solen/ui/InterfaceOrientation.h>
+#include <solen/ui/Rect.h>
 
 #include <any>
 #include <functional>

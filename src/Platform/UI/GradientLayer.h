@@ -1,8 +1,9 @@
 #pragma once
 
-#include "Platform/UI/Color.h"
 #include "Platform/UI/Layer.h"
-#include "Platform/UI/Point.h"
+
+#include <solen/ui/Color.h>
+#include <solen/ui/Point.h>
 
 #include <memory>
 #include <vector>

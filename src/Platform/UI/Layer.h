@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Platform/UI/Color.h"
-#include "Platform/UI/Rect.h"
+#include <solen/ui/Color.h>
+#include <solen/ui/Rect.h>
 
 #include <cstddef>
 #include <memory>

@@ -1,4 +1,4 @@
-#include "Platform/UI/Rect.h"
+#include <solen/ui/Rect.h>
 
 #include <algorithm>
 #include <cmath>

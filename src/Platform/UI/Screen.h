@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/UI/Rect.h"
+#include <solen/ui/Rect.h>
 
 #include <mutex>
 

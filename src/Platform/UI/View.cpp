@@ -1,8 +1,10 @@
-#include "Platform/UI/View.h"
+#include <solen/ui/View.h>
 
 #include "Commons/Utilities/Logger.h"
-#include "Platform/UI/ViewController.h"
-#include "Platform/UI/Window.h"
+#include "Platform/UI/Layer.h"
+
+#include <solen/ui/ViewController.h>
+#include <solen/ui/Window.h>
 
 #include <algorithm>
 
@@ -32,6 +34,7 @@ void View::setFrame(Rect frame) {
     layer_->setFrame(frame);
     if (resized) {
         setNeedsLayout();
+        setNeedsDisplay();
     }
 }
 
@@ -43,6 +46,7 @@ void View::setBounds(Rect bounds) {
     layer_->setFrame(frame_);
     if (resized) {
         setNeedsLayout();
+        setNeedsDisplay();
     }
 }
 
@@ -230,7 +234,27 @@ Rect View::convertFrom(Rect rect, const View* view) const {
 void View::setNeedsLayout() {
     needsLayout_ = true;
     if (const std::shared_ptr<Window> w = window()) {
-        w->scheduleLayoutPass();
+        w->scheduleUpdatePass();
+    }
+}
+
+void View::setNeedsDisplay() {
+    needsDisplay_ = true;
+    if (const std::shared_ptr<Window> w = window()) {
+        w->scheduleUpdatePass();
+    }
+}
+
+void View::displayIfNeeded() {
+    const std::shared_ptr<View> keep = self();
+    if (needsDisplay_) {
+        needsDisplay_ = false;
+        draw(bounds_);
+    }
+    for (const std::shared_ptr<View>& subview : subviews()) {
+        if (subview->superview().get() == this) {
+            subview->displayIfNeeded();
+        }
     }
 }
 
@@ -265,10 +289,10 @@ void View::notifyWillMoveToWindow(const std::shared_ptr<Window>& newWindow) {
 void View::notifyDidMoveToWindow() {
     const std::shared_ptr<View> keep = self();
     didMoveToWindow();
-    if (needsLayout_) {
-        if (const std::shared_ptr<Window> w = window()) {
-            w->scheduleLayoutPass();
-        }
+    // A view that arrives in a window is drawn there, and laid out if it was marked before.
+    if (const std::shared_ptr<Window> w = window()) {
+        needsDisplay_ = true;
+        w->scheduleUpdatePass();
     }
     for (const std::shared_ptr<View>& subview : subviews()) {
         subview->notifyDidMoveToWindow();
@@ -282,5 +306,6 @@ void View::didMoveToWindow() {}
 void View::didAddSubview(const std::shared_ptr<View>&) {}
 void View::willRemoveSubview(const std::shared_ptr<View>&) {}
 void View::layoutSubviews() {}
+void View::draw(Rect) {}
 
 }  // namespace solen::platform

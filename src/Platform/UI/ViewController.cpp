@@ -1,9 +1,10 @@
-#include "Platform/UI/ViewController.h"
+#include <solen/ui/ViewController.h>
 
 #include "Commons/Utilities/Logger.h"
 #include "Platform/Dispatch/MainLoop.h"
 #include "Platform/UI/Screen.h"
-#include "Platform/UI/Window.h"
+
+#include <solen/ui/Window.h>
 
 #include <vector>
 

@@ -1,9 +1,10 @@
-#include "Platform/UI/Window.h"
+#include <solen/ui/Window.h>
 
 #include "Platform/Dispatch/MainLoop.h"
 #include "Platform/UI/Application.h"
 #include "Platform/UI/Screen.h"
-#include "Platform/UI/ViewController.h"
+
+#include <solen/ui/ViewController.h>
 
 namespace solen::platform {
 
@@ -57,16 +58,18 @@ void Window::layoutSubviews() {
     }
 }
 
-void Window::scheduleLayoutPass() {
-    if (layoutPassScheduled_) {
+void Window::scheduleUpdatePass() {
+    if (updatePassScheduled_) {
         return;
     }
-    layoutPassScheduled_ = true;
+    updatePassScheduled_ = true;
     std::weak_ptr<View> weakSelf = weak_from_this();
     performOnMainQueue([weakSelf] {
         if (const std::shared_ptr<View> window = weakSelf.lock()) {
-            std::static_pointer_cast<Window>(window)->layoutPassScheduled_ = false;
+            std::static_pointer_cast<Window>(window)->updatePassScheduled_ = false;
             window->layoutIfNeeded();
+            // Layout may resize views; they are drawn at their new size in the same pass.
+            window->displayIfNeeded();
         }
     });
 }

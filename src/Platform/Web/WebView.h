@@ -1,7 +1,7 @@
 #pragma once
 
-#include "Platform/Foundation/Error.h"
-#include "Platform/UI/View.h"
+#include <solen/ui/Error.h>
+#include <solen/ui/View.h>
 
 #include <nlohmann/json.hpp>
 

@@ -1,10 +1,11 @@
 #include "Commons/Utilities/AdImpressionTimer.h"
 #include "Platform/Dispatch/MainLoop.h"
-#include "Platform/UI/View.h"
-#include "Platform/UI/Window.h"
 #include "support/MainLoopPump.h"
 #include "support/ScopedApplication.h"
 #include "support/ScopedManualClock.h"
+
+#include <solen/ui/View.h>
+#include <solen/ui/Window.h>
 
 #include <gtest/gtest.h>
 

@@ -1,12 +1,13 @@
 #include "Commons/Storage/KeyValueStore.h"
 #include "Commons/Utilities/Utilities.h"
 #include "Platform/Dispatch/MainLoop.h"
-#include "Platform/UI/ViewController.h"
-#include "Platform/UI/Window.h"
 #include "Platform/Web/WebView.h"
 #include "support/LogCapture.h"
 #include "support/ScopedApplication.h"
 #include "support/ScopedUserDefaults.h"
+
+#include <solen/ui/ViewController.h>
+#include <solen/ui/Window.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

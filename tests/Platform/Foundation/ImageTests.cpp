@@ -1,4 +1,5 @@
-#include "Platform/Foundation/Image.h"
+
+#include <solen/ui/Image.h>
 
 #include <gtest/gtest.h>
 

@@ -1,11 +1,12 @@
 #include "Platform/Dispatch/MainLoop.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/UI/Application.h"
-#include "Platform/UI/ViewController.h"
-#include "Platform/UI/Window.h"
 #include "support/DispatchWait.h"
 #include "support/LogCapture.h"
 #include "support/ScopedApplication.h"
+
+#include <solen/ui/ViewController.h>
+#include <solen/ui/Window.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

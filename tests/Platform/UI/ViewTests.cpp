@@ -1,8 +1,11 @@
 #include "Platform/Dispatch/MainLoop.h"
-#include "Platform/UI/Rect.h"
-#include "Platform/UI/View.h"
-#include "Platform/UI/Window.h"
 #include "support/ScopedApplication.h"
+
+#include <solen/ui/ImageView.h>
+#include <solen/ui/Label.h>
+#include <solen/ui/Rect.h>
+#include <solen/ui/View.h>
+#include <solen/ui/Window.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -31,6 +34,22 @@ public:
 
 private:
     void note(const std::string& hook) { journal_.push_back(name_ + ":" + hook); }
+    std::string name_;
+    std::vector<std::string>& journal_;
+};
+
+// Records each draw as "<name>:<width>x<height>" in a shared journal.
+class SketchView : public View {
+public:
+    SketchView(std::string name, std::vector<std::string>& journal, Rect frame)
+        : View(frame), name_(std::move(name)), journal_(journal) {}
+
+    void draw(Rect rect) override {
+        journal_.push_back(name_ + ":" + std::to_string(static_cast<int>(rect.size.width)) + "x" +
+                           std::to_string(static_cast<int>(rect.size.height)));
+    }
+
+private:
     std::string name_;
     std::vector<std::string>& journal_;
 };
@@ -127,6 +146,49 @@ TEST_F(ViewTest, LayoutIsCoalescedOntoTheNextTurnOfTheMainLoop) {
     MainLoop::shared().runUntilIdle();
     EXPECT_THAT(journal, ElementsAre("outer:layoutSubviews", "inner:layoutSubviews"));
     EXPECT_FALSE(outer->needsLayout());
+}
+
+TEST_F(ViewTest, DrawsOnceOnTheTurnAfterArrivalResizeOrMarkAndAtOnceOnRequest) {
+    auto window = app.showKeyWindow();
+    auto outer = std::make_shared<SketchView>("outer", journal, Rect(0, 0, 10, 10));
+    auto inner = std::make_shared<SketchView>("inner", journal, Rect(0, 0, 4, 4));
+    outer->addSubview(inner);
+    outer->setNeedsDisplay();  // outside a window a mark waits
+    MainLoop::shared().runUntilIdle();
+    EXPECT_TRUE(journal.empty());
+
+    window->addSubview(outer);
+    EXPECT_TRUE(journal.empty());
+    MainLoop::shared().runUntilIdle();
+    EXPECT_THAT(journal, ElementsAre("outer:10x10", "inner:4x4"));
+
+    journal.clear();
+    inner->setNeedsDisplay();
+    inner->setNeedsDisplay();
+    outer->setFrame(Rect(0, 0, 20, 30));
+    outer->setFrame(Rect(5, 5, 20, 30));  // a move alone does not ask again
+    MainLoop::shared().runUntilIdle();
+    EXPECT_THAT(journal, ElementsAre("outer:20x30", "inner:4x4"));
+
+    journal.clear();
+    inner->setNeedsDisplay();
+    outer->displayIfNeeded();
+    EXPECT_THAT(journal, ElementsAre("inner:4x4"));
+    MainLoop::shared().runUntilIdle();
+    EXPECT_THAT(journal, ElementsAre("inner:4x4"));
+
+    // Label and image view ask for drawing when their content changes.
+    auto label = Label::create(Rect(0, 0, 50, 10));
+    auto imageView = ImageView::create(Rect(0, 0, 50, 50));
+    window->addSubview(label);
+    window->addSubview(imageView);
+    MainLoop::shared().runUntilIdle();
+    label->setText("Install");
+    imageView->setContentMode(ImageView::ContentMode::scaleAspectFit);
+    EXPECT_TRUE(label->needsDisplay() && imageView->needsDisplay());
+    MainLoop::shared().runUntilIdle();
+    EXPECT_FALSE(label->needsDisplay() || imageView->needsDisplay());
+    EXPECT_EQ(label->text(), "Install");
 }
 
 }  // namespace

@@ -3,7 +3,8 @@
 #include "Platform/Device/Location.h"
 #include "Platform/Device/LocationManager.h"
 #include "Platform/Device/LocationManagerDelegate.h"
-#include "Platform/Foundation/Error.h"
+
+#include <solen/ui/Error.h>
 
 #include <functional>
 #include <memory>

@@ -1,8 +1,9 @@
 #pragma once
 
-#include "Platform/UI/InterfaceOrientation.h"
-#include "Platform/UI/InterfaceOrientationMask.h"
-#include "Platform/UI/View.h"
+#include <solen/SolenExport.h>
+#include <solen/ui/InterfaceOrientation.h>
+#include <solen/ui/InterfaceOrientationMask.h>
+#include <solen/ui/View.h>
 
 #include <functional>
 #include <memory>
@@ -17,7 +18,7 @@ namespace solen::platform {
 // then viewDidAppear runs, then the completion. Dismissal mirrors it: viewWillDisappear at
 // once; later the view leaves the window, viewDidDisappear runs, the controllers are unlinked
 // and the completion runs. Controllers presented on top of the dismissed one go with it.
-class ViewController : public std::enable_shared_from_this<ViewController> {
+class SOLEN_EXPORT ViewController : public std::enable_shared_from_this<ViewController> {
 public:
     using Completion = std::function<void()>;
 

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <solen/SolenExport.h>
+
 namespace solen::platform {
 
 // An RGBA colour with components from 0 to 1.
-struct Color {
+struct SOLEN_EXPORT Color {
     double red = 0;
     double green = 0;
     double blue = 0;

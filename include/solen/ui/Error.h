@@ -1,5 +1,7 @@
 #pragma once
 
+#include <solen/SolenExport.h>
+
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
@@ -9,7 +11,7 @@
 namespace solen::platform {
 
 // The platform's error object: a domain, a code, a readable description and extra information.
-struct Error {
+struct SOLEN_EXPORT Error {
     std::string domain;
     std::int64_t code = 0;
     std::string localizedDescription;

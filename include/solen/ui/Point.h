@@ -1,9 +1,11 @@
 #pragma once
 
+#include <solen/SolenExport.h>
+
 namespace solen::platform {
 
 // A point in a view's coordinate space, in points.
-struct Point {
+struct SOLEN_EXPORT Point {
     double x = 0;
     double y = 0;
 

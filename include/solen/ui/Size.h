@@ -1,9 +1,11 @@
 #pragma once
 
+#include <solen/SolenExport.h>
+
 namespace solen::platform {
 
 // A width and height in points.
-struct Size {
+struct SOLEN_EXPORT Size {
     double width = 0;
     double height = 0;
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Platform/UI/Color.h"
-#include "Platform/UI/Layer.h"
-#include "Platform/UI/Point.h"
-#include "Platform/UI/Rect.h"
+#include <solen/SolenExport.h>
+#include <solen/ui/Color.h>
+#include <solen/ui/Point.h>
+#include <solen/ui/Rect.h>
 
 #include <cstddef>
 #include <memory>
@@ -13,10 +13,11 @@
 
 namespace solen::platform {
 
+class Layer;
 class ViewController;
 class Window;
 
-// A rectangular area in a tree of views, without drawing. Views are owned through
+// A rectangular area in a tree of views; drawing is a hook that subclasses fill in. Views are owned through
 // std::shared_ptr (`create` or std::make_shared of a subclass); a superview owns its subviews
 // and each subview refers to its superview weakly. Main thread only.
 //
@@ -24,7 +25,7 @@ class Window;
 // (for the view and all its descendants, only when the window changes), the move itself,
 // didMoveToWindow (likewise), didMoveToSuperview, and the new superview's didAddSubview.
 // Subclasses override the hooks and may change the tree from inside them.
-class View : public std::enable_shared_from_this<View> {
+class SOLEN_EXPORT View : public std::enable_shared_from_this<View> {
 public:
     static std::shared_ptr<View> create(Rect frame = {});
     explicit View(Rect frame = {});
@@ -56,7 +57,7 @@ public:
     const std::string& accessibilityLabel() const { return accessibilityLabel_; }
     void setAccessibilityLabel(std::string label) { accessibilityLabel_ = std::move(label); }
 
-    // The backing layer; extra layers go into its sublayers.
+    // The backing layer; extra layers go into its sublayers. Layers are internal to the SDK.
     std::shared_ptr<Layer> layer() const { return layer_; }
 
     // Tree. Subviews are listed back to front.
@@ -96,6 +97,14 @@ public:
     bool needsLayout() const { return needsLayout_; }
     void layoutIfNeeded();
 
+    // Drawing. A view in a window is drawn (draw with its bounds) on the turn of the main loop
+    // after it was added to the window, resized, or marked with setNeedsDisplay; marks made on
+    // the same turn give one draw. displayIfNeeded draws the marked views of the subtree at once,
+    // parents before children, in a window or not.
+    void setNeedsDisplay();
+    bool needsDisplay() const { return needsDisplay_; }
+    void displayIfNeeded();
+
     // Hooks; the default implementations do nothing.
     virtual void willMoveToSuperview(const std::shared_ptr<View>& newSuperview);
     virtual void didMoveToSuperview();
@@ -104,6 +113,7 @@ public:
     virtual void didAddSubview(const std::shared_ptr<View>& subview);
     virtual void willRemoveSubview(const std::shared_ptr<View>& subview);
     virtual void layoutSubviews();
+    virtual void draw(Rect rect);
 
 protected:
     virtual bool isWindow() const { return false; }
@@ -128,6 +138,7 @@ private:
     int tag_ = 0;
     std::string accessibilityLabel_;
     bool needsLayout_ = false;
+    bool needsDisplay_ = false;
     std::shared_ptr<Layer> layer_;
     std::weak_ptr<View> superview_;
     std::vector<std::shared_ptr<View>> subviews_;

@@ -1,7 +1,8 @@
 #pragma once
 
-#include "Platform/UI/Point.h"
-#include "Platform/UI/Size.h"
+#include <solen/SolenExport.h>
+#include <solen/ui/Point.h>
+#include <solen/ui/Size.h>
 
 #include <optional>
 
@@ -9,7 +10,7 @@ namespace solen::platform {
 
 // A rectangle given by its origin and size. A negative width or height is allowed and is
 // read as extending left or up from the origin, as the platform's geometry does.
-struct Rect {
+struct SOLEN_EXPORT Rect {
     Point origin;
     Size size;
 

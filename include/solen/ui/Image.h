@@ -1,5 +1,7 @@
 #pragma once
 
+#include <solen/SolenExport.h>
+
 #include <cstdint>
 #include <optional>
 #include <string_view>
@@ -9,7 +11,7 @@ namespace solen::platform {
 
 // An image made from encoded bytes. PNG, JPEG and GIF are recognised from their headers, which
 // also give the pixel size; the pixels themselves are not decoded.
-class Image {
+class SOLEN_EXPORT Image {
 public:
     enum class Format { png, jpeg, gif };
     using Data = std::vector<std::uint8_t>;

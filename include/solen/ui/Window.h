@@ -1,6 +1,7 @@
 #pragma once
 
-#include "Platform/UI/View.h"
+#include <solen/SolenExport.h>
+#include <solen/ui/View.h>
 
 #include <memory>
 
@@ -8,10 +9,10 @@ namespace solen::platform {
 
 class ViewController;
 
-// The top of a view tree. A window shows its root view controller's view over its bounds and
-// lays out its tree on the main loop. `makeKeyAndVisible` registers it with the application
+// The top of a view tree. A window shows its root view controller's view over its bounds, and
+// lays out and draws its tree on the main loop. `makeKeyAndVisible` registers it with the application
 // as the key window. Main thread only.
-class Window : public View {
+class SOLEN_EXPORT Window : public View {
 public:
     // A window covering the main screen.
     static std::shared_ptr<Window> create();
@@ -35,10 +36,11 @@ protected:
 
 private:
     friend class View;
-    void scheduleLayoutPass();
+    // One pass on a later turn of the main loop: layout, then drawing.
+    void scheduleUpdatePass();
 
     std::shared_ptr<ViewController> rootViewController_;
-    bool layoutPassScheduled_ = false;
+    bool updatePassScheduled_ = false;
 };
 
 }  // namespace solen::platform
