@@ -49,29 +49,39 @@ std::size_t validSequenceLength(std::string_view text, std::uint32_t& codePoint)
     return length;
 }
 
+// Printable ASCII that stands for itself inside a single-quoted literal.
+constexpr bool isPlainAscii(unsigned char byte) { return byte >= 0x20 && byte < 0x7F && byte != '\\' && byte != '\'' && byte != '"'; }
+
+void appendEscapedAscii(std::string& out, unsigned char byte) {
+    switch (byte) {
+    case '\\': out += "\\\\"; break;
+    case '\'': out += "\\'"; break;
+    case '"': out += "\\\""; break;
+    case '\n': out += "\\n"; break;
+    case '\r': out += "\\r"; break;
+    case '\t': out += "\\t"; break;
+    default: appendUnicodeEscape(out, byte);
+    }
+}
+
 }  // namespace
 
 void appendSingleQuoted(std::string& out, std::string_view text) {
-    out.reserve(out.size() + text.size() + 2);
     out += '\'';
     std::size_t index = 0;
     while (index < text.size()) {
+        // Runs of bytes that need nothing are copied in one go.
+        const std::size_t runStart = index;
+        while (index < text.size() && isPlainAscii(static_cast<unsigned char>(text[index]))) {
+            ++index;
+        }
+        out.append(text.data() + runStart, index - runStart);
+        if (index == text.size()) {
+            break;
+        }
         const auto byte = static_cast<unsigned char>(text[index]);
         if (byte < 0x80) {
-            switch (byte) {
-            case '\\': out += "\\\\"; break;
-            case '\'': out += "\\'"; break;
-            case '"': out += "\\\""; break;
-            case '\n': out += "\\n"; break;
-            case '\r': out += "\\r"; break;
-            case '\t': out += "\\t"; break;
-            default:
-                if (byte < 0x20 || byte == 0x7F) {
-                    appendUnicodeEscape(out, byte);
-                } else {
-                    out += static_cast<char>(byte);
-                }
-            }
+            appendEscapedAscii(out, byte);
             ++index;
             continue;
         }
@@ -80,13 +90,13 @@ void appendSingleQuoted(std::string& out, std::string_view text) {
         if (length == 0) {
             out += replacementCharacter;
             ++index;
-        } else if (codePoint == 0x2028 || codePoint == 0x2029 || (codePoint >= 0x80 && codePoint < 0xA0)) {
+        } else if (codePoint == 0x2028 || codePoint == 0x2029 || codePoint < 0xA0) {
             // Line and paragraph separators end a line in ES5 literals; C1 controls are escaped
             // like the C0 ones.
             appendUnicodeEscape(out, codePoint);
             index += length;
         } else {
-            out.append(text.substr(index, length));
+            out.append(text.data() + index, length);
             index += length;
         }
     }
@@ -95,6 +105,7 @@ void appendSingleQuoted(std::string& out, std::string_view text) {
 
 std::string singleQuoted(std::string_view text) {
     std::string out;
+    out.reserve(text.size() + 2);
     appendSingleQuoted(out, text);
     return out;
 }

@@ -153,6 +153,9 @@
     var __qo__iosNativeCall = {
         nativeCallInFlight: false,
         nativeCallQueue: [],
+        // Index of the next queued call: taking from the front of a long queue would move every
+        // entry behind it.
+        nativeCallQueueHead: 0,
         inFlightCommand: undefined,
         send: function (entry) {
             this.inFlightCommand = entry.command;
@@ -171,12 +174,18 @@
             this.send(entry);
         },
         nativeCallComplete: function () {
-            if (this.nativeCallQueue.length === 0) {
+            var entry;
+            if (this.nativeCallQueueHead === this.nativeCallQueue.length) {
+                this.nativeCallQueue = [];
+                this.nativeCallQueueHead = 0;
                 this.nativeCallInFlight = false;
                 this.inFlightCommand = undefined;
                 return;
             }
-            this.send(this.nativeCallQueue.shift());
+            entry = this.nativeCallQueue[this.nativeCallQueueHead];
+            this.nativeCallQueue[this.nativeCallQueueHead] = undefined;
+            this.nativeCallQueueHead += 1;
+            this.send(entry);
         },
         // A call the SDK answered with an error gets no completion; the error releases it so
         // that the page's later calls still reach the native side.

@@ -27,9 +27,14 @@ struct Overloaded : Cases... {
     using Cases::operator()...;
 };
 
+// Room for a statement's fixed text and numbers, plus its inserted texts.
+constexpr std::size_t statementReserve = 96;
+
 // "window." + scheme + "." — the start of every statement addressed to a bridge object.
-std::string objectPrefix(Scheme scheme) {
-    std::string out = "window.";
+std::string objectPrefix(Scheme scheme, std::size_t insertedBytes) {
+    std::string out;
+    out.reserve(statementReserve + insertedBytes);
+    out += "window.";
     out += rawValue(scheme);
     out += '.';
     return out;
@@ -88,7 +93,13 @@ Events Events::broadCastCurrentPositionChanged(Scheme scheme, platform::Rect pos
 Events Events::braodCastStateChanged(Scheme scheme, std::string state) { return Events(scheme, StateChange{std::move(state)}); }
 
 std::string Events::javaScript() const {
-    std::string out = objectPrefix(scheme_);
+    std::size_t inserted = 0;
+    if (const auto* error = std::get_if<Error>(&payload_)) {
+        inserted = error->cmd.size() + error->error.size();
+    } else if (const auto* change = std::get_if<StateChange>(&payload_)) {
+        inserted = change->state.size();
+    }
+    std::string out = objectPrefix(scheme_, inserted);
     std::visit(Overloaded{
                    [&](const ReadyState&) { out += "broadcastEvent('ready');"; },
                    [&](const Error& error) {
@@ -132,7 +143,7 @@ std::string Methods::javaScript() const {
     std::string out;
     std::visit(Overloaded{
                    [&](const CallComplete& call) {
-                       out = objectPrefix(call.scheme);
+                       out = objectPrefix(call.scheme, call.cmd.size());
                        out += "nativeCallComplete(";
                        JavaScriptText::appendSingleQuoted(out, call.cmd);
                        out += ");";
