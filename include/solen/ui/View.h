@@ -54,6 +54,20 @@ public:
     void setUserInteractionEnabled(bool enabled) { userInteractionEnabled_ = enabled; }
     int tag() const { return tag_; }
     void setTag(int tag) { tag_ = tag; }
+    bool isOpaque() const { return opaque_; }
+    void setOpaque(bool opaque) { opaque_ = opaque; }
+    // How the view follows its superview's size (recorded; layout does not apply it).
+    enum AutoresizingMask : unsigned {
+        none = 0,
+        flexibleLeftMargin = 1 << 0,
+        flexibleWidth = 1 << 1,
+        flexibleRightMargin = 1 << 2,
+        flexibleTopMargin = 1 << 3,
+        flexibleHeight = 1 << 4,
+        flexibleBottomMargin = 1 << 5,
+    };
+    unsigned autoresizingMask() const { return autoresizingMask_; }
+    void setAutoresizingMask(unsigned mask) { autoresizingMask_ = mask; }
     const std::string& accessibilityLabel() const { return accessibilityLabel_; }
     void setAccessibilityLabel(std::string label) { accessibilityLabel_ = std::move(label); }
 
@@ -136,6 +150,8 @@ private:
     bool clipsToBounds_ = false;
     bool userInteractionEnabled_ = true;
     int tag_ = 0;
+    bool opaque_ = true;
+    unsigned autoresizingMask_ = none;
     std::string accessibilityLabel_;
     bool needsLayout_ = false;
     bool needsDisplay_ = false;

@@ -9,7 +9,7 @@
 #include "Platform/Foundation/CharacterSet.h"
 #include "Platform/Foundation/Locale.h"
 #include "Platform/UI/GradientLayer.h"
-#include "Platform/Web/WebView.h"
+#include <solen/ui/WebView.h>
 
 #include <solen/ui/View.h>
 #include <solen/ui/ViewController.h>

@@ -1,9 +1,13 @@
-#include "Platform/Web/WebView.h"
+#include <solen/ui/WebView.h>
 
+#include "Platform/Dispatch/Clock.h"
 #include "Platform/Dispatch/MainLoop.h"
+#include "Platform/Dispatch/RunLoopTimer.h"
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
+#include <utility>
 
 namespace solen::platform {
 
@@ -20,11 +24,18 @@ std::atomic<std::size_t> aliveViews{0};
 
 const std::string WebView::errorDomain = "WebViewErrorDomain";
 
-std::shared_ptr<WebView> WebView::create(Rect frame) { return std::make_shared<WebView>(frame); }
+std::shared_ptr<WebView> WebView::create(Rect frame, WebViewConfiguration configuration) {
+    return std::make_shared<WebView>(frame, std::move(configuration));
+}
 
-WebView::WebView(Rect frame) : View(frame) { ++aliveViews; }
+WebView::WebView(Rect frame, WebViewConfiguration configuration) : View(frame), configuration_(std::move(configuration)) {
+    ++aliveViews;
+}
 
-WebView::~WebView() { --aliveViews; }
+WebView::~WebView() {
+    cancelAllTimers();
+    --aliveViews;
+}
 
 std::size_t WebView::liveCount() { return aliveViews.load(); }
 
@@ -45,7 +56,182 @@ void WebView::setScriptResponder(ScriptResponder newResponder) {
     responder = std::move(newResponder);
 }
 
-WebView::ScriptResult WebView::answer(const std::string& script) const {
+std::shared_ptr<WebView> WebView::keepAlive() { return std::static_pointer_cast<WebView>(shared_from_this()); }
+
+void WebView::addScriptMessageHandler(const std::string& name, std::shared_ptr<ScriptMessageHandler> handler) {
+    removeScriptMessageHandler(name);
+    configuration_.scriptMessageHandlers.emplace_back(name, std::move(handler));
+}
+
+void WebView::removeScriptMessageHandler(const std::string& name) {
+    std::erase_if(configuration_.scriptMessageHandlers, [&](const auto& entry) { return entry.first == name; });
+}
+
+std::shared_ptr<ScriptMessageHandler> WebView::scriptMessageHandler(const std::string& name) const {
+    for (const auto& [handlerName, handler] : configuration_.scriptMessageHandlers) {
+        if (handlerName == name) {
+            return handler;
+        }
+    }
+    return nullptr;
+}
+
+// Loads
+
+void WebView::loadHTMLString(std::string html, std::optional<std::string> baseURL) {
+    loadedHTML_.push_back(html);
+    startLoad(PendingDocument{baseURL.value_or("about:blank"), std::move(html)}, NavigationType::other);
+}
+
+void WebView::load(WebRequest request) {
+    loadedRequests_.push_back(request);
+    startLoad(PendingDocument{request.url.value_or(""), std::nullopt}, NavigationType::other);
+}
+
+void WebView::pageNavigate(const std::string& url, NavigationType type) {
+    startLoad(PendingDocument{url, std::nullopt}, type);
+}
+
+void WebView::startLoad(PendingDocument document, NavigationType type) {
+    const std::uint64_t sequence = ++loadSequence_;
+    loading_ = true;
+    committedAndHeld_ = false;
+    performLater([this, sequence, document = std::move(document), type] { decide(sequence, document, type); });
+}
+
+void WebView::stopLoading() {
+    ++loadSequence_;
+    loading_ = false;
+    committedAndHeld_ = false;
+}
+
+void WebView::decide(std::uint64_t sequence, const PendingDocument& document, NavigationType type) {
+    if (sequence != loadSequence_) {
+        return;
+    }
+    const auto keep = keepAlive();
+    NavigationAction action;
+    if (!document.url.empty()) {
+        action.request.url = document.url;
+    }
+    action.navigationType = type;
+    const std::shared_ptr<WebNavigationDelegate> delegate = navigationDelegate();
+    const NavigationActionPolicy policy = delegate ? delegate->decidePolicy(*this, action) : NavigationActionPolicy::allow;
+    if (sequence != loadSequence_) {
+        return;  // the decision started another load or stopped this one
+    }
+    if (policy == NavigationActionPolicy::cancel) {
+        loading_ = false;
+        return;
+    }
+    performLater([this, sequence, document] { commit(sequence, document); });
+}
+
+void WebView::commit(std::uint64_t sequence, const PendingDocument& document) {
+    if (sequence != loadSequence_) {
+        return;
+    }
+    const auto keep = keepAlive();
+    url_ = document.url;
+    if (const auto delegate = navigationDelegate()) {
+        delegate->didCommitNavigation(*this);
+    }
+    if (sequence != loadSequence_) {
+        return;
+    }
+    documentDidCommit(document.url, document.html);
+    if (sequence != loadSequence_) {
+        return;
+    }
+    if (holdsLoads_) {
+        committedAndHeld_ = true;
+        return;
+    }
+    performLater([this, sequence] { finish(sequence); });
+}
+
+void WebView::finish(std::uint64_t sequence) {
+    if (sequence != loadSequence_ || !loading_) {
+        return;
+    }
+    const auto keep = keepAlive();
+    loading_ = false;
+    committedAndHeld_ = false;
+    if (const auto delegate = navigationDelegate()) {
+        delegate->didFinishNavigation(*this);
+    }
+}
+
+void WebView::finishLoad() {
+    if (committedAndHeld_) {
+        finish(loadSequence_);
+    }
+}
+
+void WebView::failLoad(const Error& error) {
+    if (!loading_) {
+        return;
+    }
+    const auto keep = keepAlive();
+    stopLoading();
+    if (const auto delegate = navigationDelegate()) {
+        delegate->didFailNavigation(*this, error);
+    }
+}
+
+void WebView::documentDidCommit(const std::string&, const std::optional<std::string>&) {}
+
+// The page side
+
+void WebView::pagePostMessage(const std::string& name, nlohmann::ordered_json body) {
+    performLater([this, message = ScriptMessage{name, std::move(body)}] {
+        if (const std::shared_ptr<ScriptMessageHandler> handler = scriptMessageHandler(message.name)) {
+            const auto keep = keepAlive();
+            handler->didReceiveScriptMessage(*this, message);
+        }
+    });
+}
+
+void WebView::pageOpenWindow(const std::string& url) {
+    if (const auto delegate = uiDelegate()) {
+        const auto keep = keepAlive();
+        NavigationAction action;
+        action.request.url = url;
+        delegate->createWebView(*this, action);
+    }
+}
+
+void WebView::pageAlert(const std::string& message, std::function<void()> answer) {
+    if (const auto delegate = uiDelegate()) {
+        const auto keep = keepAlive();
+        delegate->runJavaScriptAlertPanel(*this, message, std::move(answer));
+    } else if (answer) {
+        answer();
+    }
+}
+
+void WebView::pageConfirm(const std::string& message, std::function<void(bool)> answer) {
+    if (const auto delegate = uiDelegate()) {
+        const auto keep = keepAlive();
+        delegate->runJavaScriptConfirmPanel(*this, message, std::move(answer));
+    } else if (answer) {
+        answer(false);
+    }
+}
+
+void WebView::pagePrompt(const std::string& prompt, const std::string& defaultText,
+                         std::function<void(std::optional<std::string>)> answer) {
+    if (const auto delegate = uiDelegate()) {
+        const auto keep = keepAlive();
+        delegate->runJavaScriptTextInputPanel(*this, prompt, defaultText, std::move(answer));
+    } else if (answer) {
+        answer(std::nullopt);
+    }
+}
+
+// Scripts
+
+WebView::ScriptResult WebView::runScript(const std::string& script) {
     ScriptResponder current;
     {
         std::lock_guard lock(settingsMutex);
@@ -69,7 +255,7 @@ void WebView::evaluateJavaScript(const std::string& script, Completion completio
         const std::shared_ptr<View> view = weakSelf.lock();
         ScriptResult outcome;
         if (view) {
-            outcome = static_cast<const WebView&>(*view).answer(script);
+            outcome = static_cast<WebView&>(*view).runScript(script);
         } else {
             outcome.error = Error{errorDomain, webViewInvalidatedCode, "The web view was released before the script answered",
                                   std::nullopt, std::nullopt, nlohmann::ordered_json::object()};
@@ -78,6 +264,57 @@ void WebView::evaluateJavaScript(const std::string& script, Completion completio
             completion(std::move(outcome.result), std::move(outcome.error));
         }
     });
+}
+
+// Main-loop helpers
+
+void WebView::performLater(std::function<void()> block) {
+    std::weak_ptr<View> weakSelf = weak_from_this();
+    performOnMainQueue([weakSelf, block = std::move(block)] {
+        if (const std::shared_ptr<View> view = weakSelf.lock()) {
+            block();
+        }
+    });
+}
+
+std::uint64_t WebView::scheduleTimer(double milliseconds, bool repeats, std::function<void()> block) {
+    const std::uint64_t identifier = ++nextTimer_;
+    std::weak_ptr<View> weakSelf = weak_from_this();
+    // A repeating timer waits at least 4 ms between firings, as browsers clamp intervals, so that
+    // a zero interval cannot keep the main loop busy for ever.
+    const double delay = repeats ? std::max(milliseconds, 4.0) : std::max(milliseconds, 0.0);
+    const Clock::Duration interval = Clock::seconds(delay / 1000);
+    auto timer = RunLoopTimer::scheduled(interval, repeats, [weakSelf, identifier, repeats, block = std::move(block)](RunLoopTimer&) {
+        const std::shared_ptr<View> view = weakSelf.lock();
+        if (!view) {
+            return;
+        }
+        auto& self = static_cast<WebView&>(*view);
+        if (!self.timers_.contains(identifier)) {
+            return;
+        }
+        if (!repeats) {
+            self.timers_.erase(identifier);
+        }
+        block();
+    });
+    timers_[identifier] = [timer] { timer->invalidate(); };
+    return identifier;
+}
+
+void WebView::cancelTimer(std::uint64_t identifier) {
+    const auto found = timers_.find(identifier);
+    if (found != timers_.end()) {
+        const auto invalidate = std::move(found->second);
+        timers_.erase(found);
+        invalidate();
+    }
+}
+
+void WebView::cancelAllTimers() {
+    for (auto& [identifier, invalidate] : std::exchange(timers_, {})) {
+        invalidate();
+    }
 }
 
 }  // namespace solen::platform

@@ -1,7 +1,7 @@
 #include "Commons/Storage/KeyValueStore.h"
 #include "Commons/Utilities/Utilities.h"
 #include "Platform/Dispatch/MainLoop.h"
-#include "Platform/Web/WebView.h"
+#include <solen/ui/WebView.h>
 #include "support/LogCapture.h"
 #include "support/ScopedApplication.h"
 #include "support/ScopedUserDefaults.h"

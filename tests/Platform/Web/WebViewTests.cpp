@@ -1,5 +1,5 @@
 #include "Platform/Dispatch/MainLoop.h"
-#include "Platform/Web/WebView.h"
+#include <solen/ui/WebView.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -72,6 +72,45 @@ TEST_F(WebViewTest, ResponderAnswersOtherScriptsGiveNothingAndAReleasedViewGives
     EXPECT_EQ(released.calls, 1);
     ASSERT_TRUE(released.error);
     EXPECT_EQ(released.error->code, WebView::webViewInvalidatedCode);
+}
+
+struct LoadRecorder final : WebNavigationDelegate {
+    NavigationActionPolicy decidePolicy(WebView&, const NavigationAction& action) override {
+        events.push_back("decide " + action.request.url.value_or("(none)"));
+        return NavigationActionPolicy::allow;
+    }
+    void didCommitNavigation(WebView& view) override { events.push_back("commit " + view.url().value_or("")); }
+    void didFinishNavigation(WebView&) override { events.push_back("finish"); }
+    void didFailNavigation(WebView&, const Error& error) override { events.push_back("fail " + std::to_string(error.code)); }
+    std::vector<std::string> events;
+};
+
+TEST_F(WebViewTest, ALoadStepsThroughLaterTurnsAndANewerLoadOrAStopDropsTheOlderOne) {
+    const auto recorder = std::make_shared<LoadRecorder>();
+    auto webView = WebView::create();
+    webView->setNavigationDelegate(recorder);
+    webView->loadHTMLString("<p>a</p>", "https://base.example/");
+    EXPECT_TRUE(recorder->events.empty());
+    EXPECT_EQ(MainLoop::shared().runUntilIdle(), 3u);  // decision, commit, finish: one turn each
+    EXPECT_THAT(recorder->events, ::testing::ElementsAre("decide https://base.example/", "commit https://base.example/", "finish"));
+
+    recorder->events.clear();
+    webView->load(WebRequest{"https://one.example/", 60});
+    webView->loadHTMLString("<p>b</p>", std::nullopt);
+    MainLoop::shared().runUntilIdle();
+    webView->load(WebRequest{"https://stopped.example/", 60});
+    webView->stopLoading();
+    MainLoop::shared().runUntilIdle();
+    EXPECT_THAT(recorder->events, ::testing::ElementsAre("decide about:blank", "commit about:blank", "finish"));
+
+    recorder->events.clear();
+    webView->setHoldsLoads(true);
+    webView->load(WebRequest{std::nullopt, 60});
+    MainLoop::shared().runUntilIdle();
+    EXPECT_TRUE(webView->isLoading());
+    webView->finishLoad();
+    webView->failLoad(Error{"test", 9, "late", std::nullopt, std::nullopt, {}});  // nothing left to fail
+    EXPECT_THAT(recorder->events, ::testing::ElementsAre("decide (none)", "commit ", "finish"));
 }
 
 }  // namespace
