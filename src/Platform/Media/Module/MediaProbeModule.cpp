@@ -80,6 +80,25 @@ const AVInputFormat* detectContainer(const std::uint8_t* data, std::size_t size)
     return format;
 }
 
+// Some demuxers (MPEG-4 Part 2, H.263) leave the picture size to the decoder; the codec's
+// parser reads it from the stream's configuration header without decoding a picture.
+void pictureSizeFromConfiguration(const AVCodecParameters* codec, int& width, int& height) {
+    if (!codec->extradata || codec->extradata_size <= 0) return;
+    AVCodecParserContext* parser = av_parser_init(codec->codec_id);
+    AVCodecContext* context = parser ? avcodec_alloc_context3(nullptr) : nullptr;
+    if (context && avcodec_parameters_to_context(context, codec) >= 0) {
+        std::uint8_t* output = nullptr;
+        int outputSize = 0;
+        av_parser_parse2(parser, context, &output, &outputSize, codec->extradata, codec->extradata_size,
+                         AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+        av_parser_parse2(parser, context, &output, &outputSize, nullptr, 0, AV_NOPTS_VALUE, AV_NOPTS_VALUE, 0);
+        width = context->width;
+        height = context->height;
+    }
+    avcodec_free_context(&context);
+    if (parser) av_parser_close(parser);
+}
+
 double streamDuration(const AVStream* stream) {
     if (stream->duration == AV_NOPTS_VALUE || stream->duration <= 0 || stream->time_base.den == 0) return 0;
     return static_cast<double>(stream->duration) * av_q2d(stream->time_base);
@@ -96,8 +115,11 @@ void collect(const AVFormatContext* context, solen_media_facts* facts) {
         solen_media_track& track = facts->tracks[facts->track_count++];
         track.kind = audio ? SOLEN_MEDIA_TRACK_AUDIO : SOLEN_MEDIA_TRACK_VIDEO;
         track.decodable = avcodec_find_decoder(codec->codec_id) != nullptr ? 1 : 0;
-        track.width = video && codec->width > 0 ? static_cast<std::uint32_t>(codec->width) : 0;
-        track.height = video && codec->height > 0 ? static_cast<std::uint32_t>(codec->height) : 0;
+        int width = codec->width;
+        int height = codec->height;
+        if (video && (width <= 0 || height <= 0)) pictureSizeFromConfiguration(codec, width, height);
+        track.width = video && width > 0 ? static_cast<std::uint32_t>(width) : 0;
+        track.height = video && height > 0 ? static_cast<std::uint32_t>(height) : 0;
         longestStream = std::max(longestStream, streamDuration(stream));
     }
     if (context->duration != AV_NOPTS_VALUE) {

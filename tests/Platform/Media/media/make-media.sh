@@ -20,4 +20,10 @@ ffmpeg "${common[@]}" -f lavfi -i "sine=frequency=660:sample_rate=22050:duration
 ffmpeg "${common[@]}" -f lavfi -i "testsrc=size=64x48:rate=10:duration=1" \
   -c:v libvpx -b:v 20k "${out[@]}" clip.webm
 
-ls -l clip.mp4 tone.m4a clip.webm
+# A Matroska file with 40 short audio tracks: more streams than the probe accepts.
+maps=()
+for _ in $(seq 40); do maps+=(-map 0:a); done
+ffmpeg "${common[@]}" -f lavfi -i "sine=frequency=300:sample_rate=8000:duration=0.02" \
+  "${maps[@]}" -c:a pcm_u8 "${out[@]}" many-tracks.mkv
+
+ls -l clip.mp4 tone.m4a clip.webm many-tracks.mkv
