@@ -11,18 +11,16 @@ extern "C" {
 }
 
 #include <algorithm>
+#include <array>
 #include <cstdio>
 #include <cstring>
 #include <string_view>
-#include <vector>
 
 namespace {
 
 // The demuxers a media file may use: the ISO base media family and Matroska/WebM.
 constexpr const char* kAllowedDemuxers = "mov,mp4,m4a,3gp,3g2,mj2,matroska,webm";
 constexpr std::size_t kIoBufferSize = 16 * 1024;
-// Format detection looks at the start of the file only.
-constexpr std::size_t kDetectionBytes = 64 * 1024;
 
 struct MemoryInput {
     const std::uint8_t* data;
@@ -64,20 +62,22 @@ int32_t refuse(solen_media_facts* facts, solen_media_result result, std::string_
     return result;
 }
 
-// Detection by content alone (no file name, no MIME type), limited to the allowed demuxers.
+// Detection by content alone (no file name, no MIME type), limited to the two families: an ISO
+// base media file opens with a box whose type is one of these, a Matroska/WebM file with the
+// EBML magic number. Checking the few start bytes ourselves is cheaper than asking every demuxer.
 const AVInputFormat* detectContainer(const std::uint8_t* data, std::size_t size) {
-    std::vector<std::uint8_t> head(std::min(size, kDetectionBytes) + AVPROBE_PADDING_SIZE, 0);
-    std::memcpy(head.data(), data, head.size() - AVPROBE_PADDING_SIZE);
-    AVProbeData probe{};
-    probe.buf = head.data();
-    probe.buf_size = static_cast<int>(head.size() - AVPROBE_PADDING_SIZE);
-    probe.filename = "";
-    int score = 0;
-    const AVInputFormat* format = av_probe_input_format3(&probe, 1, &score);
-    if (!format) return nullptr;
-    const std::string_view name = format->name;
-    if (name != "mov,mp4,m4a,3gp,3g2,mj2" && name != "matroska,webm") return nullptr;
-    return format;
+    static constexpr std::array<std::string_view, 11> kFirstBoxes{"ftyp", "moov", "mdat", "free", "skip", "wide",
+                                                                  "pnot", "uuid", "styp", "sidx", "junk"};
+    if (size >= 8) {
+        const std::string_view type(reinterpret_cast<const char*>(data) + 4, 4);
+        if (std::find(kFirstBoxes.begin(), kFirstBoxes.end(), type) != kFirstBoxes.end()) {
+            return av_find_input_format("mov");
+        }
+    }
+    if (size >= 4 && data[0] == 0x1A && data[1] == 0x45 && data[2] == 0xDF && data[3] == 0xA3) {
+        return av_find_input_format("matroska");
+    }
+    return nullptr;
 }
 
 // Some demuxers (MPEG-4 Part 2, H.263) leave the picture size to the decoder; the codec's
