@@ -50,7 +50,7 @@ struct DownloadingMediaFactsSource::Load final : Request {
 std::shared_ptr<DownloadingMediaFactsSource> DownloadingMediaFactsSource::create(std::shared_ptr<HttpSession> session,
                                                                                  MediaModule* module) {
     return std::shared_ptr<DownloadingMediaFactsSource>(new DownloadingMediaFactsSource(
-        session ? std::move(session) : HttpSession::shared(), module ? *module : MediaModule::shared()));
+        std::move(session), module ? *module : MediaModule::shared()));
 }
 
 MediaFacts DownloadingMediaFactsSource::probe(const HttpSession::Data& bytes) {
@@ -76,7 +76,8 @@ std::shared_ptr<MediaFactsSource::Request> DownloadingMediaFactsSource::load(con
             load->finish(MediaFacts::failure(MediaError::make(MediaError::Code::moduleUnavailable, *failure)));
             return;
         }
-        auto task = self->session_->dataTask(
+        const auto session = self->session_ ? self->session_ : HttpSession::shared();
+        auto task = session->dataTask(
             URLRequest(load->url),
             [self, load](std::optional<HttpSession::Data> data, std::optional<URLResponse> response,
                          std::optional<Error> error) {

@@ -17,7 +17,7 @@ namespace solen::platform {
 class DownloadingMediaFactsSource final : public MediaFactsSource,
                                           public std::enable_shared_from_this<DownloadingMediaFactsSource> {
 public:
-    // Null arguments mean the shared session and the shared module.
+    // Null arguments mean the shared session (looked up at each load) and the shared module.
     static std::shared_ptr<DownloadingMediaFactsSource> create(std::shared_ptr<HttpSession> session = nullptr,
                                                                MediaModule* module = nullptr);
 

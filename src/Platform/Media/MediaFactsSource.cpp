@@ -7,20 +7,30 @@
 namespace solen::platform {
 namespace {
 
-std::mutex sharedMutex;
-std::shared_ptr<MediaFactsSource> sharedSource;
+struct SharedSource {
+    std::mutex mutex;
+    std::shared_ptr<MediaFactsSource> source;
+};
+
+// Never destroyed: assets released during static destruction may still cancel their loads.
+SharedSource& sharedSource() {
+    static auto* instance = new SharedSource();
+    return *instance;
+}
 
 }  // namespace
 
 std::shared_ptr<MediaFactsSource> MediaFactsSource::shared() {
-    std::lock_guard<std::mutex> lock(sharedMutex);
-    if (!sharedSource) sharedSource = DownloadingMediaFactsSource::create();
-    return sharedSource;
+    SharedSource& shared = sharedSource();
+    std::lock_guard<std::mutex> lock(shared.mutex);
+    if (!shared.source) shared.source = DownloadingMediaFactsSource::create();
+    return shared.source;
 }
 
 void MediaFactsSource::setShared(std::shared_ptr<MediaFactsSource> source) {
-    std::lock_guard<std::mutex> lock(sharedMutex);
-    sharedSource = std::move(source);
+    SharedSource& shared = sharedSource();
+    std::lock_guard<std::mutex> lock(shared.mutex);
+    shared.source = std::move(source);
 }
 
 }  // namespace solen::platform
