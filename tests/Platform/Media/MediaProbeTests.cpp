@@ -38,7 +38,11 @@ bool mediaLibraryLoaded() {
     return found;
 }
 
+// Set once a test of this program has loaded the media module.
+bool moduleUsed = false;
+
 MediaFacts load(MediaFactsSource& source, const std::string& url) {
+    moduleUsed = true;
     std::promise<MediaFacts> promise;
     auto answer = promise.get_future();
     auto request = source.load(*URL::parse(url), [&](MediaFacts facts) { promise.set_value(std::move(facts)); });
@@ -67,8 +71,9 @@ protected:
     std::map<std::string, std::string> bodies;
 };
 
-// First in this program: nothing has loaded the media module yet.
+// Needs a process in which nothing has loaded the media module yet (ctest runs each test alone).
 TEST_F(MediaProbeTest, MediaLibrariesLoadOnlyWithTheFirstProbe) {
+    if (moduleUsed) GTEST_SKIP() << "an earlier test of this process loaded the media module";
     ASSERT_FALSE(mediaLibraryLoaded()) << "libsolen.so or a test support library needs the media libraries";
     auto source = DownloadingMediaFactsSource::create(HttpSession::create(), &module);
     bodies["/clip.mp4"] = mediaFile("clip.mp4");
