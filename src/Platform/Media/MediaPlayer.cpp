@@ -147,7 +147,7 @@ void MediaPlayer::advance() {
     } else if (stallSeconds) {
         item->beginStall(*stallSeconds);
         itemStateChanged(*item);
-    } else if (to == end) {
+    } else if (to == end && item->duration().isNumeric()) {
         reachEnd(item);
     }
 }
