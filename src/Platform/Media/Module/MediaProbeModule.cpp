@@ -80,7 +80,7 @@ const AVInputFormat* detectContainer(const std::uint8_t* data, std::size_t size)
     return nullptr;
 }
 
-// Some demuxers (MPEG-4 Part 2, H.263) leave the picture size to the decoder; the codec's
+// Some demuxers (MPEG-4 Visual, H.263) leave the picture size to the decoder; the codec's
 // parser reads it from the stream's configuration header without decoding a picture.
 void pictureSizeFromConfiguration(const AVCodecParameters* codec, int& width, int& height) {
     if (!codec->extradata || codec->extradata_size <= 0) return;
