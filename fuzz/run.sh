@@ -21,3 +21,9 @@ mkdir -p "$build/corpus/vast" "$build/artifacts"
 "$build/VastXMLParserFuzz" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 \
   -dict=fuzz/vast.dict -artifact_prefix="$build/artifacts/" "$build/corpus/vast" fuzz/corpus/vast
 echo "fuzz/run.sh: VastXMLParserFuzz ran ${seconds}s without a finding"
+
+# Media headers: seeded with the test clips.
+mkdir -p "$build/corpus/media"
+"$build/MediaProbeFuzz" -max_total_time="$seconds" -rss_limit_mb=2048 -timeout=10 -max_len=65536 \
+  -artifact_prefix="$build/artifacts/" "$build/corpus/media" tests/Platform/Media/media
+echo "fuzz/run.sh: MediaProbeFuzz ran ${seconds}s without a finding"

@@ -7,6 +7,7 @@ packages=(
   build-essential g++ cmake ninja-build pkg-config git
   libcurl4-openssl-dev nlohmann-json3-dev libexpat1-dev uuid-dev
   libcpp-httplib-dev duktape-dev
+  libavformat-dev ffmpeg
   googletest libgtest-dev libgmock-dev libbenchmark-dev
 )
 
