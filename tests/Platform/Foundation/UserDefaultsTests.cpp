@@ -5,11 +5,18 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
+#include <optional>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
+#include <vector>
 
 namespace solen::platform {
 namespace {
@@ -106,6 +113,117 @@ TEST_F(UserDefaultsTests, UnreadableFilesAreMovedAsideAndTheStoreStartsEmpty) {
     EXPECT_TRUE(std::filesystem::exists(path().string() + ".corrupt"));
     EXPECT_TRUE(std::filesystem::exists(path().string() + ".corrupt." + std::to_string(damaged.size() - 1)));
     EXPECT_TRUE(log.contains("moved to"));
+}
+
+// Uses up every file descriptor of the process for its lifetime (the soft limit is lowered
+// first so that this takes a few hundred descriptors), then gives them back.
+class NoDescriptorLeft {
+public:
+    NoDescriptorLeft() {
+        ::getrlimit(RLIMIT_NOFILE, &saved_);
+        rlimit lowered = saved_;
+        lowered.rlim_cur = std::min<rlim_t>(saved_.rlim_cur, 512);
+        ::setrlimit(RLIMIT_NOFILE, &lowered);
+        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) {
+            held_.push_back(fd);
+        }
+    }
+    ~NoDescriptorLeft() {
+        for (const int fd : held_) {
+            ::close(fd);
+        }
+        ::setrlimit(RLIMIT_NOFILE, &saved_);
+    }
+
+private:
+    rlimit saved_{};
+    std::vector<int> held_;
+};
+
+std::string contentOf(int fd) {
+    std::string text(1 << 16, '\0');
+    const ssize_t size = ::pread(fd, text.data(), text.size(), 0);
+    text.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+    return text;
+}
+
+TEST_F(UserDefaultsTests, FileThatCannotBeReadStaysAsItIsAndChangesMadeMeanwhileWinOnceItReads) {
+    test::LogCapture log;
+    {
+        UserDefaults defaults(path());
+        for (const char* key : {"a", "b", "c"}) {
+            defaults.set(PropertyValue(key), key);
+        }
+        ASSERT_TRUE(defaults.synchronize());
+    }
+    const int file = ::open(path().c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(file, 0);
+    const std::string original = contentOf(file);
+    struct stat before {};
+    ASSERT_EQ(::fstat(file, &before), 0);
+
+    // Checked once the descriptors are back: a failure report needs some.
+    struct {
+        std::optional<PropertyValue> a, b;
+        bool saved = true;
+        struct stat status {};
+        std::string content;
+        std::optional<std::filesystem::path> movedAside;
+    } seen;
+    std::optional<UserDefaults> defaults;
+    {
+        NoDescriptorLeft exhausted;
+        defaults.emplace(path());
+        seen.a = defaults->get("a");
+        defaults->set(PropertyValue("B"), "b");
+        defaults->set(PropertyValue("D"), "d");
+        defaults->remove("c");
+        seen.b = defaults->get("b");
+        seen.saved = defaults->synchronize();
+        std::this_thread::sleep_for(UserDefaults::kWriteDelay * 3);  // the writer tries too
+        ::stat(path().c_str(), &seen.status);
+        seen.content = contentOf(file);
+        seen.movedAside = defaults->movedAsidePath();
+    }
+    EXPECT_FALSE(seen.a);
+    EXPECT_EQ(seen.b, PropertyValue("B"));
+    EXPECT_FALSE(seen.saved);
+    EXPECT_EQ(seen.status.st_ino, before.st_ino);
+    EXPECT_EQ(seen.content, original);
+    EXPECT_FALSE(seen.movedAside);
+    ::close(file);
+    EXPECT_TRUE(log.contains("Cannot read user defaults"));
+
+    // The next access reads the file; the changes made meanwhile go over its values and are saved.
+    const std::map<std::string, PropertyValue> merged = {
+        {"a", PropertyValue("a")}, {"b", PropertyValue("B")}, {"d", PropertyValue("D")}};
+    EXPECT_EQ(defaults->snapshot(), merged);
+    EXPECT_TRUE(defaults->synchronize());
+    defaults.reset();
+    EXPECT_EQ(UserDefaults(path()).snapshot(), merged);
+}
+
+TEST_F(UserDefaultsTests, OpeningRemovesTemporaryCopiesLeftByAnInterruptedSave) {
+    std::filesystem::create_directories(scoped_.directory());
+    const auto sibling = [this](const std::string& name) { return scoped_.directory() / name; };
+    const std::vector<std::string> leftovers = {"store.json.tmp.a1B2c3", "store.json.tmp.XXXXXX"};
+    const std::vector<std::string> others = {"store.json.tmp.a1B2c3d", "other.json.tmp.a1B2c3", "store.json.corrupt"};
+    for (const auto& name : leftovers) {
+        std::ofstream(sibling(name)) << "partial";
+    }
+    for (const auto& name : others) {
+        std::ofstream(sibling(name)) << "not a copy of this store";
+    }
+    UserDefaults defaults(path());
+    for (const auto& name : leftovers) {
+        EXPECT_FALSE(std::filesystem::exists(sibling(name))) << name;
+    }
+    for (const auto& name : others) {
+        EXPECT_TRUE(std::filesystem::exists(sibling(name))) << name;
+    }
+    std::ofstream(sibling(leftovers[0])) << "partial";
+    defaults.reopen();
+    EXPECT_FALSE(std::filesystem::exists(sibling(leftovers[0])));
 }
 
 TEST_F(UserDefaultsTests, FailedSaveIsReportedAndKeepsTheValues) {
