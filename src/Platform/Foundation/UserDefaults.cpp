@@ -190,8 +190,8 @@ std::map<std::string, PropertyValue> decodeFile(const std::string& text) {
     return values;
 }
 
-// What reading the store file found. Only `undecodable` content may be moved aside: a file that
-// could not be read says nothing about its content.
+// What reading the store file found. Only text that was read and does not decode, or something
+// that is not a file, is moved aside: a file that could not be read says nothing of its content.
 struct FileRead {
     enum class Outcome { absent, read, notAFile, unreadable } outcome = Outcome::absent;
     std::string text;     // `read`

@@ -5,14 +5,14 @@
 
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <optional>
-#include <sys/resource.h>
+#include <linux/capability.h>
+#include <sys/syscall.h>
 #include <sys/stat.h>
 #include <thread>
 #include <unistd.h>
@@ -115,29 +115,30 @@ TEST_F(UserDefaultsTests, UnreadableFilesAreMovedAsideAndTheStoreStartsEmpty) {
     EXPECT_TRUE(log.contains("moved to"));
 }
 
-// Uses up every file descriptor of the process for its lifetime (the soft limit is lowered
-// first so that this takes a few hundred descriptors), then gives them back.
-class NoDescriptorLeft {
+// Takes read permission on `file` away from the calling thread (and the threads it starts) for
+// its lifetime: the file's mode becomes 000 and the thread's effective capabilities lose the two
+// with which root reads anything. Running out of descriptors would do as well, but sanitizers
+// need descriptors of their own.
+class NoReadPermission {
 public:
-    NoDescriptorLeft() {
-        ::getrlimit(RLIMIT_NOFILE, &saved_);
-        rlimit lowered = saved_;
-        lowered.rlim_cur = std::min<rlim_t>(saved_.rlim_cur, 512);
-        ::setrlimit(RLIMIT_NOFILE, &lowered);
-        for (int fd; (fd = ::open("/dev/null", O_RDONLY | O_CLOEXEC)) >= 0;) {
-            held_.push_back(fd);
-        }
+    explicit NoReadPermission(std::filesystem::path file)
+        : file_(std::move(file)), mode_(std::filesystem::status(file_).permissions()) {
+        std::filesystem::permissions(file_, std::filesystem::perms::none);
+        ::syscall(SYS_capget, &header_, saved_);
+        __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        ::syscall(SYS_capset, &header_, lowered);
     }
-    ~NoDescriptorLeft() {
-        for (const int fd : held_) {
-            ::close(fd);
-        }
-        ::setrlimit(RLIMIT_NOFILE, &saved_);
+    ~NoReadPermission() {
+        ::syscall(SYS_capset, &header_, saved_);
+        std::filesystem::permissions(file_, mode_);
     }
 
 private:
-    rlimit saved_{};
-    std::vector<int> held_;
+    std::filesystem::path file_;
+    std::filesystem::perms mode_;
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
 };
 
 std::string contentOf(int fd) {
@@ -162,35 +163,24 @@ TEST_F(UserDefaultsTests, FileThatCannotBeReadStaysAsItIsAndChangesMadeMeanwhile
     struct stat before {};
     ASSERT_EQ(::fstat(file, &before), 0);
 
-    // Checked once the descriptors are back: a failure report needs some.
-    struct {
-        std::optional<PropertyValue> a, b;
-        bool saved = true;
-        struct stat status {};
-        std::string content;
-        std::optional<std::filesystem::path> movedAside;
-    } seen;
     std::optional<UserDefaults> defaults;
     {
-        NoDescriptorLeft exhausted;
+        NoReadPermission unreadable(path());
         defaults.emplace(path());
-        seen.a = defaults->get("a");
+        EXPECT_FALSE(defaults->get("a"));
         defaults->set(PropertyValue("B"), "b");
         defaults->set(PropertyValue("D"), "d");
         defaults->remove("c");
-        seen.b = defaults->get("b");
-        seen.saved = defaults->synchronize();
+        EXPECT_EQ(defaults->get("b"), PropertyValue("B"));
+        EXPECT_FALSE(defaults->synchronize());
         std::this_thread::sleep_for(UserDefaults::kWriteDelay * 3);  // the writer tries too
-        ::stat(path().c_str(), &seen.status);
-        seen.content = contentOf(file);
-        seen.movedAside = defaults->movedAsidePath();
+
+        struct stat now {};
+        ASSERT_EQ(::stat(path().c_str(), &now), 0);
+        EXPECT_EQ(now.st_ino, before.st_ino);
+        EXPECT_EQ(contentOf(file), original);
+        EXPECT_FALSE(defaults->movedAsidePath());
     }
-    EXPECT_FALSE(seen.a);
-    EXPECT_EQ(seen.b, PropertyValue("B"));
-    EXPECT_FALSE(seen.saved);
-    EXPECT_EQ(seen.status.st_ino, before.st_ino);
-    EXPECT_EQ(seen.content, original);
-    EXPECT_FALSE(seen.movedAside);
     ::close(file);
     EXPECT_TRUE(log.contains("Cannot read user defaults"));
 
