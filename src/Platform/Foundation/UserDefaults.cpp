@@ -464,14 +464,14 @@ std::optional<std::filesystem::path> UserDefaults::movedAsidePath() const {
 
 std::uint64_t UserDefaults::saveCount() const { return saveCount_.load(); }
 
-bool UserDefaults::ensureLoadedLocked() {
+bool UserDefaults::ensureLoadedLocked(bool quiet) {
     if (!loaded_) {
-        loadLocked();
+        loadLocked(quiet);
     }
     return loaded_;
 }
 
-void UserDefaults::loadLocked() {
+void UserDefaults::loadLocked(bool quiet) {
     FileRead read = readStoreFile(path_);
     switch (read.outcome) {
         case FileRead::Outcome::absent:
@@ -489,14 +489,14 @@ void UserDefaults::loadLocked() {
             break;
         case FileRead::Outcome::unreadable:
             // Nothing is known about the content, so the file is neither moved nor overwritten.
-            if (read.problem != lastReadProblem_) {
+            if (!quiet && read.problem != lastReadProblem_) {
                 lastReadProblem_ = read.problem;
                 Logger::error("Cannot read user defaults at " + path_.string() + " (" + read.problem +
                               "); keeping changes in memory until it can be read");
             }
             return;
     }
-    moveAsideLocked(read.problem);
+    moveAsideLocked(read.problem, quiet);
     adoptLocked({});
 }
 
@@ -517,7 +517,7 @@ void UserDefaults::adoptLocked(std::map<std::string, PropertyValue> stored) {
     }
 }
 
-void UserDefaults::moveAsideLocked(const std::string& problem) {
+void UserDefaults::moveAsideLocked(const std::string& problem, bool quiet) {
     std::error_code error;
     // Keep the damaged file for inspection, under a name no later save will overwrite.
     std::filesystem::path aside = path_.string() + ".corrupt";
@@ -525,14 +525,19 @@ void UserDefaults::moveAsideLocked(const std::string& problem) {
         aside = path_.string() + ".corrupt." + std::to_string(attempt);
     }
     std::filesystem::rename(path_, aside, error);
+    if (!error) {
+        movedAside_ = aside;
+    }
+    if (quiet) {
+        return;
+    }
     if (error) {
         Logger::error("Cannot read user defaults at " + path_.string() + " (" + problem +
                       ") and cannot move it aside: " + error.message());
-        return;
+    } else {
+        Logger::error("User defaults at " + path_.string() + " were unreadable (" + problem + "); moved to " +
+                      aside.string() + ", starting empty");
     }
-    movedAside_ = aside;
-    Logger::error("User defaults at " + path_.string() + " were unreadable (" + problem + "); moved to " +
-                  aside.string() + ", starting empty");
 }
 
 // A save interrupted between writing its temporary copy and the rename leaves the copy behind;
@@ -593,7 +598,7 @@ bool UserDefaults::save(bool quiet) {
             return true;
         }
         // Writing before the file was read would replace values that cannot be seen yet.
-        if (!ensureLoadedLocked()) {
+        if (!ensureLoadedLocked(quiet)) {
             return false;
         }
         values = values_;

@@ -77,11 +77,12 @@ public:
     std::uint64_t saveCount() const;
 
 private:
-    // Reads the file when it has not been read yet; false while it cannot be read.
-    bool ensureLoadedLocked();
-    void loadLocked();
+    // Reads the file when it has not been read yet; false while it cannot be read. `quiet` logs
+    // nothing (at process exit the logger may be gone).
+    bool ensureLoadedLocked(bool quiet = false);
+    void loadLocked(bool quiet = false);
     void adoptLocked(std::map<std::string, PropertyValue> stored);
-    void moveAsideLocked(const std::string& problem);
+    void moveAsideLocked(const std::string& problem, bool quiet);
     void removeLeftoverTemporaryFiles() const;
     void markDirtyLocked();
     bool save(bool quiet);
