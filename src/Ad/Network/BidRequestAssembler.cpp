@@ -21,6 +21,7 @@
 #include "Platform/Device/TrackingAuthorization.h"
 #include "Platform/Foundation/Bundle.h"
 #include "Platform/Foundation/FileManager.h"
+#include "Platform/Foundation/PropertyValue.h"
 #include "Platform/Foundation/UUID.h"
 #include "Platform/UI/Screen.h"
 
@@ -167,11 +168,12 @@ SdkExtrasInfo BidRequestAssembler::sdkExtrasInfo(const std::string& adUnitId) {
     info.rid = platform::UUID().uuidString();
     info.ts = TimeConversion::milliseconds(TimeConversion::now());
     info.mediationconfigts = TimeConversion::truncateToInt64(ConfigManager::storedValue(ConfigManager::StoredValueKey::lastUpdatedTs, ConfigType::primeMediation));
-    if (const auto ats = Utilities::appTransportSecurity()) {
+    // The serialiser takes only a top-level map or array of JSON-valid members; anything else
+    // (a bare text or boolean, a non-finite number, text that is not UTF-8) leaves `ats` out.
+    if (const auto ats = Utilities::appTransportSecurity(); ats && platform::PropertyValue::isValidJSONObject(*ats)) {
         try {
             info.ats = ats->dump();
         } catch (const Json::exception&) {
-            // A value the serialiser refuses (text that is not UTF-8) is left out.
         }
     }
     info.ver = SdkExtrasInfo::sdkVersion;

@@ -33,10 +33,11 @@ bool hasBracket(std::string_view text) {
     return text.find_first_of("[]") != std::string_view::npos;
 }
 
-// Host: an IP literal in brackets or a name without brackets.
+// Host: an IP literal in brackets, or a name without brackets or ':' (a ':' there would be read
+// back as the start of a port).
 bool isValidHost(std::string_view host) {
     if (host.empty() || host.front() != '[') {
-        return !hasBracket(host);
+        return !hasBracket(host) && host.find(':') == std::string_view::npos;
     }
     if (host.size() < 3 || host.back() != ']') return false;
     const std::string_view inside = host.substr(1, host.size() - 2);

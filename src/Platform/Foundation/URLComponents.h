@@ -21,9 +21,10 @@ struct URLQueryItem {
 //
 // Parsing only checks validity, it never repairs: empty text, spaces, control characters,
 // characters outside ASCII, characters the URL grammar never allows ('"', '<', '>', '\', '^',
-// '`', '{', '|', '}'), brackets outside an IP-literal host, a second '#', a '%' not followed by
-// two hex digits, a malformed scheme or a port that is not a number up to 65535 make the text
-// invalid. Relative references ("/path?x=1", "page.html") are valid.
+// '`', '{', '|', '}'), brackets outside an IP-literal host, a ':' in a host outside brackets, a
+// second '#', a '%' not followed by two hex digits, a malformed scheme or a port that is not
+// digits only up to 65535 make the text invalid (an empty port after the ':' is allowed and
+// reads as no port). Relative references ("/path?x=1", "page.html") are valid.
 class URLComponents {
 public:
     URLComponents() = default;

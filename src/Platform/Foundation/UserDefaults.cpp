@@ -7,8 +7,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
-#include <sstream>
+#include <string_view>
+#include <sys/stat.h>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -190,6 +190,61 @@ std::map<std::string, PropertyValue> decodeFile(const std::string& text) {
     return values;
 }
 
+// What reading the store file found. Only text that was read and does not decode, or something
+// that is not a file, is moved aside: a file that could not be read says nothing of its content.
+struct FileRead {
+    enum class Outcome { absent, read, notAFile, unreadable } outcome = Outcome::absent;
+    std::string text;     // `read`
+    std::string problem;  // `notAFile`, `unreadable`
+};
+
+FileRead readStoreFile(const std::filesystem::path& path) {
+    FileRead result;
+    // Non-blocking, so that a FIFO at the path cannot stall the store.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0) {
+        if (errno != ENOENT && errno != ENOTDIR) {
+            result.outcome = FileRead::Outcome::unreadable;
+            result.problem = std::strerror(errno);
+        }
+        return result;
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0) {
+        result.outcome = FileRead::Outcome::unreadable;
+        result.problem = std::strerror(errno);
+    } else if (!S_ISREG(info.st_mode)) {
+        result.outcome = FileRead::Outcome::notAFile;
+        result.problem = "not a regular file";
+    } else {
+        result.outcome = FileRead::Outcome::read;
+        char buffer[64 * 1024];
+        while (true) {
+            const ssize_t count = ::read(fd, buffer, sizeof buffer);
+            if (count > 0) {
+                result.text.append(buffer, static_cast<std::size_t>(count));
+            } else if (count == 0) {
+                break;
+            } else if (errno != EINTR) {
+                result.outcome = FileRead::Outcome::unreadable;
+                result.problem = std::strerror(errno);
+                result.text.clear();
+                break;
+            }
+        }
+    }
+    ::close(fd);
+    return result;
+}
+
+// Saves write "<name>.tmp.XXXXXX" beside the store file; mkstemp replaces the six X.
+constexpr std::string_view kTemporaryInfix = ".tmp.";
+constexpr std::string_view kTemporaryUnique = "XXXXXX";
+
+std::string temporaryPattern(const std::filesystem::path& path) {
+    return path.string() + std::string(kTemporaryInfix) + std::string(kTemporaryUnique);
+}
+
 bool writeAll(int fd, const std::string& text) {
     const char* cursor = text.data();
     std::size_t left = text.size();
@@ -217,7 +272,7 @@ std::string writeAtomically(const std::filesystem::path& path, const std::string
             return "cannot create " + folder.string() + ": " + error.message();
         }
     }
-    std::string temporary = path.string() + ".tmp.XXXXXX";
+    std::string temporary = temporaryPattern(path);
     const int fd = ::mkstemp(temporary.data());
     if (fd < 0) {
         return "cannot create a temporary file: " + std::string(std::strerror(errno));
@@ -259,6 +314,7 @@ StandardState& standardState() {
 }  // namespace
 
 UserDefaults::UserDefaults(std::filesystem::path path) : path_(std::move(path)) {
+    removeLeftoverTemporaryFiles();
     std::lock_guard<std::mutex> lock(mutex_);
     loadLocked();
 }
@@ -345,8 +401,9 @@ std::filesystem::path UserDefaults::defaultPath() {
     return base / "solen" / "UserDefaults.json";
 }
 
-std::optional<PropertyValue> UserDefaults::get(const std::string& key) const {
+std::optional<PropertyValue> UserDefaults::get(const std::string& key) {
     std::lock_guard<std::mutex> lock(mutex_);
+    ensureLoadedLocked();
     const auto it = values_.find(key);
     if (it == values_.end()) {
         return std::nullopt;
@@ -356,19 +413,30 @@ std::optional<PropertyValue> UserDefaults::get(const std::string& key) const {
 
 void UserDefaults::set(PropertyValue value, const std::string& key) {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (!ensureLoadedLocked()) {
+        removedMeanwhile_.erase(key);
+    }
     values_.insert_or_assign(key, std::move(value));
     markDirtyLocked();
 }
 
 void UserDefaults::remove(const std::string& key) {
     std::lock_guard<std::mutex> lock(mutex_);
+    if (!ensureLoadedLocked()) {
+        // The file may hold the key: remember to remove it once the file is read.
+        values_.erase(key);
+        removedMeanwhile_.insert(key);
+        markDirtyLocked();
+        return;
+    }
     if (values_.erase(key) > 0) {
         markDirtyLocked();
     }
 }
 
-std::map<std::string, PropertyValue> UserDefaults::snapshot() const {
+std::map<std::string, PropertyValue> UserDefaults::snapshot() {
     std::lock_guard<std::mutex> lock(mutex_);
+    ensureLoadedLocked();
     return values_;
 }
 
@@ -377,8 +445,11 @@ bool UserDefaults::synchronize() { return save(/*quiet=*/false); }
 void UserDefaults::reopen() {
     synchronize();
     std::lock_guard<std::mutex> saveLock(saveMutex_);
+    removeLeftoverTemporaryFiles();
     std::lock_guard<std::mutex> lock(mutex_);
     values_.clear();
+    removedMeanwhile_.clear();
+    loaded_ = false;
     movedAside_.reset();
     loadLocked();
     // What is in memory is now exactly what is on disk.
@@ -393,45 +464,97 @@ std::optional<std::filesystem::path> UserDefaults::movedAsidePath() const {
 
 std::uint64_t UserDefaults::saveCount() const { return saveCount_.load(); }
 
-void UserDefaults::loadLocked() {
-    std::error_code error;
-    const auto status = std::filesystem::status(path_, error);
-    if (status.type() == std::filesystem::file_type::not_found) {
-        return;
+bool UserDefaults::ensureLoadedLocked(bool quiet) {
+    if (!loaded_) {
+        loadLocked(quiet);
     }
-    std::string problem;
-    if (error) {
-        problem = error.message();
-    } else {
-        std::ifstream input(path_, std::ios::binary);
-        std::ostringstream text;
-        text << input.rdbuf();
-        if (!input || !std::filesystem::is_regular_file(status)) {
-            problem = "unreadable";
-        } else {
+    return loaded_;
+}
+
+void UserDefaults::loadLocked(bool quiet) {
+    FileRead read = readStoreFile(path_);
+    switch (read.outcome) {
+        case FileRead::Outcome::absent:
+            adoptLocked({});
+            return;
+        case FileRead::Outcome::read:
             try {
-                values_ = decodeFile(text.str());
+                adoptLocked(decodeFile(read.text));
                 return;
             } catch (const std::exception& failure) {
-                problem = failure.what();
+                read.problem = failure.what();
             }
-        }
+            break;
+        case FileRead::Outcome::notAFile:
+            break;
+        case FileRead::Outcome::unreadable:
+            // Nothing is known about the content, so the file is neither moved nor overwritten.
+            if (!quiet && read.problem != lastReadProblem_) {
+                lastReadProblem_ = read.problem;
+                Logger::error("Cannot read user defaults at " + path_.string() + " (" + read.problem +
+                              "); keeping changes in memory until it can be read");
+            }
+            return;
     }
-    values_.clear();
+    moveAsideLocked(read.problem, quiet);
+    adoptLocked({});
+}
+
+void UserDefaults::adoptLocked(std::map<std::string, PropertyValue> stored) {
+    // Changes made while the file could not be read are newer than the file's values.
+    for (const auto& key : removedMeanwhile_) {
+        stored.erase(key);
+    }
+    for (auto& [key, value] : values_) {
+        stored.insert_or_assign(key, std::move(value));
+    }
+    values_ = std::move(stored);
+    removedMeanwhile_.clear();
+    lastReadProblem_.clear();
+    loaded_ = true;
+    if (generation_ != savedGeneration_) {
+        markDirtyLocked();
+    }
+}
+
+void UserDefaults::moveAsideLocked(const std::string& problem, bool quiet) {
+    std::error_code error;
     // Keep the damaged file for inspection, under a name no later save will overwrite.
     std::filesystem::path aside = path_.string() + ".corrupt";
     for (int attempt = 1; std::filesystem::exists(aside, error) && attempt < 1000; ++attempt) {
         aside = path_.string() + ".corrupt." + std::to_string(attempt);
     }
     std::filesystem::rename(path_, aside, error);
+    if (!error) {
+        movedAside_ = aside;
+    }
+    if (quiet) {
+        return;
+    }
     if (error) {
         Logger::error("Cannot read user defaults at " + path_.string() + " (" + problem +
                       ") and cannot move it aside: " + error.message());
-        return;
+    } else {
+        Logger::error("User defaults at " + path_.string() + " were unreadable (" + problem + "); moved to " +
+                      aside.string() + ", starting empty");
     }
-    movedAside_ = aside;
-    Logger::error("User defaults at " + path_.string() + " were unreadable (" + problem + "); moved to " +
-                  aside.string() + ", starting empty");
+}
+
+// A save interrupted between writing its temporary copy and the rename leaves the copy behind;
+// no save of this store is running while it is opened, so every such copy is stale.
+void UserDefaults::removeLeftoverTemporaryFiles() const {
+    const std::string prefix = path_.filename().string() + std::string(kTemporaryInfix);
+    const std::size_t length = prefix.size() + kTemporaryUnique.size();
+    const auto folder = path_.has_parent_path() ? path_.parent_path() : std::filesystem::path(".");
+    std::error_code error;
+    // A folder that cannot be listed (none yet, no descriptor left) is tried again at the next open.
+    for (std::filesystem::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+        const std::string name = it->path().filename().string();
+        std::error_code ignored;
+        if (name.size() == length && name.starts_with(prefix) && it->is_regular_file(ignored)) {
+            std::filesystem::remove(it->path(), ignored);
+        }
+    }
 }
 
 void UserDefaults::markDirtyLocked() {
@@ -473,6 +596,10 @@ bool UserDefaults::save(bool quiet) {
         std::lock_guard<std::mutex> lock(mutex_);
         if (generation_ == savedGeneration_) {
             return true;
+        }
+        // Writing before the file was read would replace values that cannot be seen yet.
+        if (!ensureLoadedLocked(quiet)) {
+            return false;
         }
         values = values_;
         generation = generation_;

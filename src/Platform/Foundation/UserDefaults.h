@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <optional>
+#include <set>
 #include <string>
 #include <thread>
 
@@ -23,8 +24,14 @@ namespace solen::platform {
 // shortly after (at most one save per `kWriteDelay`), so a burst of N changes costs a few saves
 // rather than N. `synchronize()` saves at once; destruction saves what is pending. Every save is
 // atomic: a temporary file in the same folder is written, flushed to disk, then renamed over the
-// store file. A file that cannot be read or parsed is renamed aside ("<name>.corrupt", then
-// ".corrupt.1", ...) and the store starts empty.
+// store file. Opening the store removes temporary files that an interrupted save left behind.
+//
+// A file that was read but does not decode (or a path that holds something other than a file) is
+// renamed aside ("<name>.corrupt", then ".corrupt.1", ...) and the store starts empty. A file that
+// cannot be read at all (no descriptor left, permission, an I/O error) is left exactly as it is:
+// the error is logged, changes made meanwhile are kept in memory, every later access tries the
+// read again, and nothing is saved until a read succeeds; then the changes made meanwhile are
+// applied over the file's values and saved.
 //
 // Thread-safe: every operation may be called from any thread; readers get copies.
 class UserDefaults {
@@ -50,13 +57,15 @@ public:
 
     const std::filesystem::path& path() const { return path_; }
 
-    std::optional<PropertyValue> get(const std::string& key) const;
+    // Reading may try the file again, so lookups are not const.
+    std::optional<PropertyValue> get(const std::string& key);
     void set(PropertyValue value, const std::string& key);
     void remove(const std::string& key);
     // A copy of every entry.
-    std::map<std::string, PropertyValue> snapshot() const;
+    std::map<std::string, PropertyValue> snapshot();
 
-    // Saves pending changes now. False when the save failed (the changes stay pending).
+    // Saves pending changes now. False when the save failed or the file could not be read yet
+    // (the changes stay pending).
     bool synchronize();
     // Saves pending changes, drops the in-memory state and reads the file again, as a new
     // launch of the application would.
@@ -68,7 +77,13 @@ public:
     std::uint64_t saveCount() const;
 
 private:
-    void loadLocked();
+    // Reads the file when it has not been read yet; false while it cannot be read. `quiet` logs
+    // nothing (at process exit the logger may be gone).
+    bool ensureLoadedLocked(bool quiet = false);
+    void loadLocked(bool quiet = false);
+    void adoptLocked(std::map<std::string, PropertyValue> stored);
+    void moveAsideLocked(const std::string& problem, bool quiet);
+    void removeLeftoverTemporaryFiles() const;
     void markDirtyLocked();
     bool save(bool quiet);
     void writerLoop();
@@ -78,6 +93,11 @@ private:
 
     mutable std::mutex mutex_;
     std::map<std::string, PropertyValue> values_;
+    // False while the file exists but could not be read: `values_` then holds only the changes
+    // made since, and `removedMeanwhile_` the keys removed since.
+    bool loaded_ = false;
+    std::set<std::string> removedMeanwhile_;
+    std::string lastReadProblem_;  // logged once per streak of failed reads
     std::uint64_t generation_ = 0;
     std::optional<std::filesystem::path> movedAside_;
 

@@ -265,6 +265,24 @@ TEST_F(BidRequestAssemblerTests, MediationTimestampIsTruncatedAndClamped) {
     }
 }
 
+TEST_F(BidRequestAssemblerTests, TransportSecurityIsSentOnlyForATopLevelMapOrList) {
+    const std::vector<std::pair<Json, std::optional<std::string>>> cases = {
+        {Json("YES"), std::nullopt},
+        {Json(true), std::nullopt},
+        {Json(5), std::nullopt},
+        {Json{{"NSAllowsArbitraryLoads", true}}, R"({"NSAllowsArbitraryLoads":true})"},
+        {Json::array({"a", 1, nullptr}), R"(["a",1,null])"},
+        {Json{{"x", std::numeric_limits<double>::infinity()}}, std::nullopt},
+        {Json::array({"\xFF"}), std::nullopt},
+    };
+    for (const auto& [value, expected] : cases) {
+        test::ScopedDeviceSignals::Values values = device_.values();
+        values.bundleInfo["NSAppTransportSecurity"] = value;
+        device_.apply(values);
+        EXPECT_EQ(BidRequestAssembler::sdkExtrasInfo("u").ats, expected) << value.dump();
+    }
+}
+
 TEST_F(BidRequestAssemblerTests, UnencodableConsentFailsTheRequestWithItsPath) {
     test::LogCapture log;
     PublisherProvidedInfo::setConsent(Json{{"gdpr", std::numeric_limits<double>::quiet_NaN()}});

@@ -46,6 +46,40 @@ TEST(URLParsing, AcceptsAbsoluteUrlsAndRelativeReferencesAndSplitsTheirParts) {
     EXPECT_EQ(URL::parse("http://e.com?")->queryItems(), std::vector<URLQueryItem>{});
 }
 
+TEST(URLParsing, HostsAndPortsReadBackTheSameThroughTheirRebuiltText) {
+    // A ':' belongs to a host only inside brackets; a port is digits only.
+    for (const char* text : {"http://example.com:80:/ad", "http://a:b:/x", "http://a:b/x", "http://a:80:81/x",
+                             "http://a:+80/x", "http://a:-1/x", "http://a: 80/x", "http://u:p@a:b:1/x", "//a:b:/x",
+                             "http://[::1]:80:81/", "http://[::1]x/", "http://[::1]:8a/", "http://[::1]]:80/"}) {
+        EXPECT_FALSE(URL::parse(text)) << text;
+    }
+    struct Vector {
+        const char* text;
+        const char* host;
+        std::optional<int> port;
+        const char* rebuilt;
+    };
+    for (const Vector& v : {Vector{"http://example.com:80/ad", "example.com", 80, "http://example.com:80/ad"},
+                            Vector{"http://example.com:/ad", "example.com", std::nullopt, "http://example.com/ad"},
+                            Vector{"http://e.com:080", "e.com", 80, "http://e.com:80"},
+                            Vector{"http://e.com:0/", "e.com", 0, "http://e.com:0/"},
+                            Vector{"http://u:p@h:65535/x", "h", 65535, "http://u:p@h:65535/x"},
+                            Vector{"http://[::1]:8080/x", "[::1]", 8080, "http://[::1]:8080/x"},
+                            Vector{"http://[::1]:/x", "[::1]", std::nullopt, "http://[::1]/x"},
+                            Vector{"http://[2001:db8::1]/", "[2001:db8::1]", std::nullopt, "http://[2001:db8::1]/"},
+                            Vector{"//[fe80::1%25en0]:9", "[fe80::1%en0]", 9, "//[fe80::1%25en0]:9"}}) {
+        const auto url = URL::parse(v.text);
+        ASSERT_TRUE(url) << v.text;
+        EXPECT_EQ(url->host(), v.host) << v.text;
+        EXPECT_EQ(url->port(), v.port) << v.text;
+        const std::string rebuilt = url->components().string();
+        EXPECT_EQ(rebuilt, v.rebuilt);
+        const auto again = URLComponents::parse(rebuilt);
+        ASSERT_TRUE(again) << rebuilt;
+        EXPECT_EQ(*again, url->components()) << rebuilt;
+    }
+}
+
 TEST(URLComponents, QueryItemsRoundTripAnyTextAndRebuildTheUrl) {
     auto components = URLComponents::parse("http://e.com/p?old=1#f");
     ASSERT_TRUE(components);

@@ -8,8 +8,15 @@
 #include <atomic>
 #include <cmath>
 #include <cstdlib>
+#include <fcntl.h>
 #include <fstream>
+#include <optional>
+#include <linux/capability.h>
+#include <sys/syscall.h>
+#include <sys/stat.h>
 #include <thread>
+#include <unistd.h>
+#include <vector>
 
 namespace solen::platform {
 namespace {
@@ -106,6 +113,107 @@ TEST_F(UserDefaultsTests, UnreadableFilesAreMovedAsideAndTheStoreStartsEmpty) {
     EXPECT_TRUE(std::filesystem::exists(path().string() + ".corrupt"));
     EXPECT_TRUE(std::filesystem::exists(path().string() + ".corrupt." + std::to_string(damaged.size() - 1)));
     EXPECT_TRUE(log.contains("moved to"));
+}
+
+// Takes read permission on `file` away from the calling thread (and the threads it starts) for
+// its lifetime: the file's mode becomes 000 and the thread's effective capabilities lose the two
+// with which root reads anything. Running out of descriptors would do as well, but sanitizers
+// need descriptors of their own.
+class NoReadPermission {
+public:
+    explicit NoReadPermission(std::filesystem::path file)
+        : file_(std::move(file)), mode_(std::filesystem::status(file_).permissions()) {
+        std::filesystem::permissions(file_, std::filesystem::perms::none);
+        ::syscall(SYS_capget, &header_, saved_);
+        __user_cap_data_struct lowered[2] = {saved_[0], saved_[1]};
+        lowered[0].effective &= ~((1u << CAP_DAC_OVERRIDE) | (1u << CAP_DAC_READ_SEARCH));
+        ::syscall(SYS_capset, &header_, lowered);
+    }
+    ~NoReadPermission() {
+        ::syscall(SYS_capset, &header_, saved_);
+        std::filesystem::permissions(file_, mode_);
+    }
+
+private:
+    std::filesystem::path file_;
+    std::filesystem::perms mode_;
+    __user_cap_header_struct header_{_LINUX_CAPABILITY_VERSION_3, 0};
+    __user_cap_data_struct saved_[2]{};
+};
+
+std::string contentOf(int fd) {
+    std::string text(1 << 16, '\0');
+    const ssize_t size = ::pread(fd, text.data(), text.size(), 0);
+    text.resize(size > 0 ? static_cast<std::size_t>(size) : 0);
+    return text;
+}
+
+TEST_F(UserDefaultsTests, FileThatCannotBeReadStaysAsItIsAndChangesMadeMeanwhileWinOnceItReads) {
+    test::LogCapture log;
+    {
+        UserDefaults defaults(path());
+        for (const char* key : {"a", "b", "c"}) {
+            defaults.set(PropertyValue(key), key);
+        }
+        ASSERT_TRUE(defaults.synchronize());
+    }
+    const int file = ::open(path().c_str(), O_RDONLY | O_CLOEXEC);
+    ASSERT_GE(file, 0);
+    const std::string original = contentOf(file);
+    struct stat before {};
+    ASSERT_EQ(::fstat(file, &before), 0);
+
+    std::optional<UserDefaults> defaults;
+    {
+        NoReadPermission unreadable(path());
+        defaults.emplace(path());
+        EXPECT_FALSE(defaults->get("a"));
+        defaults->set(PropertyValue("B"), "b");
+        defaults->set(PropertyValue("D"), "d");
+        defaults->remove("c");
+        EXPECT_EQ(defaults->get("b"), PropertyValue("B"));
+        EXPECT_FALSE(defaults->synchronize());
+        std::this_thread::sleep_for(UserDefaults::kWriteDelay * 3);  // the writer tries too
+
+        struct stat now {};
+        ASSERT_EQ(::stat(path().c_str(), &now), 0);
+        EXPECT_EQ(now.st_ino, before.st_ino);
+        EXPECT_EQ(contentOf(file), original);
+        EXPECT_FALSE(defaults->movedAsidePath());
+    }
+    ::close(file);
+    EXPECT_TRUE(log.contains("Cannot read user defaults"));
+
+    // The next access reads the file; the changes made meanwhile go over its values and are saved.
+    const std::map<std::string, PropertyValue> merged = {
+        {"a", PropertyValue("a")}, {"b", PropertyValue("B")}, {"d", PropertyValue("D")}};
+    EXPECT_EQ(defaults->snapshot(), merged);
+    EXPECT_TRUE(defaults->synchronize());
+    defaults.reset();
+    EXPECT_EQ(UserDefaults(path()).snapshot(), merged);
+}
+
+TEST_F(UserDefaultsTests, OpeningRemovesTemporaryCopiesLeftByAnInterruptedSave) {
+    std::filesystem::create_directories(scoped_.directory());
+    const auto sibling = [this](const std::string& name) { return scoped_.directory() / name; };
+    const std::vector<std::string> leftovers = {"store.json.tmp.a1B2c3", "store.json.tmp.XXXXXX"};
+    const std::vector<std::string> others = {"store.json.tmp.a1B2c3d", "other.json.tmp.a1B2c3", "store.json.corrupt"};
+    for (const auto& name : leftovers) {
+        std::ofstream(sibling(name)) << "partial";
+    }
+    for (const auto& name : others) {
+        std::ofstream(sibling(name)) << "not a copy of this store";
+    }
+    UserDefaults defaults(path());
+    for (const auto& name : leftovers) {
+        EXPECT_FALSE(std::filesystem::exists(sibling(name))) << name;
+    }
+    for (const auto& name : others) {
+        EXPECT_TRUE(std::filesystem::exists(sibling(name))) << name;
+    }
+    std::ofstream(sibling(leftovers[0])) << "partial";
+    defaults.reopen();
+    EXPECT_FALSE(std::filesystem::exists(sibling(leftovers[0])));
 }
 
 TEST_F(UserDefaultsTests, FailedSaveIsReportedAndKeepsTheValues) {

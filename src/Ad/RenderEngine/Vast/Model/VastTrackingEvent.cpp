@@ -51,8 +51,14 @@ VastTrackingEvent VastTrackingEvent::fromAttributes(const VastAttributes::Map& a
     }
     if (auto offset = VastAttributes::text(attributes, "offset")) {
         r.offset = readOffset(*offset);
+        r.offsetIsFraction = r.offset && isPercentage(*offset);
     }
     return r;
+}
+
+bool VastTrackingEvent::isPercentage(std::string_view text) {
+    text = VastAttributes::trimmed(text);
+    return !text.empty() && text.back() == '%' && text.find(':') == std::string_view::npos;
 }
 
 std::optional<double> VastTrackingEvent::readOffset(std::string_view text) {
@@ -60,7 +66,7 @@ std::optional<double> VastTrackingEvent::readOffset(std::string_view text) {
     if (text.find(':') != std::string_view::npos) {
         return parseVastDuration(text);
     }
-    const bool percent = !text.empty() && text.back() == '%';
+    const bool percent = isPercentage(text);
     if (percent) {
         text.remove_suffix(1);
     }

@@ -46,6 +46,9 @@ TrackingEventType trackingEventTypeFromRawValue(std::string_view text);
 struct VastTrackingEvent {
     TrackingEventType type = TrackingEventType::unknown;
     std::optional<double> offset;
+    // True when the offset was written as "n%": `offset` is then the fraction n/100 of the
+    // creative's duration, whatever its size.
+    bool offsetIsFraction = false;
     std::optional<platform::URL> url;
     bool tracked = false;
 
@@ -56,6 +59,8 @@ struct VastTrackingEvent {
     // An offset text in seconds: a clock time when it has a colon ("00:00:05.5"), "n%" as the
     // fraction n/100, a plain number as seconds; anything else is absent.
     static std::optional<double> readOffset(std::string_view text);
+    // True when `text` is a percentage offset ("n%").
+    static bool isPercentage(std::string_view text);
 
     bool operator==(const VastTrackingEvent&) const = default;
 };

@@ -8,7 +8,8 @@
 namespace solen {
 
 // The playback record of the linear creative a VAST tracker is following: the creative, its ad,
-// the quartile marks in whole seconds (rounded up) and a once-flag for each quartile.
+// the quartile marks in whole seconds (rounded up, and at most the last whole second before the
+// end, so that a short creative reaches every mark) and a once-flag for each quartile.
 struct TrackingCreative {
     VastLinearCreative creative;
     VastAd vastAd;

@@ -122,13 +122,14 @@ VastAd VastParser::unwrap(const VastAd& ad, std::int64_t wrapperDepth) {
         std::fflush(stdout);
         return wrapper;
     }
+    const std::size_t wrapperCreatives = wrapper.creatives.size();
     for (const VastAd& ad : fetched.model->ads) {
-        merge(ad, wrapper);
+        merge(ad, wrapper, wrapperCreatives);
     }
     return wrapper;
 }
 
-void VastParser::merge(const VastAd& fetched, VastAd& wrapper) {
+void VastParser::merge(const VastAd& fetched, VastAd& wrapper, std::size_t wrapperCreatives) {
     if (fetched.adSystem) {
         wrapper.adSystem = fetched.adSystem;
     }
@@ -143,8 +144,8 @@ void VastParser::merge(const VastAd& fetched, VastAd& wrapper) {
     }
     append(wrapper.impressions, fetched.impressions);
 
-    // Creatives pair by position; fetched creatives beyond the wrapper's count are dropped.
-    const std::size_t count = wrapper.creatives.size();
+    // Creatives pair by position with the wrapper's own; the fetched ones beyond those are kept.
+    const std::size_t count = std::min(wrapperCreatives, wrapper.creatives.size());
     for (std::size_t i = 0; i < count && i < fetched.creatives.size(); ++i) {
         VastCreative& into = wrapper.creatives[i];
         const VastCreative& from = fetched.creatives[i];
@@ -164,6 +165,9 @@ void VastParser::merge(const VastAd& fetched, VastAd& wrapper) {
                 append(into.companionAds->companions, from.companionAds->companions);
             }
         }
+    }
+    for (std::size_t i = count; i < fetched.creatives.size(); ++i) {
+        wrapper.creatives.push_back(fetched.creatives[i]);
     }
     append(wrapper.extensions, fetched.extensions);
 }

@@ -59,8 +59,11 @@ public:
     std::vector<VastAd> unwrap(const std::vector<VastAd>& ads, std::int64_t wrapperDepth);
     // The ad with its wrapper resolved; an ad that is not resolvable comes back unchanged.
     VastAd unwrap(const VastAd& ad, std::int64_t wrapperDepth);
-    // Merges the fetched ad `fetched` into the wrapper ad `wrapper`.
-    static void merge(const VastAd& fetched, VastAd& wrapper);
+    // Merges the fetched ad `fetched` into the wrapper ad `wrapper`, whose own creatives are its
+    // first `wrapperCreatives`: fetched creatives pair with those by position, and the fetched
+    // creatives beyond them are added as they are (a wrapper without creatives plays the inline
+    // ad's).
+    static void merge(const VastAd& fetched, VastAd& wrapper, std::size_t wrapperCreatives);
 
     // Hands a result to the main queue; the first delivery to run calls the completion.
     void finish(std::optional<VastModel> model, std::optional<VastError> error);

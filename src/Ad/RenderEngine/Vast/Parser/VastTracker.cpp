@@ -166,9 +166,14 @@ void VastTracker::fireProgressEvents(TrackingCreative& creative, double time) co
         bool due = true;
         if (event.offset) {
             const double offset = *event.offset;
-            // Between 0 and 1 (exclusive) the offset is a fraction of the duration, else seconds.
-            const double threshold = (offset > 0 && offset < 1) ? offset * creative.duration : offset;
-            due = time >= threshold;
+            if (event.offsetIsFraction) {
+                // "n%" is always a share of the duration; beyond the whole of it is never reached.
+                due = offset <= 1 && time >= offset * creative.duration;
+            } else {
+                // A plain number between 0 and 1 (exclusive) is a fraction of the duration, else seconds.
+                const double threshold = (offset > 0 && offset < 1) ? offset * creative.duration : offset;
+                due = time >= threshold;
+            }
         }
         if (due) {
             event.tracked = true;

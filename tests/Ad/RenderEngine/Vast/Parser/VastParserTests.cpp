@@ -1,5 +1,6 @@
 #include "Ad/RenderEngine/Vast/Parser/VastClient.h"
 #include "Ad/RenderEngine/Vast/Parser/VastParser.h"
+#include "Ad/RenderEngine/Vast/Parser/VastTracker.h"
 
 #include "support/DispatchWait.h"
 #include "support/MainLoopPump.h"
@@ -225,13 +226,14 @@ TEST_F(VastParserTests, CreativesMergeByPositionAndOnlyLinearIntoLinear) {
     fetcher->serve("https://ads.test/c", vast(inlineAd("c", companion)));
 
     // Wrapper creative 0 is linear with a duration, creative 1 has no linear part; the fetched
-    // third creative has no partner and is dropped.
+    // third creative has no partner and is kept as it is.
     const std::string wrapperCreatives =
         "<Creative><Linear><Duration>00:00:10</Duration></Linear></Creative>"
         "<Creative><CompanionAds required=\"any\"><Companion width=\"1\" height=\"1\"/></CompanionAds></Creative>";
     const Outcome outcome = run(vast(wrapperAd("root", "https://ads.test/f", wrapperCreatives)));
     const VastAd& ad = outcome.model.value().ads.at(0);
-    ASSERT_EQ(ad.creatives.size(), 2u);
+    ASSERT_EQ(ad.creatives.size(), 3u);
+    EXPECT_EQ(ad.creatives[2], VastXMLParser::create()->parse(vast(inlineAd("f", companion))).model.value().ads.at(0).creatives.at(0));
     const VastLinearCreative& linear = *ad.creatives[0].linear;
     EXPECT_FALSE(linear.duration);  // the fetched linear part has none
     EXPECT_EQ(urls(linear.trackingEvents), std::vector<std::string>{"https://t.test/f/pause"});
@@ -246,6 +248,34 @@ TEST_F(VastParserTests, CreativesMergeByPositionAndOnlyLinearIntoLinear) {
     ASSERT_TRUE(creative.companionAds);
     EXPECT_EQ(creative.companionAds->required, CompanionsRequirement::all);
     EXPECT_EQ(creative.companionAds->companions.size(), 2u);
+}
+
+TEST_F(VastParserTests, WrapperWithoutCreativesPlaysAndTracksTheInlineCreatives) {
+    // Two inline ads below one wrapper that has no Creatives element: both creatives are kept in
+    // order, and the first plays with the wrapper's and both ads' impressions.
+    fetcher->serve("https://ads.test/in", vast(inlineAd("a") + inlineAd("b")));
+    const std::string bare = "<Ad id=\"root\"><Wrapper><VASTAdTagURI>https://ads.test/in</VASTAdTagURI>"
+                             "<Impression>https://t.test/root/imp</Impression></Wrapper></Ad>";
+    const VastModel model = run(vast(bare)).model.value();
+    const VastAd& ad = model.ads.at(0);
+    ASSERT_EQ(ad.creatives.size(), 2u);
+    EXPECT_EQ(urls(ad.creatives[1].linear->trackingEvents), std::vector<std::string>{"https://t.test/b/start"});
+
+    std::vector<std::string> sent;
+    auto tracker = VastTracker::create(model, {}, 0.0, true, [&sent](const std::vector<URL>& urls, const std::optional<std::string>& event) {
+        for (const auto& url : urls) {
+            sent.push_back(event.value_or("") + " " + url.absoluteString());
+        }
+    });
+    ASSERT_FALSE(tracker->start("root"));
+    ASSERT_FALSE(tracker->trackStart());
+    for (double time = 0; time < 30; time += 0.5) {
+        ASSERT_FALSE(tracker->updateProgress(time));
+    }
+    EXPECT_FALSE(tracker->trackComplete());
+    EXPECT_EQ(sent, (std::vector<std::string>{"START https://t.test/a/start", "IMPRESSIONS https://t.test/root/imp",
+                                              "IMPRESSIONS https://t.test/a/imp", "IMPRESSIONS https://t.test/b/imp"}));
+    EXPECT_FALSE(tracker->currentTrackingCreative());
 }
 
 TEST_F(VastParserTests, TimeLimitDeliversOnceAndStopsFurtherFetches) {

@@ -74,13 +74,14 @@ public:
     void vastTrackerDidTrackThirdQuartile(VastTracker&, const VastAd& ad) override { told.push_back("third " + ad.id); }
 };
 
-TEST(TrackingCreativeTests, MarksAreRoundedUpToWholeSeconds) {
+TEST(TrackingCreativeTests, MarksAreRoundedUpToWholeSecondsBelowTheEnd) {
     VastLinearCreative linear;
     EXPECT_FALSE(TrackingCreative::make(linear, VastAd{}));
     struct Case {
         double duration, first, mid, third;
     };
-    for (const Case c : {Case{30, 8, 15, 23}, Case{10.5, 3, 6, 8}, Case{0, 0, 0, 0}, Case{1, 1, 1, 1}, Case{3, 1, 2, 3}}) {
+    for (const Case c : {Case{30, 8, 15, 23}, Case{10.5, 3, 6, 8}, Case{4, 1, 2, 3}, Case{3.5, 1, 2, 3}, Case{3, 1, 2, 2},
+                         Case{2, 1, 1, 1}, Case{1.5, 1, 1, 1}, Case{1, 0, 0, 0}, Case{0, 0, 0, 0}}) {
         linear.duration = c.duration;
         const auto creative = TrackingCreative::make(linear, VastAd{});
         ASSERT_TRUE(creative);
@@ -211,6 +212,34 @@ TEST(VastTrackerTests, JumpsSkipWindowsTheyNeverSaw) {
     EXPECT_TRUE(recorder.take().empty());
 }
 
+TEST(VastTrackerTests, ShortCreativesPlayedToTheEndTrackEveryQuartileAndComplete) {
+    // The player reports every 0.25 s; its last report comes 0.25 s before the end.
+    for (const bool cumulative : {true, false}) {
+        for (const char* duration : {"00:00:03", "00:00:02", "00:00:01", "00:00:03.5"}) {
+            Recorder recorder;
+            auto tracker = makeTracker(linearAd("s", duration), recorder, cumulative);
+            ASSERT_FALSE(tracker->start("s"));
+            const double end = tracker->currentTrackingCreative()->duration;
+            for (double time = 0; time < end; time += 0.25) {
+                ASSERT_FALSE(tracker->updateProgress(time));
+            }
+            EXPECT_FALSE(tracker->trackComplete()) << duration;
+            EXPECT_EQ(recorder.take(), (Calls{"FIRSTQUARTILE https://t.test/s/firstQuartile", "MIDPOINT https://t.test/s/midpoint",
+                                              "THIRDQUARTILE https://t.test/s/thirdQuartile", "COMPLETE https://t.test/s/complete"}))
+                << duration << (cumulative ? " cumulative" : "");
+        }
+    }
+    // A longer creative stopped before its third quartile still cannot complete.
+    Recorder recorder;
+    auto tracker = makeTracker(linearAd("l", "00:00:30"), recorder);
+    ASSERT_FALSE(tracker->start("l"));
+    for (double time = 0; time < 22.9; time += 0.25) {
+        ASSERT_FALSE(tracker->updateProgress(time));
+    }
+    EXPECT_TRUE(tracker->trackComplete());
+    EXPECT_EQ(recorder.take(), (Calls{"FIRSTQUARTILE https://t.test/l/firstQuartile", "MIDPOINT https://t.test/l/midpoint"}));
+}
+
 TEST(VastTrackerTests, CumulativeTrackingReadsWholeSeconds) {
     // At 15.5 the first-quartile window (8 to 15) is still open in whole seconds; on the exact
     // time it has closed.
@@ -246,8 +275,8 @@ TEST(VastTrackerTests, PodCountsFromTheEndOfCompletedAds) {
 
 TEST(VastTrackerTests, ProgressEventsFireOnceEachAtTheirOffsets) {
     Recorder recorder;
-    // No offset, a fraction, whole seconds (1.0 and 0 are seconds), a clock time, and two events
-    // sharing one address.
+    // No offset, a fraction, whole seconds (1.0 and 0 are seconds), a clock time, two events
+    // sharing one address, and percentages of the whole duration and beyond it.
     const std::string progress =
         "<Tracking event=\"progress\">https://t.test/p/none</Tracking>"
         "<Tracking event=\"progress\" offset=\"50%\">https://t.test/p/half</Tracking>"
@@ -255,15 +284,17 @@ TEST(VastTrackerTests, ProgressEventsFireOnceEachAtTheirOffsets) {
         "<Tracking event=\"progress\" offset=\"0\">https://t.test/p/zero</Tracking>"
         "<Tracking event=\"progress\" offset=\"00:00:20\">https://t.test/p/shared</Tracking>"
         "<Tracking event=\"progress\" offset=\"00:00:40\">https://t.test/p/shared</Tracking>"
-        "<Tracking event=\"progress\" offset=\"oops\">https://t.test/p/bad</Tracking>";
+        "<Tracking event=\"progress\" offset=\"oops\">https://t.test/p/bad</Tracking>"
+        "<Tracking event=\"progress\" offset=\"100%\">https://t.test/p/full</Tracking>"
+        "<Tracking event=\"progress\" offset=\"150%\">https://t.test/p/over</Tracking>";
     auto tracker = makeTracker(linearAd("a", "00:00:30", progress), recorder);
     ASSERT_FALSE(tracker->start("a"));
     const std::vector<std::pair<double, std::string>> steps = {
         {0.5, "PROGRESS https://t.test/p/none https://t.test/p/zero https://t.test/p/bad"}, {0.9, ""},
         {1.0, "PROGRESS https://t.test/p/one"}, {14.9, ""}, {15.0, "PROGRESS https://t.test/p/half"},
-        {20.0, "PROGRESS https://t.test/p/shared"}, {25.0, ""},
+        {20.0, "PROGRESS https://t.test/p/shared"}, {25.0, ""}, {29.9, ""}, {30.0, "PROGRESS https://t.test/p/full"},
         {41.0, "PROGRESS https://t.test/p/shared"},  // past the end of the creative, still fired
-        {42.0, ""}};
+        {46.0, ""}};  // "150%" is never reached
     for (const auto& [time, expected] : steps) {
         EXPECT_FALSE(tracker->updateProgress(time));
         std::string fired;
