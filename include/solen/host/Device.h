@@ -43,7 +43,7 @@ public:
     // Dotted digits, one to four parts ("17", "17.4", "17.4.1").
     static void setSystemVersion(const std::string& version);
     static std::string systemVersion();
-    // The model name ("iPhone") and the hardware identifier ("iPhone15,2"); neither may be empty.
+    // The model name ("Tablet") and the hardware identifier ("Tablet13,1"); neither may be empty.
     static void setModel(const std::string& model);
     static void setMachineName(const std::string& machineName);
     // UUID text ("6D92078A-8246-4BA4-AE5B-76104861E7DC"); the tracking authorisation decides

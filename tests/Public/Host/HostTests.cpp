@@ -28,6 +28,7 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <utility>
 #include <vector>
 
 namespace solen::host {
@@ -138,9 +139,9 @@ TEST(HostDeviceTests, GoodFactsReachTheSdkAndMalformedOnesLeaveThePreviousValue)
          {[] { Device::setSystemVersion(""); }, [] { Device::setSystemVersion("17.x"); },
           [] { Device::setSystemVersion("1.2.3.4.5"); }, [] { Device::setSystemVersion("-1"); },
           [] { Device::setSystemVersion("17."); }}},
-        {"model", [] { Device::setModel("iPad"); }, &platform::CurrentDevice::model, "iPad",
-         {[] { Device::setModel(""); }, [] { Device::setModel("iPad\n"); }}},
-        {"machine", [] { Device::setMachineName("iPad13,1"); }, &platform::CurrentDevice::machineName, "iPad13,1",
+        {"model", [] { Device::setModel("Tablet"); }, &platform::CurrentDevice::model, "Tablet",
+         {[] { Device::setModel(""); }, [] { Device::setModel("Tablet\n"); }}},
+        {"machine", [] { Device::setMachineName("Tablet13,1"); }, &platform::CurrentDevice::machineName, "Tablet13,1",
          {[] { Device::setMachineName(""); }}},
         {"advertising id", [] { Device::setAdvertisingIdentifier("6d92078a-8246-4ba4-ae5b-76104861e7dc"); },
          &platform::AdvertisingIdentifierManager::advertisingIdentifier, "6D92078A-8246-4BA4-AE5B-76104861E7DC",
