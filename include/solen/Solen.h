@@ -4,6 +4,7 @@
 #include <solen/SolenExport.h>
 #include <solen/SolenSdkConfiguration.h>
 #include <solen/SolenSdkError.h>
+#include <solen/host/Location.h>
 
 #include <nlohmann/json.hpp>
 
@@ -13,10 +14,6 @@
 #include <string>
 
 namespace solen {
-
-namespace platform {
-struct Location;
-}
 
 // The application's entry point to the SDK as a whole: start-up, consent, version, log level and
 // the publisher-provided user data. Static operations only; callable from any thread.

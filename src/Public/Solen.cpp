@@ -1,4 +1,3 @@
-#include <solen/Solen.h>
 
 #include "Ad/Network/Signals/CustomExtras.h"
 #include "Commons/Configs/ConfigDefaults.h"
@@ -6,8 +5,10 @@
 #include "Commons/Utilities/Logger.h"
 #include "Commons/Utilities/PublicInfo.h"
 #include "Commons/Utilities/PublisherProvidedInfo.h"
-#include "Platform/Device/Location.h"
 #include "Public/SdkStartup.h"
+
+#include <solen/Solen.h>
+#include <solen/host/Location.h>
 
 #include <cmath>
 

@@ -1,13 +1,10 @@
 #include "Public/SdkStartup.h"
 
-#include <solen/Solen.h>
-
 #include "Commons/Configs/ConfigDefaults.h"
 #include "Commons/Configs/Network/ConfigResponse.h"
 #include "Commons/Storage/KeyValueStore.h"
 #include "Commons/Utilities/PublisherProvidedInfo.h"
 #include "Commons/Utilities/Utilities.h"
-#include "Platform/Device/Location.h"
 #include "Platform/Device/OperatingSystem.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/UI/Application.h"
@@ -17,6 +14,9 @@
 #include "support/LogCapture.h"
 #include "support/ScopedUserDefaults.h"
 #include "support/ScriptedHttpSession.h"
+
+#include <solen/Solen.h>
+#include <solen/host/Location.h>
 
 #include <gtest/gtest.h>
 

@@ -7,11 +7,10 @@ TEST(DemoTests, NeedsTheTools) { GTEST_SKIP() << "built without the tools"; }
 #else
 
 #include "adserver/AdService.h"
+#include "support/ShellCommand.h"
 
-#include <cstdio>
 #include <filesystem>
 #include <string>
-#include <sys/wait.h>
 
 namespace solen {
 namespace {
@@ -19,26 +18,10 @@ namespace {
 using adserver::AdService;
 using adserver::ServiceRequest;
 
-struct DemoRun {
-    int exitCode = -1;
-    std::string output;
-};
-
 // Runs the demo binary against `baseUrl` and returns its exit code and output.
-DemoRun runDemo(const std::string& baseUrl, const std::string& arguments) {
-    const std::string command = "SOLEN_SERVICE_BASE_URL='" + baseUrl + "' '" + SOLEN_DEMO_PATH + "' " + arguments + " 2>&1";
-    DemoRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return run;
-    }
-    char buffer[4096];
-    while (const std::size_t read = std::fread(buffer, 1, sizeof buffer, pipe)) {
-        run.output.append(buffer, read);
-    }
-    const int status = ::pclose(pipe);
-    run.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    return run;
+test::ShellResult runDemo(const std::string& baseUrl, const std::string& arguments) {
+    return test::runShell("SOLEN_SERVICE_BASE_URL=" + test::shellQuoted(baseUrl) + " " +
+                          test::shellQuoted(SOLEN_DEMO_PATH) + " " + arguments);
 }
 
 std::vector<ServiceRequest> configRequests(const std::vector<ServiceRequest>& requests) {
@@ -70,7 +53,7 @@ protected:
 TEST_F(DemoTests, StartsTheSdkAgainstTheLocalServiceThenRelaunches) {
     const std::string arguments =
         "--store '" + store.string() + "' --background-ms 1200 --quiet-ms 1500 --app-id e2e-app --ppid e2e-ppid";
-    const DemoRun first = runDemo(service.baseUrl(), arguments);
+    const test::ShellResult first = runDemo(service.baseUrl(), arguments);
     ASSERT_EQ(first.exitCode, 0) << first.output;
     EXPECT_NE(first.output.find("(first launch)"), std::string::npos) << first.output;
     EXPECT_NE(first.output.find("completion: initialisation succeeded"), std::string::npos) << first.output;
@@ -87,7 +70,7 @@ TEST_F(DemoTests, StartsTheSdkAgainstTheLocalServiceThenRelaunches) {
     // The same store again: the cached mediation document starts the SDK at once, the service
     // confirms what the SDK holds, and the install is not reported twice.
     service.clearRequests();
-    const DemoRun second = runDemo(service.baseUrl(), arguments + " --background-ms 0");
+    const test::ShellResult second = runDemo(service.baseUrl(), arguments + " --background-ms 0");
     ASSERT_EQ(second.exitCode, 0) << second.output;
     EXPECT_NE(second.output.find("(relaunch)"), std::string::npos) << second.output;
     configs = configRequests(service.requests());
@@ -107,7 +90,7 @@ TEST_F(DemoTests, ExitsNonZeroWhenTheSdkDoesNotStart) {
     AdService broken(adserver::Scenario::parse(
         R"({"configs":{"documents":{"primeMediation":{"content":{"adapters":"none"}}}}})"));
     ASSERT_TRUE(broken.start());
-    const DemoRun refused = runDemo(broken.baseUrl(), "--store '" + store.string() + "' --wait-ms 2000");
+    const test::ShellResult refused = runDemo(broken.baseUrl(), "--store '" + store.string() + "' --wait-ms 2000");
     EXPECT_EQ(refused.exitCode, 1) << refused.output;
     EXPECT_NE(refused.output.find("ai.solen.SolenSDK 1001"), std::string::npos) << refused.output;
     EXPECT_EQ(broken.countOf(ServiceRequest::Kind::config), 1u);

@@ -1,19 +1,16 @@
 // solen-demo: a host application that runs the SDK's start-up end to end against the local ad
-// service and prints what happened.
+// service and prints what happened. It uses the SDK's public headers only, as any host does; the
+// local ad service stands for a server and keeps its own code.
 #include "DemoTimeline.h"
 
 #include "adserver/AdService.h"
 
-#include "Commons/Utilities/Logger.h"
-#include "Platform/Device/OperatingSystem.h"
-#include "Platform/Dispatch/DispatchQueue.h"
-#include "Platform/Dispatch/MainLoop.h"
-#include "Platform/Foundation/FileManager.h"
-#include "Platform/Foundation/UserDefaults.h"
-#include "Platform/UI/Application.h"
-
 #include <solen/Solen.h>
 #include <solen/SolenConstant.h>
+#include <solen/host/Console.h>
+#include <solen/host/Device.h>
+#include <solen/host/Lifecycle.h>
+#include <solen/host/MainLoop.h>
 
 #include <atomic>
 #include <csignal>
@@ -29,8 +26,8 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using solen::demo::DemoTimeline;
-using solen::platform::Application;
-using solen::platform::MainLoop;
+using solen::host::Lifecycle;
+using solen::host::MainLoop;
 
 struct Options {
     std::string appId = "demo-app-0001";
@@ -86,30 +83,13 @@ std::optional<Options> parse(int argc, char** argv) {
     return options;
 }
 
-// The creation time of the documents folder is the install time. File systems without birth
-// times fall back to the folder's modification time (the demo never writes into it).
-std::optional<solen::platform::Clock::WallTimePoint> installTime(const fs::path& path) {
-    if (auto birth = solen::platform::FileManager::fileSystemCreationDate(path)) {
-        return birth;
-    }
-    std::error_code error;
-    const auto written = fs::last_write_time(path, error);
-    if (error) {
-        return std::nullopt;
-    }
-    const auto system = std::chrono::file_clock::to_sys(written);
-    return solen::platform::Clock::WallTimePoint(
-        std::chrono::duration_cast<solen::platform::Clock::Duration>(system.time_since_epoch()));
-}
-
-// Runs the main loop until the SDK's work has settled: no timeline entry for `quiet`, no queued
-// background or main-queue block; at most `limit`.
+// Runs the main loop until the SDK's work has settled: no timeline entry (SDK log line, service
+// request, callback) for `quiet`; at most `limit`.
 void settle(const DemoTimeline& timeline, std::chrono::milliseconds quiet, std::chrono::milliseconds limit) {
     const auto deadline = std::chrono::steady_clock::now() + limit;
     while (std::chrono::steady_clock::now() < deadline) {
-        MainLoop::shared().runUntil([] { return false; }, 100ms);
-        if (timeline.quietFor(quiet) && solen::platform::DispatchQueue::waitUntilIdle(0ms) &&
-            MainLoop::shared().pendingCount() == 0) {
+        MainLoop::runFor(100ms);
+        if (timeline.quietFor(quiet)) {
             return;
         }
     }
@@ -133,7 +113,7 @@ int main(int argc, char** argv) {
     }
     const Options& options = *parsed;
     std::signal(SIGPIPE, SIG_IGN);
-    MainLoop::shared().bindToCurrentThread();
+    MainLoop::bindToCurrentThread();
 
     // The application's data: the SDK's store and the documents folder.
     bool temporaryStore = false;
@@ -155,12 +135,10 @@ int main(int argc, char** argv) {
         std::cerr << "solen-demo: cannot create " << documents << ": " << error.message() << "\n";
         return 1;
     }
-    solen::platform::UserDefaults::setStandardPath(store / "UserDefaults.json");
-    auto& files = solen::platform::FileManager::defaultManager();
-    files.setDocumentDirectory(documents);
-    files.setCreationDateProvider(installTime);
-    // The device this host pretends to be.
-    solen::platform::OperatingSystem::setVersionProvider([version = options.osVersion] { return version; });
+    // The device this host pretends to be, and where the application keeps its data.
+    solen::host::Device::setDataFolder(store);
+    solen::host::Device::setSystemVersion(options.osVersion);
+    Lifecycle::didFinishLaunching();
 
     // Shared with the log sink and the completion, which may run on other threads.
     const auto timelineOwner = std::make_shared<DemoTimeline>();
@@ -201,7 +179,7 @@ int main(int argc, char** argv) {
               << "  app id   " << options.appId << ", ppid " << (options.ppid.empty() ? "(none)" : options.ppid)
               << ", device OS " << options.osVersion << "\n\n";
 
-    solen::Logger::setSink([timelineOwner](std::string_view line) {
+    solen::host::Console::setSink([timelineOwner](std::string_view line) {
         timelineOwner->add("sdk", DemoTimeline::withoutDate(std::string(line)));
     });
     solen::Solen::setLogLevel(solen::LogLevel::info);
@@ -224,9 +202,9 @@ int main(int argc, char** argv) {
             outcome->succeeded = !failure;
             outcome->done = true;
             // Wakes the main loop so that it sees the outcome at once.
-            solen::platform::performOnMainQueue([] {});
+            MainLoop::post([] {});
         });
-    MainLoop::shared().runUntil([&outcome] { return outcome->done.load(); }, std::chrono::milliseconds(options.waitMs + 15000));
+    MainLoop::runUntil([&outcome] { return outcome->done.load(); }, std::chrono::milliseconds(options.waitMs + 15000));
     if (!outcome->done) {
         timeline.add("host", "no completion in time");
     }
@@ -234,17 +212,20 @@ int main(int argc, char** argv) {
 
     if (outcome->succeeded) {
         timeline.add("host", "application enters the background");
-        Application::shared().moveTo(Application::State::background);
-        MainLoop::shared().runUntil([] { return false; }, std::chrono::milliseconds(options.backgroundMs));
+        Lifecycle::didEnterBackground();
+        MainLoop::runFor(std::chrono::milliseconds(options.backgroundMs));
         timeline.add("host", "application returns to the foreground");
-        Application::shared().moveTo(Application::State::active);
+        Lifecycle::willEnterForeground();
+        Lifecycle::didBecomeActive();
         settle(timeline, std::chrono::milliseconds(options.quietMs), std::chrono::milliseconds(options.waitMs));
     }
 
     if (service) {
         service->stop();
     }
-    solen::Logger::setSink(nullptr);
+    solen::host::Console::setSink(nullptr);
+    // The application closes: it goes to the background, where the SDK's stored values are saved.
+    Lifecycle::didEnterBackground();
 
     std::cout << "Timeline (ms since the demo started)\n";
     timeline.print(std::cout);
@@ -258,7 +239,6 @@ int main(int argc, char** argv) {
     }
     std::cout << "Result: " << (outcome->succeeded ? "the SDK is initialised" : "the SDK did not initialise") << "\n";
 
-    solen::platform::UserDefaults::standard()->synchronize();
     if (temporaryStore) {
         fs::remove_all(store, error);
     }

@@ -24,7 +24,7 @@ public:
     void setTextColor(Color color);
     TextAlignment textAlignment() const { return textAlignment_; }
     void setTextAlignment(TextAlignment alignment);
-    // The most lines shown; 0 means as many as the text needs.
+    // The most lines shown; 0 (or a negative count) means as many as the text needs.
     int numberOfLines() const { return numberOfLines_; }
     void setNumberOfLines(int lines);
 

@@ -182,22 +182,26 @@ void ConfigManager::setStoredValue(double value, StoredValueKey key, ConfigType 
 }
 
 bool ConfigManager::store(const std::optional<ConfigDocument>& config, ConfigType type) {
+    // Invalid data (ConfigError::invalidData) is answered without throwing: a thrown enumeration
+    // would make its type information a symbol the shared library exports.
+    const auto invalidData = [] {
+        Logger::debug("An invalid object was passed.");
+        return false;
+    };
+    if (!config) {
+        return invalidData();
+    }
     try {
-        if (!config) {
-            throw ConfigError::invalidData;
-        }
         const std::string text = encodeConfigDocument(*config).dump();
         if (text == "null") {
-            throw ConfigError::invalidData;
+            return invalidData();
         }
         KeyValueStore::set(PropertyValue(text), rawValue(type));
         setStoredValue(nowSeconds(), StoredValueKey::configLastUpdated, type);
         return true;
-    } catch (ConfigError) {
-        Logger::debug("An invalid object was passed.");
     } catch (const JsonEncodingError&) {
         // A value JSON cannot carry, such as a non-finite number.
-        Logger::debug("An invalid object was passed.");
+        return invalidData();
     } catch (const std::exception&) {
         Logger::debug("An error occured while enccoding the object.");
     }

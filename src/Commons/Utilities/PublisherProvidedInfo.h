@@ -1,7 +1,8 @@
 #pragma once
 
 #include "Commons/Utilities/AnyDictionary.h"
-#include "Platform/Device/Location.h"
+
+#include <solen/host/Location.h>
 
 #include <cstdint>
 #include <optional>

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "Platform/Device/Location.h"
 #include "Platform/Device/LocationManagerDelegate.h"
 
+#include <solen/host/Location.h>
 #include <solen/ui/Error.h>
 
 #include <functional>

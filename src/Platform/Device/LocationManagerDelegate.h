@@ -1,7 +1,6 @@
 #pragma once
 
-#include "Platform/Device/Location.h"
-
+#include <solen/host/Location.h>
 #include <solen/ui/Error.h>
 
 #include <vector>

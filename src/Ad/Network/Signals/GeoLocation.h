@@ -1,9 +1,9 @@
 #pragma once
 
-#include "Platform/Device/Location.h"
 #include "Platform/Device/LocationManager.h"
 #include "Platform/Device/LocationManagerDelegate.h"
 
+#include <solen/host/Location.h>
 #include <solen/ui/Error.h>
 
 #include <functional>
