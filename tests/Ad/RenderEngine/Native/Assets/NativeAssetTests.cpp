@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <tuple>
 
 namespace solen {
 namespace {
@@ -120,16 +121,12 @@ TEST(NativeAssetReadinessTest, RequiredAssetsNeedTheirContentAndASuperviewOthers
         std::shared_ptr<View> view;
         if (c.kind == Kind::label) {
             auto label = LabelViewAsset::create(Rect(), "cta", LabelAssetModel{c.required, "Go", std::nullopt}, nullptr);
-            asset = label;
-            view = label;
-        } else if (c.kind == Kind::image) {
-            auto image = ImageViewAsset::create(Rect(), "icon", ImageAssetModel{c.required, "https://x/i.png", std::nullopt}, nullptr);
-            asset = image;
-            view = image;
+            std::tie(asset, view) = std::pair(label, label);
         } else {
-            auto image = ImageViewAsset::create("play", "sol_Play", Rect(), nullptr);
-            asset = image;
-            view = image;
+            auto image = c.kind == Kind::image
+                             ? ImageViewAsset::create(Rect(), "icon", ImageAssetModel{c.required, "https://x/i.png", std::nullopt}, nullptr)
+                             : ImageViewAsset::create("play", "sol_Play", Rect(), nullptr);
+            std::tie(asset, view) = std::pair(image, image);
         }
         asset->setAssetState(c.state);
         auto parent = View::create();
