@@ -31,7 +31,15 @@ std::shared_ptr<NativeAssetView<ViewBase>> NativeAssetView<ViewBase>::selfPointe
 template <class ViewBase>
 platform::TapGestureRecognizer& NativeAssetView<ViewBase>::clickGestureRecognizer() {
     if (!clickGestureRecognizer_) {
-        clickGestureRecognizer_ = platform::TapGestureRecognizer::create(selfPointer(), &NativeAssetView::wasTapped);
+        clickGestureRecognizer_ = platform::TapGestureRecognizer::create();
+        // An action of our own rather than the header's target template, so that nothing of the
+        // asset's type is instantiated in the exported recogniser class.
+        std::weak_ptr<NativeAssetView> weakSelf = selfPointer();
+        clickGestureRecognizer_->addAction([weakSelf](platform::GestureRecognizer& sender) {
+            if (const std::shared_ptr<NativeAssetView> self = weakSelf.lock()) {
+                self->wasTapped(sender);
+            }
+        });
         this->addGestureRecognizer(clickGestureRecognizer_);
         clickGestureRecognizer_->setEnabled(false);
     }
