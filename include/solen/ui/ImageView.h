@@ -10,11 +10,13 @@
 namespace solen::platform {
 
 // A view that shows an image. Nothing is rendered; a new image or content mode asks for
-// drawing. Main thread only, like every view.
+// drawing. Like on the platform, an image view starts with user interaction off. Main thread
+// only, like every view.
 class SOLEN_EXPORT ImageView : public View {
 public:
-    // How the image fits the bounds, with the platform's raw values.
-    enum class ContentMode { scaleToFill = 0, scaleAspectFit = 1, scaleAspectFill = 2 };
+    // How the image fits the bounds, with the platform's raw values. `center` shows the image at
+    // its own size in the middle of the bounds.
+    enum class ContentMode { scaleToFill = 0, scaleAspectFit = 1, scaleAspectFill = 2, center = 4 };
 
     static std::shared_ptr<ImageView> create(Rect frame = {});
     explicit ImageView(Rect frame = {});

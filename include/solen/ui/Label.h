@@ -10,7 +10,8 @@
 namespace solen::platform {
 
 // A view that shows a text. Nothing is rendered; a new text, colour, alignment or line count
-// asks for drawing. Main thread only, like every view.
+// asks for drawing. Like on the platform, a label starts with user interaction off. Main thread
+// only, like every view.
 class SOLEN_EXPORT Label : public View {
 public:
     enum class TextAlignment { left, center, right };

@@ -13,6 +13,7 @@
 
 namespace solen::platform {
 
+class GestureRecognizer;
 class Layer;
 class ViewController;
 class Window;
@@ -88,6 +89,12 @@ public:
     // True for the view itself and for every view below it.
     bool isDescendantOf(const View& ancestor) const;
 
+    // Gesture recognisers, owned by the view, in the order added. Adding one that is attached to
+    // another view moves it here; adding one of the own again changes nothing.
+    void addGestureRecognizer(const std::shared_ptr<GestureRecognizer>& recognizer);
+    void removeGestureRecognizer(const std::shared_ptr<GestureRecognizer>& recognizer);
+    const std::vector<std::shared_ptr<GestureRecognizer>>& gestureRecognizers() const { return gestureRecognizers_; }
+
     // The window at the top of the tree; none when the top is not a window.
     virtual std::shared_ptr<Window> window() const;
     // The view controller whose view is this view or its nearest such ancestor (the responder
@@ -159,6 +166,7 @@ private:
     std::weak_ptr<View> superview_;
     std::vector<std::shared_ptr<View>> subviews_;
     std::weak_ptr<ViewController> viewController_;
+    std::vector<std::shared_ptr<GestureRecognizer>> gestureRecognizers_;
 };
 
 }  // namespace solen::platform

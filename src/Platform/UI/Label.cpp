@@ -4,7 +4,7 @@ namespace solen::platform {
 
 std::shared_ptr<Label> Label::create(Rect frame) { return std::make_shared<Label>(frame); }
 
-Label::Label(Rect frame) : View(frame) {}
+Label::Label(Rect frame) : View(frame) { setUserInteractionEnabled(false); }
 
 void Label::setText(std::string text) {
     text_ = std::move(text);

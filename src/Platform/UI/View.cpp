@@ -3,6 +3,7 @@
 #include "Commons/Utilities/Logger.h"
 #include "Platform/UI/Layer.h"
 
+#include <solen/ui/GestureRecognizer.h>
 #include <solen/ui/ViewController.h>
 #include <solen/ui/Window.h>
 
@@ -151,6 +152,30 @@ void View::removeFromSuperview() {
         notifyDidMoveToWindow();
     }
     didMoveToSuperview();
+}
+
+void View::addGestureRecognizer(const std::shared_ptr<GestureRecognizer>& recognizer) {
+    if (!recognizer) {
+        return;
+    }
+    const std::shared_ptr<View> owner = recognizer->view();
+    if (owner.get() == this) {
+        return;
+    }
+    if (owner) {
+        owner->removeGestureRecognizer(recognizer);
+    }
+    gestureRecognizers_.push_back(recognizer);
+    recognizer->view_ = self();
+}
+
+void View::removeGestureRecognizer(const std::shared_ptr<GestureRecognizer>& recognizer) {
+    auto it = std::find(gestureRecognizers_.begin(), gestureRecognizers_.end(), recognizer);
+    if (it == gestureRecognizers_.end()) {
+        return;
+    }
+    recognizer->view_.reset();
+    gestureRecognizers_.erase(it);
 }
 
 bool View::isDescendantOf(const View& ancestor) const {

@@ -1,9 +1,11 @@
 #include "Platform/Dispatch/MainLoop.h"
+#include "Platform/UI/TapDriver.h"
 #include "support/ScopedApplication.h"
 
 #include <solen/ui/ImageView.h>
 #include <solen/ui/Label.h>
 #include <solen/ui/Rect.h>
+#include <solen/ui/TapGestureRecognizer.h>
 #include <solen/ui/View.h>
 #include <solen/ui/Window.h>
 
@@ -189,6 +191,94 @@ TEST_F(ViewTest, DrawsOnceOnTheTurnAfterArrivalResizeOrMarkAndAtOnceOnRequest) {
     MainLoop::shared().runUntilIdle();
     EXPECT_FALSE(label->needsDisplay() || imageView->needsDisplay());
     EXPECT_EQ(label->text(), "Install");
+}
+
+// Counts the taps its recogniser sends it.
+struct TapTarget {
+    int taps = 0;
+    void tapped(GestureRecognizer&) { ++taps; }
+};
+
+TEST(TapTest, ATapReachesOnlyThroughInteractiveVisibleAncestorsAndGoesToTheNearestEnabledRecogniser) {
+    // Labels and image views refuse touches until told otherwise, as on the platform.
+    EXPECT_FALSE(Label::create()->isUserInteractionEnabled());
+    EXPECT_FALSE(ImageView::create()->isUserInteractionEnabled());
+    EXPECT_TRUE(View::create()->isUserInteractionEnabled());
+
+    struct Case {
+        const char* name;
+        bool rootInteractive, rootHidden, leafInteractive, leafHidden, leafRecognizerEnabled;
+        int leafTaps, rootTaps;
+    };
+    const Case cases[] = {
+        {"all open", true, false, true, false, true, 1, 0},
+        {"leaf recogniser disabled: the touch moves up", true, false, true, false, false, 0, 1},
+        {"parent refuses interaction", false, false, true, false, true, 0, 0},
+        {"parent hidden", true, true, true, false, true, 0, 0},
+        {"leaf refuses interaction", true, false, false, false, true, 0, 0},
+        {"leaf hidden", true, false, true, true, true, 0, 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        auto root = View::create(Rect(0, 0, 100, 100));
+        auto middle = View::create(Rect(0, 0, 50, 50));
+        auto leaf = View::create(Rect(0, 0, 10, 10));
+        root->addSubview(middle);
+        middle->addSubview(leaf);
+        root->setUserInteractionEnabled(c.rootInteractive);
+        root->setHidden(c.rootHidden);
+        leaf->setUserInteractionEnabled(c.leafInteractive);
+        leaf->setHidden(c.leafHidden);
+        auto leafTarget = std::make_shared<TapTarget>();
+        auto rootTarget = std::make_shared<TapTarget>();
+        auto leafRecognizer = TapGestureRecognizer::create(leafTarget, &TapTarget::tapped);
+        leafRecognizer->setEnabled(c.leafRecognizerEnabled);
+        leaf->addGestureRecognizer(leafRecognizer);
+        root->addGestureRecognizer(TapGestureRecognizer::create(rootTarget, &TapTarget::tapped));
+
+        EXPECT_EQ(TapDriver::tap(leaf), c.leafTaps + c.rootTaps > 0);
+        EXPECT_EQ(leafTarget->taps, c.leafTaps);
+        EXPECT_EQ(rootTarget->taps, c.rootTaps);
+        EXPECT_EQ(leafRecognizer->view(), leaf);
+    }
+}
+
+TEST(TapTest, RecognisersMoveBetweenViewsAndSkipTargetsThatAreGone) {
+    auto first = View::create();
+    auto second = View::create();
+    auto target = std::make_shared<TapTarget>();
+    auto recognizer = TapGestureRecognizer::create(target, &TapTarget::tapped);
+    int plainActions = 0;
+    recognizer->addAction([&](GestureRecognizer& sender) {
+        ++plainActions;
+        EXPECT_EQ(&sender, recognizer.get());
+    });
+    first->addGestureRecognizer(recognizer);
+    first->addGestureRecognizer(recognizer);
+    second->addGestureRecognizer(recognizer);
+    EXPECT_TRUE(first->gestureRecognizers().empty());
+    EXPECT_EQ(second->gestureRecognizers().size(), 1u);
+    EXPECT_FALSE(TapDriver::tap(first));
+    EXPECT_TRUE(TapDriver::tap(second));
+    EXPECT_EQ(target->taps, 1);
+
+    // A released target is skipped; the other action still runs.
+    target.reset();
+    EXPECT_TRUE(TapDriver::tap(second));
+    EXPECT_EQ(plainActions, 2);
+
+    second->removeGestureRecognizer(recognizer);
+    EXPECT_EQ(recognizer->view(), nullptr);
+    EXPECT_FALSE(TapDriver::tap(second));
+
+    // A view released by its own tap action survives until the action returns.
+    auto doomed = View::create();
+    auto doomedRecognizer = TapGestureRecognizer::create();
+    doomedRecognizer->addAction([&doomed](GestureRecognizer&) { doomed.reset(); });
+    doomed->addGestureRecognizer(doomedRecognizer);
+    doomedRecognizer.reset();
+    EXPECT_TRUE(TapDriver::tap(doomed));
+    EXPECT_EQ(doomed, nullptr);
 }
 
 }  // namespace
