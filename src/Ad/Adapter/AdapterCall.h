@@ -11,7 +11,7 @@
 
 namespace solen {
 
-// Runs `call`, a piece of adapter code; true when it returned. An exception that escapes it is
+// Runs `call`, which calls into adapter code; true when it returned. An exception that escapes it is
 // caught and logged as an error line naming `className` and `operation`; then false. Every call
 // the SDK makes into network adapter code goes through here (or `callAdapter`), so a misbehaving
 // adapter never unwinds through the SDK's queues or views. Callable from any thread.
