@@ -118,43 +118,69 @@ std::optional<std::string> removingPercentEncoding(std::string_view text) {
     return result;
 }
 
+std::optional<char32_t> nextUtf8Scalar(std::string_view text, std::size_t& position) {
+    const auto lead = static_cast<unsigned char>(text[position]);
+    if (lead < 0x80) {
+        ++position;
+        return lead;
+    }
+    std::size_t length = 0;
+    std::uint32_t codePoint = 0;
+    if ((lead & 0xE0) == 0xC0) {
+        length = 2;
+        codePoint = lead & 0x1F;
+    } else if ((lead & 0xF0) == 0xE0) {
+        length = 3;
+        codePoint = lead & 0x0F;
+    } else if ((lead & 0xF8) == 0xF0) {
+        length = 4;
+        codePoint = lead & 0x07;
+    }
+    const auto invalid = [&] {
+        ++position;
+        return std::optional<char32_t>();
+    };
+    if (length == 0 || position + length > text.size()) {
+        return invalid();
+    }
+    for (std::size_t k = 1; k < length; ++k) {
+        const auto next = static_cast<unsigned char>(text[position + k]);
+        if ((next & 0xC0) != 0x80) {
+            return invalid();
+        }
+        codePoint = (codePoint << 6) | (next & 0x3F);
+    }
+    const std::uint32_t minimum = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
+    if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
+        return invalid();
+    }
+    position += length;
+    return static_cast<char32_t>(codePoint);
+}
+
+std::string repairingUtf8(std::string text) {
+    if (isValidUtf8(text)) {
+        return text;
+    }
+    std::string result;
+    result.reserve(text.size() + 8);
+    for (std::size_t i = 0; i < text.size();) {
+        const std::size_t start = i;
+        if (nextUtf8Scalar(text, i)) {
+            result.append(text, start, i - start);
+        } else {
+            result.append("\xEF\xBF\xBD");  // U+FFFD
+        }
+    }
+    return result;
+}
+
 bool isValidUtf8(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
-        const auto lead = static_cast<unsigned char>(text[i]);
-        if (lead < 0x80) {
-            ++i;
-            continue;
-        }
-        std::size_t length = 0;
-        std::uint32_t codePoint = 0;
-        if ((lead & 0xE0) == 0xC0) {
-            length = 2;
-            codePoint = lead & 0x1F;
-        } else if ((lead & 0xF0) == 0xE0) {
-            length = 3;
-            codePoint = lead & 0x0F;
-        } else if ((lead & 0xF8) == 0xF0) {
-            length = 4;
-            codePoint = lead & 0x07;
-        } else {
+        if (!nextUtf8Scalar(text, i)) {
             return false;
         }
-        if (i + length > text.size()) {
-            return false;
-        }
-        for (std::size_t k = 1; k < length; ++k) {
-            const auto next = static_cast<unsigned char>(text[i + k]);
-            if ((next & 0xC0) != 0x80) {
-                return false;
-            }
-            codePoint = (codePoint << 6) | (next & 0x3F);
-        }
-        const std::uint32_t minimum = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
-        if (codePoint < minimum || codePoint > 0x10FFFF || (codePoint >= 0xD800 && codePoint <= 0xDFFF)) {
-            return false;
-        }
-        i += length;
     }
     return true;
 }

@@ -45,5 +45,10 @@ std::optional<std::string> removingPercentEncoding(std::string_view text);
 
 // True when `text` is well-formed UTF-8 (no overlong forms, no surrogates, at most U+10FFFF).
 bool isValidUtf8(std::string_view text);
+// Reads the UTF-8 scalar that starts at `position` (which must be inside `text`) and moves past
+// it. A byte that does not start a well-formed sequence gives nothing and is skipped alone.
+std::optional<char32_t> nextUtf8Scalar(std::string_view text, std::size_t& position);
+// `text` with every byte that does not belong to a well-formed sequence replaced by U+FFFD.
+std::string repairingUtf8(std::string text);
 
 }  // namespace solen::platform

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <solen/adapters/VideoEvent.h>
+
 #include "Ad/RenderEngine/Vast/Model/VastAttributes.h"
 #include "Platform/Foundation/URL.h"
 
@@ -9,33 +11,9 @@
 
 namespace solen {
 
-// The VAST tracking event names; the text of each case is its name.
-enum class TrackingEventType {
-    start,
-    firstQuartile,
-    midpoint,
-    thirdQuartile,
-    complete,
-    creativeView,
-    mute,
-    unmute,
-    pause,
-    rewind,
-    resume,
-    fullscreen,
-    exitFullscreen,
-    playerExpand,
-    playerCollapse,
-    acceptInvitationLinear,
-    closeLinear,
-    skip,
-    progress,
-    collapse,
-    expand,
-    acceptInvitation,
-    close,
-    unknown,
-};
+// The VAST tracking event names; the text of each case is its name. They are the video events
+// adapters report, in the same order.
+using TrackingEventType = VideoEvent;
 
 // The text the document writes for the case.
 std::string_view rawValue(TrackingEventType value);

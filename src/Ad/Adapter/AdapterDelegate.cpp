@@ -1,0 +1,7 @@
+#include <solen/adapters/AdapterDelegate.h>
+
+namespace solen {
+
+AdapterDelegate::~AdapterDelegate() = default;
+
+}  // namespace solen

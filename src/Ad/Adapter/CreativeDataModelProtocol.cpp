@@ -1,0 +1,7 @@
+#include <solen/adapters/CreativeDataModelProtocol.h>
+
+namespace solen {
+
+CreativeDataModelProtocol::~CreativeDataModelProtocol() = default;
+
+}  // namespace solen

@@ -1,0 +1,7 @@
+#include <solen/adapters/SolenBaseAdAdapter.h>
+
+namespace solen {
+
+SolenBaseAdAdapter::~SolenBaseAdAdapter() = default;
+
+}  // namespace solen

@@ -1,0 +1,7 @@
+#include <solen/adapters/SolenBaseNativeAdapter.h>
+
+namespace solen {
+
+void SolenBaseNativeAdapter::adViewFrameUpdated(platform::Rect) {}
+
+}  // namespace solen
