@@ -97,9 +97,15 @@ JsonDocument& JsonDocument::operator=(JsonDocument&&) noexcept = default;
 JsonDocument::~JsonDocument() = default;
 
 JsonDocument JsonDocument::parse(std::string_view text, std::size_t maxDepth) {
+    // A NUL byte ends the text (a string cannot hold one unescaped, so a cut inside a string is
+    // refused as unterminated): a body terminated like a C string still reads.
+    text = text.substr(0, text.find('\0'));
     constexpr std::string_view byteOrderMark = "\xEF\xBB\xBF";
     if (text.substr(0, byteOrderMark.size()) == byteOrderMark) {
         text.remove_prefix(byteOrderMark.size());
+    }
+    if (text.empty()) {
+        refuse(simdjson::EMPTY);
     }
     auto storage = std::make_unique<Storage>();
     // The parser's working buffers live only for the parse; the document keeps the tape and strings.

@@ -12,7 +12,7 @@ namespace solen {
 // One received or persisted JSON text, parsed and validated in one linear pass: malformed text,
 // invalid UTF-8, unescaped control characters, numbers that are not finite and nesting deeper than
 // the limit are refused. Integers beyond the 64-bit range are kept as doubles; a leading byte-order
-// mark is skipped.
+// mark is skipped and a NUL byte ends the text.
 //
 // The parse is a flat sequence of slots ("tape"): each value is one slot (two for a number), an
 // array or object opens with a slot that holds the position after its end and closes with one.
