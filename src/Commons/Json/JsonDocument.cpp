@@ -9,11 +9,27 @@
 
 namespace solen {
 
+// The parser's working buffers and the parsed document. A thread keeps the storage of its last
+// small document for the next parse, so that decoding answers of ordinary size does not allocate
+// and release the parser's buffers each time; a large document's storage is released with it.
 struct JsonDocument::Storage {
+    simdjson::dom::parser parser;
     simdjson::dom::document document;
 };
 
 namespace {
+
+// Largest input capacity whose buffers a thread keeps (they hold about 15 times this).
+constexpr std::size_t kReusableCapacity = std::size_t{128} << 10;
+
+thread_local std::unique_ptr<JsonDocument::Storage> spareStorage;
+
+std::unique_ptr<JsonDocument::Storage> takeStorage() {
+    if (spareStorage) {
+        return std::move(spareStorage);
+    }
+    return std::make_unique<JsonDocument::Storage>();
+}
 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isNumberCharacter(char c) { return isDigit(c) || c == '-' || c == '+' || c == '.' || c == 'e' || c == 'E'; }
@@ -94,7 +110,11 @@ JsonDocument::JsonDocument(std::unique_ptr<Storage> storage)
 
 JsonDocument::JsonDocument(JsonDocument&&) noexcept = default;
 JsonDocument& JsonDocument::operator=(JsonDocument&&) noexcept = default;
-JsonDocument::~JsonDocument() = default;
+JsonDocument::~JsonDocument() {
+    if (storage_ && !spareStorage && storage_->parser.capacity() <= kReusableCapacity) {
+        spareStorage = std::move(storage_);
+    }
+}
 
 JsonDocument JsonDocument::parse(std::string_view text, std::size_t maxDepth) {
     // A NUL byte ends the text (a string cannot hold one unescaped, so a cut inside a string is
@@ -107,11 +127,12 @@ JsonDocument JsonDocument::parse(std::string_view text, std::size_t maxDepth) {
     if (text.empty()) {
         refuse(simdjson::EMPTY);
     }
-    auto storage = std::make_unique<Storage>();
-    // The parser's working buffers live only for the parse; the document keeps the tape and strings.
-    simdjson::dom::parser parser;
-    if (const auto error = parser.allocate(std::max<std::size_t>(text.size(), 64), maxDepth)) {
-        refuse(error);
+    auto storage = takeStorage();
+    simdjson::dom::parser& parser = storage->parser;
+    if (parser.max_depth() != maxDepth || parser.capacity() < text.size()) {
+        if (const auto error = parser.allocate(std::max<std::size_t>(text.size(), 64), maxDepth)) {
+            refuse(error);
+        }
     }
     auto error = parser.parse_into_document(storage->document, text.data(), text.size()).error();
     if (error == simdjson::NUMBER_ERROR) {

@@ -69,12 +69,23 @@ public:
         std::memcpy(&length, entry, sizeof(length));
         return {reinterpret_cast<const char*>(entry + sizeof(length)), length};
     }
+    // Eight bytes of the stored form of the string at `at` (a 4-byte length, then the text), from
+    // byte 8 * `word`: word 0 holds the length and the first four bytes of text, word 1 the next
+    // eight (whatever follows a shorter text). Keys are told apart with a load or two this way; the
+    // string store keeps slack after its last string, so the loads stay inside it.
+    std::uint64_t stringWord(std::size_t at, std::size_t word) const {
+        std::uint64_t value = 0;
+        std::memcpy(&value, strings_ + (tape_[at] & kPayloadMask) + 8 * word, sizeof(value));
+        return value;
+    }
     std::int64_t int64(std::size_t at) const { return payload<std::int64_t>(at); }
     std::uint64_t uint64(std::size_t at) const { return payload<std::uint64_t>(at); }
     double real(std::size_t at) const { return payload<double>(at); }
 
-private:
+    // Parser buffers and parsed slots; opaque outside the parse.
     struct Storage;
+
+private:
     static constexpr std::uint64_t kPayloadMask = 0x00FFFFFFFFFFFFFF;
 
     explicit JsonDocument(std::unique_ptr<Storage> storage);

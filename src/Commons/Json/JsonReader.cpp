@@ -1,7 +1,7 @@
 #include "Commons/Json/JsonReader.h"
 
 #include <cmath>
-#include <unordered_map>
+#include <functional>
 
 namespace solen {
 
@@ -55,7 +55,7 @@ JsonReader::JsonReader(const Json& value, std::string path) {
 
 Json JsonReader::parse(std::string_view text, std::size_t maxDepth) {
     const JsonDocument document = JsonDocument::parse(text, maxDepth);
-    return build(document, JsonDocument::root);
+    return build(document, JsonDocument::root, nullptr);
 }
 
 std::string JsonReader::path() const {
@@ -113,9 +113,42 @@ void JsonReader::requireArray(std::string_view expectedType) const {
 
 std::size_t JsonReader::find(std::string_view key) const {
     requireObject();
+    // Candidates are told apart by length and first twelve bytes in two loads; only longer keys
+    // whose start matches have the rest of their text compared.
+    std::uint64_t wanted[2] = {key.size(), 0};
+    std::uint64_t mask[2] = {0xFFFFFFFFu, 0};
+    for (std::size_t i = 0; i < key.size() && i < 12; ++i) {
+        const std::size_t bit = 8 * ((i + 4) % 8);
+        wanted[(i + 4) / 8] |= std::uint64_t{static_cast<unsigned char>(key[i])} << bit;
+        mask[(i + 4) / 8] |= std::uint64_t{0xFF} << bit;
+    }
+    const auto matches = [&](std::uint64_t head, std::size_t keyAt) {
+        return (head & mask[0]) == wanted[0] &&
+               (key.size() <= 4 || (document_->stringWord(keyAt, 1) & mask[1]) == wanted[1]) &&
+               (key.size() <= 12 || document_->string(keyAt).substr(12) == key.substr(12));
+    };
+    const std::size_t end = document_->end(position_);
+    if (memberCount_ == kMembersUnknown) {
+        std::size_t count = 0;
+        for (std::size_t at = position_ + 1; at < end && count <= kCachedMembers; at = document_->after(at + 1)) {
+            if (count < kCachedMembers) {
+                members_[count] = {document_->stringWord(at, 0), at};
+            }
+            ++count;
+        }
+        memberCount_ = count <= kCachedMembers ? static_cast<std::uint8_t>(count) : kMembersUncached;
+    }
     std::size_t found = npos;
-    for (std::size_t at = position_ + 1, end = document_->end(position_); at < end; at = document_->after(at + 1)) {
-        if (document_->string(at) == key) {
+    if (memberCount_ != kMembersUncached) {
+        for (std::size_t i = 0; i < memberCount_; ++i) {
+            if (matches(members_[i].head, members_[i].keyAt)) {
+                found = members_[i].keyAt + 1;
+            }
+        }
+        return found;
+    }
+    for (std::size_t at = position_ + 1; at < end; at = document_->after(at + 1)) {
+        if (matches(document_->stringWord(at, 0), at)) {
             found = at + 1;
         }
     }
@@ -245,28 +278,48 @@ std::uint64_t JsonReader::asUInt64() const {
     }
 }
 
-Json JsonReader::freeFormValue() const { return build(*document_, position_); }
+Json JsonReader::freeFormValue(bool* holdsNull) const { return build(*document_, position_, holdsNull); }
 
 std::vector<std::pair<std::size_t, std::size_t>> JsonReader::uniqueMembersOfLargeObject(const JsonDocument& document,
                                                                                        std::size_t object) {
     std::vector<std::pair<std::size_t, std::size_t>> members;
-    std::unordered_map<std::string_view, std::size_t> placeOfKey;
-    if (const std::size_t count = document.countHint(object); count < JsonDocument::countSaturated) {
-        members.reserve(count);
-        placeOfKey.reserve(count);
+    std::size_t count = document.countHint(object);
+    if (count >= JsonDocument::countSaturated) {
+        count = 0;
+        for (std::size_t keyAt = object + 1, end = document.end(object); keyAt < end; keyAt = document.after(keyAt + 1)) {
+            ++count;
+        }
     }
+    members.reserve(count);
+    // Open addressing over the members found so far. A slot holds the key's hash in its upper half
+    // (compared first, so most probes never touch the key text) and, in its lower half, i + 1 for
+    // members[i]; 0 is a free slot.
+    std::size_t slotCount = 16;
+    while (slotCount < 2 * count) {
+        slotCount *= 2;
+    }
+    std::vector<std::uint64_t> slots(slotCount, 0);
+    const std::hash<std::string_view> hash;
     for (std::size_t keyAt = object + 1, end = document.end(object); keyAt < end; keyAt = document.after(keyAt + 1)) {
-        const auto [place, inserted] = placeOfKey.try_emplace(document.string(keyAt), members.size());
-        if (inserted) {
+        const std::string_view key = document.string(keyAt);
+        const std::uint64_t hashed = hash(key);
+        const std::uint64_t tag = hashed & 0xFFFFFFFF00000000u;
+        std::size_t slot = (hashed ^ (hashed >> 32)) & (slotCount - 1);
+        while (slots[slot] != 0 && ((slots[slot] & 0xFFFFFFFF00000000u) != tag ||
+                                    document.string(members[(slots[slot] & 0xFFFFFFFFu) - 1].first) != key)) {
+            slot = (slot + 1) & (slotCount - 1);
+        }
+        if (slots[slot] == 0) {
             members.emplace_back(keyAt, keyAt + 1);
+            slots[slot] = tag | members.size();
         } else {
-            members[place->second].second = keyAt + 1;
+            members[(slots[slot] & 0xFFFFFFFFu) - 1].second = keyAt + 1;
         }
     }
     return members;
 }
 
-Json JsonReader::build(const JsonDocument& document, std::size_t at) {
+Json JsonReader::build(const JsonDocument& document, std::size_t at, bool* holdsNull) {
     switch (document.kind(at)) {
         case Kind::object: {
             Json result = Json::object();
@@ -276,7 +329,7 @@ Json JsonReader::build(const JsonDocument& document, std::size_t at) {
             }
             // Keys arrive distinct, so members are appended without the map's own key search.
             forEachUniqueMember(document, at, [&](std::size_t keyAt, std::size_t valueAt) {
-                members.emplace_back(std::string(document.string(keyAt)), build(document, valueAt));
+                members.emplace_back(std::string(document.string(keyAt)), build(document, valueAt, holdsNull));
             });
             return result;
         }
@@ -287,7 +340,7 @@ Json JsonReader::build(const JsonDocument& document, std::size_t at) {
                 elements.reserve(count);
             }
             for (std::size_t element = at + 1, end = document.end(at); element < end; element = document.after(element)) {
-                elements.push_back(build(document, element));
+                elements.push_back(build(document, element, holdsNull));
             }
             return result;
         }
@@ -297,7 +350,11 @@ Json JsonReader::build(const JsonDocument& document, std::size_t at) {
         case Kind::real: return Json(document.real(at));
         case Kind::trueValue: return Json(true);
         case Kind::falseValue: return Json(false);
-        case Kind::null: return Json(nullptr);
+        case Kind::null:
+            if (holdsNull != nullptr) {
+                *holdsNull = true;
+            }
+            return Json(nullptr);
     }
     return Json(nullptr);
 }

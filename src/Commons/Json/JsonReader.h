@@ -63,7 +63,8 @@ constexpr std::string_view expectedTypeName() {
 // A reader is a position in a parsed JsonDocument; records decode straight from it, so decoding
 // takes time linear in the document's size. Failures throw JsonDecodingError naming the key path.
 // A reader obtained from `at`, `element` or a member visit refers to the reader it came from for
-// that path: use it while that reader lives. Readers are cheap to make and never copy the text.
+// that path: use it while that reader lives. Readers are cheap to make and never copy the text;
+// one reader is used by one thread at a time (it keeps the keys it has looked at).
 class JsonReader {
 public:
     using DecodingKind = JsonDecodingError::Kind;
@@ -150,7 +151,11 @@ public:
                 result.reserve(count);
             }
             forEachElement([&](const JsonReader& element) {
-                result.push_back(element.template as<typename T::value_type>());
+                if constexpr (std::is_same_v<typename T::value_type, std::string>) {
+                    result.emplace_back(element.asStringView());
+                } else {
+                    result.push_back(element.template as<typename T::value_type>());
+                }
             });
             return result;
         } else if constexpr (json_detail::IsStringMap<T>::value) {
@@ -191,8 +196,9 @@ public:
         }
     }
 
-    // This value as a free-form JSON value (any type, nulls kept), built in one pass.
-    Json freeFormValue() const;
+    // This value as a free-form JSON value (any type, nulls kept), built in one pass; `holdsNull`,
+    // when given, is set when a null was met on the way.
+    Json freeFormValue(bool* holdsNull = nullptr) const;
 
     void requireObject(std::string_view expectedType = "object") const;
     void requireArray(std::string_view expectedType = "array") const;
@@ -270,10 +276,22 @@ private:
     }
     static std::vector<std::pair<std::size_t, std::size_t>> uniqueMembersOfLargeObject(const JsonDocument& document,
                                                                                        std::size_t object);
-    static Json build(const JsonDocument& document, std::size_t at);
+    static Json build(const JsonDocument& document, std::size_t at, bool* holdsNull);
+
+    // The keys of a small object, met on its first lookup and kept for the next ones: a record
+    // looks up each of its fields, and the heads sit together here instead of across the text.
+    struct MemberHead {
+        std::uint64_t head;  // word 0 of the key (JsonDocument::stringWord)
+        std::size_t keyAt;
+    };
+    static constexpr std::uint8_t kMembersUnknown = 0xFF;
+    static constexpr std::uint8_t kMembersUncached = 0xFE;  // too many to keep
+    static constexpr std::size_t kCachedMembers = 16;
 
     const JsonDocument* document_;
     std::size_t position_ = JsonDocument::root;
+    mutable std::uint8_t memberCount_ = kMembersUnknown;
+    mutable MemberHead members_[kCachedMembers];
     const JsonReader* parent_ = nullptr;
     std::string_view key_;
     std::size_t index_ = npos;  // element index when this value is an array element

@@ -167,9 +167,14 @@ Json encodeProperty(const platform::PropertyValue& value, const std::string& pat
 }  // namespace
 
 AnyDictionary decodeAnyDictionary(const JsonReader& reader) {
-    AnyDictionary value = reader.freeFormValue();
-    Trail trail{&reader, {}};
-    normaliseValue(value, trail);
+    bool holdsNull = false;
+    AnyDictionary value = reader.freeFormValue(&holdsNull);
+    // A value built from a parse holds only signed integers where they fit and finite numbers;
+    // only a null (unless a repeated key replaced it) can fail it.
+    if (holdsNull) {
+        Trail trail{&reader, {}};
+        normaliseValue(value, trail);
+    }
     return value;
 }
 
