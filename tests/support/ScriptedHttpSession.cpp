@@ -135,6 +135,10 @@ void ScriptedHttpSession::answer(const platform::URLRequest& request, Completion
             chosen = defaultAnswer_;
         }
     }
+    // A body over the request's limit ends the exchange the way the transport does.
+    if (const auto limit = request.maximumResponseBytes(); limit && chosen->data && chosen->data->size() > *limit) {
+        chosen = Answer::failure(static_cast<std::int64_t>(platform::URLErrorCode::dataLengthExceedsMaximum));
+    }
     queue_->async([completion = std::move(completion), answer = std::move(*chosen)]() mutable {
         if (completion) completion(std::move(answer.data), std::move(answer.response), std::move(answer.error));
     });

@@ -11,6 +11,7 @@ namespace solen {
 AdRequest::AdRequest(platform::URL url, Json body, double timeoutSeconds)
     : Request(std::move(url), HTTPMethod::post, Encodable(std::move(body))) {
     setTimeout(timeoutSeconds);
+    setMaximumResponseBytes(documentBodyLimit);
 }
 
 std::shared_ptr<AdRequest> AdRequest::create(const std::string& adUnitId, const ImpressionInfo& impressionInfo) {

@@ -132,6 +132,7 @@ std::shared_ptr<Request> Analytics::createNetworkRequest(const std::vector<Event
     request->setTimeout(TrackerManager::secondsFromMilliseconds(static_cast<double>(settings.retryTimeOut),
                                                                 defaultRetryMilliseconds));
     request->addHeaders({{"version", "1.0.0"}});
+    request->setMaximumResponseBytes(Request::acknowledgementBodyLimit);
     return request;
 }
 

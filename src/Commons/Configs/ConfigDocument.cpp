@@ -16,8 +16,8 @@ ConfigDocument decodeConfigDocument(ConfigType type, const JsonReader& reader) {
 }
 
 ConfigDocument decodeConfigDocument(ConfigType type, std::string_view text) {
-    const Json value = JsonReader::parse(text);
-    return decodeConfigDocument(type, JsonReader(value));
+    const JsonDocument document = JsonDocument::parse(text);
+    return decodeConfigDocument(type, JsonReader(document));
 }
 
 Json encodeConfigDocument(const ConfigDocument& document) {

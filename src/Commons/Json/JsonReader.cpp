@@ -1,184 +1,362 @@
 #include "Commons/Json/JsonReader.h"
 
 #include <cmath>
-#include <limits>
+#include <functional>
 
 namespace solen {
 
-JsonDecodingError::JsonDecodingError(std::string path, const std::string& reason)
-    : std::runtime_error(path.empty() ? reason : path + ": " + reason), path_(std::move(path)), reason_(reason) {}
+JsonDecodingError::JsonDecodingError(std::string path, const std::string& reason, Kind kind, std::string expectedType)
+    : std::runtime_error(path.empty() ? reason : path + ": " + reason),
+      path_(std::move(path)),
+      reason_(reason),
+      kind_(kind),
+      expectedType_(std::move(expectedType)) {}
 
-JsonReader::JsonReader(const Json& value, std::string path) : value_(&value), path_(std::move(path)) {}
+// A built value read back: the reader owns the document parsed from its encoding.
+struct JsonReader::Source {
+    JsonDocument document;
+    std::string path;
+};
 
 namespace {
 
-struct DepthExceeded {};
+using Kind = JsonDocument::Kind;
+
+std::string_view typeName(Kind kind) {
+    switch (kind) {
+        case Kind::object: return "object";
+        case Kind::array: return "array";
+        case Kind::string: return "string";
+        case Kind::trueValue:
+        case Kind::falseValue: return "boolean";
+        case Kind::null: return "null";
+        default: return "number";
+    }
+}
+
+std::string encodedText(const Json& value, const std::string& path) {
+    try {
+        return value.dump();
+    } catch (const Json::exception& error) {
+        throw JsonDecodingError(path, std::string("value has no JSON text: ") + error.what());
+    }
+}
 
 }  // namespace
 
+JsonReader::JsonReader(const JsonDocument& document) : document_(&document) {}
+
+JsonReader::JsonReader(const Json& value, std::string path) {
+    std::string text = encodedText(value, path);
+    auto source = std::make_shared<Source>(Source{JsonDocument::parse(text), std::move(path)});
+    document_ = &source->document;
+    source_ = std::move(source);
+}
+
 Json JsonReader::parse(std::string_view text, std::size_t maxDepth) {
-    Json result;
-    try {
-        result = Json::parse(
-            text.begin(), text.end(),
-            [maxDepth](int depth, Json::parse_event_t event, Json& parsed) {
-                if ((event == Json::parse_event_t::object_start || event == Json::parse_event_t::array_start) &&
-                    static_cast<std::size_t>(depth) >= maxDepth) {
-                    throw DepthExceeded{};
-                }
-                if (event == Json::parse_event_t::value && parsed.is_number_float() &&
-                    !std::isfinite(parsed.get<double>())) {
-                    throw JsonDecodingError({}, "number is not finite");
-                }
-                return true;
-            });
-    } catch (const DepthExceeded&) {
-        fail({}, "nesting is too deep");
-    } catch (const Json::exception& error) {
-        fail({}, std::string("malformed JSON: ") + error.what());
+    const JsonDocument document = JsonDocument::parse(text, maxDepth);
+    return build(document, JsonDocument::root, nullptr);
+}
+
+std::string JsonReader::path() const {
+    if (parent_ == nullptr) {
+        return source_ ? source_->path : std::string();
     }
-    return result;
+    std::string path = parent_->path();
+    if (index_ != npos) {
+        path += '[';
+        path += std::to_string(index_);
+        path += ']';
+    } else if (path.empty()) {
+        path = key_;
+    } else {
+        path += '.';
+        path += key_;
+    }
+    return path;
 }
 
 std::string JsonReader::childPath(std::string_view key) const {
-    if (path_.empty()) {
-        return std::string(key);
+    std::string path = this->path();
+    if (!path.empty()) {
+        path += '.';
     }
-    std::string path = path_;
-    path += '.';
     path += key;
     return path;
 }
 
-void JsonReader::fail(const std::string& path, const std::string& reason) { throw JsonDecodingError(path, reason); }
-
-std::string JsonReader::typeName() const { return value_->type_name(); }
-
-const Json& JsonReader::requireObject() const {
-    if (!value_->is_object()) {
-        fail(path_, "expected an object, found " + typeName());
-    }
-    return *value_;
+void JsonReader::fail(const std::string& path, const std::string& reason, DecodingKind kind, std::string expectedType) {
+    throw JsonDecodingError(path, reason, kind, std::move(expectedType));
 }
 
-const Json& JsonReader::requireArray() const {
-    if (!value_->is_array()) {
-        fail(path_, "expected an array, found " + typeName());
-    }
-    return *value_;
+void JsonReader::reject(const std::string& reason, DecodingKind kind, std::string_view expectedType) const {
+    fail(path(), reason, kind, std::string(expectedType));
 }
 
-bool JsonReader::contains(std::string_view key) const { return value_->is_object() && value_->contains(key); }
+void JsonReader::rejectType(std::string_view expectedType, std::string_view expected) const {
+    const Kind found = kind();
+    reject("expected " + std::string(expected) + ", found " + std::string(typeName(found)),
+           found == Kind::null ? DecodingKind::valueNotFound : DecodingKind::typeMismatch, expectedType);
+}
+
+void JsonReader::requireObject(std::string_view expectedType) const {
+    if (!isObject()) {
+        rejectType(expectedType, "an object");
+    }
+}
+
+void JsonReader::requireArray(std::string_view expectedType) const {
+    if (!isArray()) {
+        rejectType(expectedType, "an array");
+    }
+}
+
+std::size_t JsonReader::find(std::string_view key) const {
+    requireObject();
+    // Candidates are told apart by length and first twelve bytes in two loads; only longer keys
+    // whose start matches have the rest of their text compared.
+    std::uint64_t wanted[2] = {key.size(), 0};
+    std::uint64_t mask[2] = {0xFFFFFFFFu, 0};
+    for (std::size_t i = 0; i < key.size() && i < 12; ++i) {
+        const std::size_t bit = 8 * ((i + 4) % 8);
+        wanted[(i + 4) / 8] |= std::uint64_t{static_cast<unsigned char>(key[i])} << bit;
+        mask[(i + 4) / 8] |= std::uint64_t{0xFF} << bit;
+    }
+    const auto matches = [&](std::uint64_t head, std::size_t keyAt) {
+        return (head & mask[0]) == wanted[0] &&
+               (key.size() <= 4 || (document_->stringWord(keyAt, 1) & mask[1]) == wanted[1]) &&
+               (key.size() <= 12 || document_->string(keyAt).substr(12) == key.substr(12));
+    };
+    const std::size_t end = document_->end(position_);
+    if (memberCount_ == kMembersUnknown) {
+        std::size_t count = 0;
+        for (std::size_t at = position_ + 1; at < end && count <= kCachedMembers; at = document_->after(at + 1)) {
+            if (count < kCachedMembers) {
+                members_[count] = {document_->stringWord(at, 0), at};
+            }
+            ++count;
+        }
+        memberCount_ = count <= kCachedMembers ? static_cast<std::uint8_t>(count) : kMembersUncached;
+    }
+    std::size_t found = npos;
+    if (memberCount_ != kMembersUncached) {
+        for (std::size_t i = 0; i < memberCount_; ++i) {
+            if (matches(members_[i].head, members_[i].keyAt)) {
+                found = members_[i].keyAt + 1;
+            }
+        }
+        return found;
+    }
+    for (std::size_t at = position_ + 1; at < end; at = document_->after(at + 1)) {
+        if (matches(document_->stringWord(at, 0), at)) {
+            found = at + 1;
+        }
+    }
+    return found;
+}
+
+bool JsonReader::contains(std::string_view key) const { return isObject() && find(key) != npos; }
 
 bool JsonReader::hasValue(std::string_view key) const {
-    if (!value_->is_object()) {
+    if (!isObject()) {
         return false;
     }
-    const auto it = value_->find(key);
-    return it != value_->end() && !it->is_null();
+    const std::size_t at = find(key);
+    return at != npos && document_->kind(at) != Kind::null;
 }
 
 JsonReader JsonReader::at(std::string_view key) const {
-    const Json& object = requireObject();
-    const auto it = object.find(key);
-    if (it == object.end()) {
-        fail(childPath(key), "required key is missing");
+    const std::size_t at = find(key);
+    if (at == npos) {
+        fail(childPath(key), "required key is missing", DecodingKind::keyNotFound);
     }
-    return JsonReader(*it, childPath(key));
+    return JsonReader(*this, at, key);
 }
 
-std::size_t JsonReader::size() const { return requireArray().size(); }
+std::size_t JsonReader::size() const {
+    requireArray();
+    if (const std::size_t count = document_->countHint(position_); count < JsonDocument::countSaturated) {
+        return count;
+    }
+    std::size_t count = 0;
+    for (std::size_t at = position_ + 1, end = document_->end(position_); at < end; at = document_->after(at)) {
+        ++count;
+    }
+    return count;
+}
 
 JsonReader JsonReader::element(std::size_t index) const {
-    const Json& array = requireArray();
-    if (index >= array.size()) {
-        fail(path_, "index out of range");
+    requireArray();
+    std::size_t current = 0;
+    for (std::size_t at = position_ + 1, end = document_->end(position_); at < end; at = document_->after(at)) {
+        if (current++ == index) {
+            return JsonReader(*this, at, index);
+        }
     }
-    return JsonReader(array[index], path_ + "[" + std::to_string(index) + "]");
+    reject("index out of range", DecodingKind::valueNotFound);
 }
 
 std::vector<std::string> JsonReader::keys() const {
-    const Json& object = requireObject();
     std::vector<std::string> result;
-    result.reserve(object.size());
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        result.push_back(it.key());
-    }
+    forEachMember([&](std::string_view key, const JsonReader&) { result.emplace_back(key); });
     return result;
 }
 
-std::string JsonReader::asString() const {
-    if (!value_->is_string()) {
-        fail(path_, "expected a string, found " + typeName());
+std::string_view JsonReader::asStringView() const {
+    if (!isString()) {
+        rejectType("string", "a string");
     }
-    return value_->get_ref<const std::string&>();
+    return document_->string(position_);
 }
 
+std::string JsonReader::asString() const { return std::string(asStringView()); }
+
 bool JsonReader::asBool() const {
-    if (!value_->is_boolean()) {
-        fail(path_, "expected a boolean, found " + typeName());
+    switch (kind()) {
+        case Kind::trueValue: return true;
+        case Kind::falseValue: return false;
+        default: rejectType("boolean", "a boolean");
     }
-    return value_->get<bool>();
 }
 
 double JsonReader::asDouble() const {
-    if (!value_->is_number()) {
-        fail(path_, "expected a number, found " + typeName());
+    switch (kind()) {
+        case Kind::int64: return static_cast<double>(document_->int64(position_));
+        case Kind::uint64: return static_cast<double>(document_->uint64(position_));
+        case Kind::real: {
+            const double value = document_->real(position_);
+            if (!std::isfinite(value)) {
+                reject("number is not finite");
+            }
+            return value;
+        }
+        default: rejectType("number", "a number");
     }
-    const double value = value_->get<double>();
-    if (!std::isfinite(value)) {
-        fail(path_, "number is not finite");
-    }
-    return value;
 }
 
+namespace {
+
+// A whole number written with a fraction or exponent ("5.0", "1e3") is an integer; `upper` is
+// the first value above the target range.
+template <class T>
+T wholeNumber(const JsonReader& reader, double value, double lower, double upper) {
+    if (!std::isfinite(value) || std::trunc(value) != value) {
+        reader.reject("expected an integer, found a fractional number");
+    }
+    if (value < lower || value >= upper) {
+        reader.reject("integer out of range");
+    }
+    return static_cast<T>(value);
+}
+
+}  // namespace
+
 std::int64_t JsonReader::asInt64() const {
-    if (value_->is_number_integer() && !value_->is_number_unsigned()) {
-        return value_->get<std::int64_t>();
+    switch (kind()) {
+        case Kind::int64: return document_->int64(position_);
+        case Kind::uint64: reject("integer out of range");  // the parse keeps signed what fits
+        case Kind::real:
+            return wholeNumber<std::int64_t>(*this, document_->real(position_), -9223372036854775808.0,
+                                             9223372036854775808.0);
+        default: rejectType("integer", "an integer");
     }
-    if (value_->is_number_unsigned()) {
-        const auto value = value_->get<std::uint64_t>();
-        if (value > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
-            fail(path_, "integer out of range");
-        }
-        return static_cast<std::int64_t>(value);
-    }
-    if (value_->is_number_float()) {
-        // A whole number written with a fraction or exponent ("5.0", "1e3") is an integer.
-        const double value = value_->get<double>();
-        if (!std::isfinite(value) || std::trunc(value) != value) {
-            fail(path_, "expected an integer, found a fractional number");
-        }
-        if (value < -9223372036854775808.0 || value >= 9223372036854775808.0) {
-            fail(path_, "integer out of range");
-        }
-        return static_cast<std::int64_t>(value);
-    }
-    fail(path_, "expected an integer, found " + typeName());
 }
 
 std::uint64_t JsonReader::asUInt64() const {
-    if (value_->is_number_unsigned()) {
-        return value_->get<std::uint64_t>();
-    }
-    if (value_->is_number_integer()) {
-        const auto value = value_->get<std::int64_t>();
-        if (value < 0) {
-            fail(path_, "integer out of range");
+    switch (kind()) {
+        case Kind::uint64: return document_->uint64(position_);
+        case Kind::int64: {
+            const std::int64_t value = document_->int64(position_);
+            if (value < 0) {
+                reject("integer out of range");
+            }
+            return static_cast<std::uint64_t>(value);
         }
-        return static_cast<std::uint64_t>(value);
+        case Kind::real:
+            return wholeNumber<std::uint64_t>(*this, document_->real(position_), 0.0, 18446744073709551616.0);
+        default: rejectType("integer", "an integer");
     }
-    if (value_->is_number_float()) {
-        const double value = value_->get<double>();
-        if (!std::isfinite(value) || std::trunc(value) != value) {
-            fail(path_, "expected an integer, found a fractional number");
+}
+
+Json JsonReader::freeFormValue(bool* holdsNull) const { return build(*document_, position_, holdsNull); }
+
+std::vector<std::pair<std::size_t, std::size_t>> JsonReader::uniqueMembersOfLargeObject(const JsonDocument& document,
+                                                                                       std::size_t object) {
+    std::vector<std::pair<std::size_t, std::size_t>> members;
+    std::size_t count = document.countHint(object);
+    if (count >= JsonDocument::countSaturated) {
+        count = 0;
+        for (std::size_t keyAt = object + 1, end = document.end(object); keyAt < end; keyAt = document.after(keyAt + 1)) {
+            ++count;
         }
-        if (value < 0 || value >= 18446744073709551616.0) {
-            fail(path_, "integer out of range");
-        }
-        return static_cast<std::uint64_t>(value);
     }
-    fail(path_, "expected an integer, found " + typeName());
+    members.reserve(count);
+    // Open addressing over the members found so far. A slot holds the key's hash in its upper half
+    // (compared first, so most probes never touch the key text) and, in its lower half, i + 1 for
+    // members[i]; 0 is a free slot.
+    std::size_t slotCount = 16;
+    while (slotCount < 2 * count) {
+        slotCount *= 2;
+    }
+    std::vector<std::uint64_t> slots(slotCount, 0);
+    const std::hash<std::string_view> hash;
+    for (std::size_t keyAt = object + 1, end = document.end(object); keyAt < end; keyAt = document.after(keyAt + 1)) {
+        const std::string_view key = document.string(keyAt);
+        const std::uint64_t hashed = hash(key);
+        const std::uint64_t tag = hashed & 0xFFFFFFFF00000000u;
+        std::size_t slot = (hashed ^ (hashed >> 32)) & (slotCount - 1);
+        while (slots[slot] != 0 && ((slots[slot] & 0xFFFFFFFF00000000u) != tag ||
+                                    document.string(members[(slots[slot] & 0xFFFFFFFFu) - 1].first) != key)) {
+            slot = (slot + 1) & (slotCount - 1);
+        }
+        if (slots[slot] == 0) {
+            members.emplace_back(keyAt, keyAt + 1);
+            slots[slot] = tag | members.size();
+        } else {
+            members[(slots[slot] & 0xFFFFFFFFu) - 1].second = keyAt + 1;
+        }
+    }
+    return members;
+}
+
+Json JsonReader::build(const JsonDocument& document, std::size_t at, bool* holdsNull) {
+    switch (document.kind(at)) {
+        case Kind::object: {
+            Json result = Json::object();
+            auto& members = result.get_ref<Json::object_t&>();
+            if (const std::size_t count = document.countHint(at); count < JsonDocument::countSaturated) {
+                members.reserve(count);
+            }
+            // Keys arrive distinct, so members are appended without the map's own key search.
+            forEachUniqueMember(document, at, [&](std::size_t keyAt, std::size_t valueAt) {
+                members.emplace_back(std::string(document.string(keyAt)), build(document, valueAt, holdsNull));
+            });
+            return result;
+        }
+        case Kind::array: {
+            Json result = Json::array();
+            auto& elements = result.get_ref<Json::array_t&>();
+            if (const std::size_t count = document.countHint(at); count < JsonDocument::countSaturated) {
+                elements.reserve(count);
+            }
+            for (std::size_t element = at + 1, end = document.end(at); element < end; element = document.after(element)) {
+                elements.push_back(build(document, element, holdsNull));
+            }
+            return result;
+        }
+        case Kind::string: return Json(std::string(document.string(at)));
+        case Kind::int64: return Json(document.int64(at));
+        case Kind::uint64: return Json(document.uint64(at));
+        case Kind::real: return Json(document.real(at));
+        case Kind::trueValue: return Json(true);
+        case Kind::falseValue: return Json(false);
+        case Kind::null:
+            if (holdsNull != nullptr) {
+                *holdsNull = true;
+            }
+            return Json(nullptr);
+    }
+    return Json(nullptr);
 }
 
 }  // namespace solen

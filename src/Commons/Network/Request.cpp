@@ -46,6 +46,16 @@ void Request::setTimeout(std::optional<double> seconds) {
     timeout_ = seconds;
 }
 
+std::optional<std::size_t> Request::maximumResponseBytes() const {
+    std::lock_guard lock(mutex_);
+    return maximumResponseBytes_;
+}
+
+void Request::setMaximumResponseBytes(std::optional<std::size_t> bytes) {
+    std::lock_guard lock(mutex_);
+    maximumResponseBytes_ = bytes;
+}
+
 std::optional<std::int64_t> Request::retryCount() const {
     std::lock_guard lock(mutex_);
     return retryCount_;
@@ -116,10 +126,12 @@ std::optional<platform::URLRequest> Request::urlRequest(std::string* failure) co
     const Json urlParams = urlParams_;
     const std::map<std::string, std::string> header = header_;
     const std::optional<Encodable> body = requestParams_;
+    const std::optional<std::size_t> maximumResponseBytes = maximumResponseBytes_;
     lock.unlock();
 
     platform::URLRequest request(url, platform::URLRequest::defaultTimeoutInterval);
     if (timeout) request.setTimeoutInterval(*timeout);
+    request.setMaximumResponseBytes(maximumResponseBytes);
     const std::string_view method = rawValue(method_);
     request.setHttpMethod(std::string(method));
     if ((method == "POST" || method == "PUT") && body) {

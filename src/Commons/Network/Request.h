@@ -56,6 +56,15 @@ public:
     std::optional<Encodable> requestParams() const;
     void setRequestParams(std::optional<Encodable> body);
 
+    // Largest answer body read for this exchange; a longer one fails it as a transport error
+    // before anything decodes it. Absent means the session's limit.
+    std::optional<std::size_t> maximumResponseBytes() const;
+    void setMaximumResponseBytes(std::optional<std::size_t> bytes);
+    // Configuration answers and ad responses.
+    static constexpr std::size_t documentBodyLimit = std::size_t{4} << 20;
+    // Analytics and tracker answers, which are never decoded.
+    static constexpr std::size_t acknowledgementBodyLimit = std::size_t{64} << 10;
+
     // Merges fields into `header`; a key already present takes the new value.
     virtual void addHeaders(const std::map<std::string, std::string>& fields);
 
@@ -80,6 +89,7 @@ private:
     Json urlParams_ = Json::object();
     std::map<std::string, std::string> header_;
     std::optional<Encodable> requestParams_;
+    std::optional<std::size_t> maximumResponseBytes_;
 };
 
 }  // namespace solen

@@ -10,8 +10,8 @@ ServerError ServerError::decode(const JsonReader& reader) {
 
 std::optional<ServerError> ServerError::fromData(const std::vector<std::uint8_t>& data) {
     try {
-        const Json value = JsonReader::parse(std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
-        return JsonReader(value).as<ServerError>();
+        return JsonReader::decode<ServerError>(
+            std::string_view(reinterpret_cast<const char*>(data.data()), data.size()));
     } catch (const std::exception&) {
         return std::nullopt;
     }

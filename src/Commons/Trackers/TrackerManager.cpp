@@ -46,6 +46,7 @@ std::shared_ptr<Request> TrackerManager::trackerRequest(const platform::URL& url
     request->setTimeout(secondsFromMilliseconds(settings.retryTimeOut, defaultRetryMilliseconds));
     request->setRetryCount(std::max<std::int64_t>(settings.maxRetries, 0));
     request->setRetryInterval(secondsFromMilliseconds(settings.retryInterval, defaultRetryMilliseconds));
+    request->setMaximumResponseBytes(Request::acknowledgementBodyLimit);
     return request;
 }
 

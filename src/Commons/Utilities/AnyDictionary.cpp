@@ -4,6 +4,8 @@
 
 #include <cmath>
 #include <limits>
+#include <utility>
+#include <vector>
 
 namespace solen {
 namespace {
@@ -39,46 +41,64 @@ std::string memberPath(const std::string& path, const std::string& key) {
     throw JsonEncodingError(path, "The value is not encodable");
 }
 
-AnyDictionary decodeValue(const Json& value, const std::string& path) {
-    switch (value.type()) {
-        case Json::value_t::object: {
-            AnyDictionary result = AnyDictionary::object();
-            for (auto it = value.begin(); it != value.end(); ++it) {
-                result[it.key()] = decodeValue(it.value(), memberPath(path, it.key()));
-            }
-            return result;
+// The key path below a free-form value being checked, kept as segments and turned into text only
+// when a member fails.
+struct Trail {
+    const JsonReader* reader = nullptr;  // where the value sits in its document, if read from one
+    std::vector<std::pair<const std::string*, std::size_t>> segments;  // a key, or an element index
+
+    std::string text() const {
+        std::string path = reader ? reader->path() : std::string();
+        for (const auto& [key, index] : segments) {
+            path = key ? memberPath(path, *key) : elementPath(path, index);
         }
-        case Json::value_t::array: {
-            AnyDictionary result = AnyDictionary::array();
-            std::size_t index = 0;
-            for (const auto& element : value) {
-                result.push_back(decodeValue(element, elementPath(path, index++)));
+        return path;
+    }
+};
+
+// Checks a received free-form value in place: integers that fit become signed, a null anywhere
+// or a value without a JSON form fails at its key path.
+void normaliseValue(Json& value, Trail& trail) {
+    switch (value.type()) {
+        case Json::value_t::object:
+            for (auto it = value.begin(); it != value.end(); ++it) {
+                trail.segments.emplace_back(&it.key(), 0);
+                normaliseValue(it.value(), trail);
+                trail.segments.pop_back();
             }
-            return result;
+            return;
+        case Json::value_t::array: {
+            std::size_t index = 0;
+            for (auto& element : value) {
+                trail.segments.emplace_back(nullptr, index++);
+                normaliseValue(element, trail);
+                trail.segments.pop_back();
+            }
+            return;
         }
         case Json::value_t::number_unsigned: {
             const auto number = value.get<std::uint64_t>();
             if (number <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
-                return AnyDictionary(static_cast<std::int64_t>(number));
+                value = static_cast<std::int64_t>(number);
             }
-            return value;
+            return;
         }
         case Json::value_t::number_float:
             if (!std::isfinite(value.get<double>())) {
-                failCouldNotSerialise(path);
+                failCouldNotSerialise(trail.text());
             }
-            return value;
+            return;
         case Json::value_t::number_integer:
         case Json::value_t::boolean:
         case Json::value_t::string:
-            return value;
+            return;
         case Json::value_t::null:
-            failNothingSerialisable(path);
+            failNothingSerialisable(trail.text());
         case Json::value_t::binary:
         case Json::value_t::discarded:
-            failCouldNotSerialise(path);
+            failCouldNotSerialise(trail.text());
     }
-    failCouldNotSerialise(path);
+    failCouldNotSerialise(trail.text());
 }
 
 Json encodeValue(const Json& value, const std::string& path) {
@@ -146,11 +166,24 @@ Json encodeProperty(const platform::PropertyValue& value, const std::string& pat
 
 }  // namespace
 
-AnyDictionary decodeAnyDictionary(const JsonReader& reader) { return decodeValue(reader.value(), reader.path()); }
+AnyDictionary decodeAnyDictionary(const JsonReader& reader) {
+    bool holdsNull = false;
+    AnyDictionary value = reader.freeFormValue(&holdsNull);
+    // A value built from a parse holds only signed integers where they fit and finite numbers;
+    // only a null (unless a repeated key replaced it) can fail it.
+    if (holdsNull) {
+        Trail trail{&reader, {}};
+        normaliseValue(value, trail);
+    }
+    return value;
+}
 
 std::optional<AnyDictionary> tryDecodeAnyDictionary(const Json& value) {
     try {
-        return decodeValue(value, {});
+        AnyDictionary copy = value;
+        Trail trail;
+        normaliseValue(copy, trail);
+        return copy;
     } catch (const JsonDecodingError&) {
         return std::nullopt;
     }

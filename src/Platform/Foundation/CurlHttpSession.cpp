@@ -306,7 +306,8 @@ private:
         curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);
         curl_easy_setopt(easy, CURLOPT_HEADERFUNCTION, &Engine::onHeader);
         curl_easy_setopt(easy, CURLOPT_HEADERDATA, &transfer);
-        transfer.limit = configuration_.maximumResponseBytes;
+        transfer.limit = std::min(configuration_.maximumResponseBytes,
+                                  request.maximumResponseBytes().value_or(configuration_.maximumResponseBytes));
 
         const HTTPHeaderFields& fields = request.allHTTPHeaderFields();
         if (!fields.contains("Accept-Encoding")) {

@@ -5,6 +5,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <cstddef>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -43,6 +44,11 @@ public:
     // Appends after a comma when the field already has a value.
     void addValue(std::string_view value, std::string_view field) { headers_.add(field, value, ","); }
 
+    // Largest response body read for this request: a longer one fails the exchange (code -1103).
+    // Absent means the session's own limit, which also applies when it is lower.
+    const std::optional<std::size_t>& maximumResponseBytes() const { return maximumResponseBytes_; }
+    void setMaximumResponseBytes(std::optional<std::size_t> bytes) { maximumResponseBytes_ = bytes; }
+
     // Appends query parameters to the URL (see URL::appendingQueryParameters). Nothing changes
     // when the parameters are empty or the request has no URL.
     void applyQueryParameters(const nlohmann::ordered_json& parameters);
@@ -53,6 +59,7 @@ private:
     double timeoutInterval_ = defaultTimeoutInterval;
     std::optional<Data> httpBody_;
     HTTPHeaderFields headers_;
+    std::optional<std::size_t> maximumResponseBytes_;
 };
 
 }  // namespace solen::platform

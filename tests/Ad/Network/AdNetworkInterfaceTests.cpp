@@ -153,6 +153,23 @@ TEST_F(BidExchangeTests, EveryAnswerBecomesOneOutcomeWithoutRetry) {
     EXPECT_EQ(server_.requestCount(), cases.size());
 }
 
+// A valid answer padded with an unknown key to exactly `size` bytes.
+std::string paddedTo(const std::string& body, std::size_t size) {
+    const std::string open = body.substr(0, body.size() - 1) + R"(,"padding":")";
+    return open + std::string(size - open.size() - 2, 'x') + "\"}";
+}
+
+TEST_F(BidExchangeTests, AnswerOverTheDocumentLimitFailsBeforeDecoding) {
+    auto [id, result] = exchange(test::ScriptedAnswer::json(200, paddedTo(validBody, Request::documentBodyLimit)));
+    ASSERT_TRUE(std::holds_alternative<AdResponse>(result));
+
+    recorder_.outcomes.clear();
+    std::tie(id, result) = exchange(test::ScriptedAnswer::json(200, paddedTo(validBody, Request::documentBodyLimit + 1)));
+    ASSERT_NE(errorOf(result), nullptr);
+    EXPECT_EQ(errorOf(result)->kind(), AdError::Kind::serverError);
+    EXPECT_EQ(errorOf(result)->serverCode(), -1103);  // the transport's refusal, not a bad document
+}
+
 TEST_F(BidExchangeTests, TimeOutAndUnreachableServer) {
     // The address of a server that is gone. Made before the slow exchange: starting a test server
     // while another one's handler runs trips ThreadSanitizer inside the server library's regex

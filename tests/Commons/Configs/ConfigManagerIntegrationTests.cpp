@@ -228,6 +228,30 @@ TEST_F(ConfigManagerIntegrationTest, ErrorAnswersAreRetriedThenReported) {
     EXPECT_TRUE(test::waitUntil([&] { return log.contains("Failed to parse or process Config Response"); }));
 }
 
+TEST_F(ConfigManagerIntegrationTest, AnswerOverTheDocumentLimitFailsTheExchange) {
+    useRoot(0, 5000);
+    const std::string answer = fullAnswer(server.url("/configs"));
+    // The answer padded with an unknown key to exactly `size` bytes.
+    const auto paddedTo = [&](std::size_t size) {
+        const std::string open = answer.substr(0, answer.size() - 1) + R"(,"padding":")";
+        return open + std::string(size - open.size() - 2, 'x') + "\"}";
+    };
+    server.enqueue("/configs", ScriptedAnswer::json(200, paddedTo(Request::documentBodyLimit + 1)));
+    server.enqueue("/configs", ScriptedAnswer::json(200, paddedTo(Request::documentBodyLimit)));
+    manager->fetch({ConfigType::primeMediation}, outcomes.completion());
+    ASSERT_TRUE(outcomes.wait(1));
+    const auto refused = outcomes.results().at(0);
+    ASSERT_TRUE(refused.error.has_value());
+    EXPECT_EQ(refused.error->kind(), NetworkError::Kind::requestFailed);
+    EXPECT_FALSE(refused.handled.has_value());
+    EXPECT_FALSE(manager->mediation().has_value());
+
+    manager->fetch({ConfigType::primeMediation}, outcomes.completion());
+    ASSERT_TRUE(outcomes.wait(2));
+    EXPECT_FALSE(outcomes.results().at(1).error.has_value());
+    EXPECT_TRUE(manager->mediation().has_value());
+}
+
 TEST_F(ConfigManagerIntegrationTest, TimeOutUnreachableServiceAndBadEndpointFailTheStartup) {
     useRoot(0, 300);
     server.enqueue("/configs", ScriptedAnswer::slow(3s));

@@ -3,7 +3,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <limits>
+#include <string>
+#include <utility>
+#include <vector>
 
 namespace solen {
 namespace {
@@ -62,6 +66,87 @@ TEST(JsonReaderTests, ParseRefusesMalformedDeepAndNonFiniteInput) {
     EXPECT_THROW(JsonReader::parse("[1e999]"), JsonDecodingError);
     EXPECT_THROW(JsonReader::parse(std::string(100000, '[')), JsonDecodingError);
     EXPECT_NO_THROW(JsonReader::parse(std::string(100, '[') + std::string(100, ']')));
+}
+
+// What a failure says: where, why, which kind and which type was expected.
+std::string describe(const std::function<void()>& action) {
+    try {
+        action();
+    } catch (const JsonDecodingError& error) {
+        static const char* kinds[] = {"typeMismatch", "keyNotFound", "valueNotFound", "dataCorrupted"};
+        return error.path() + " | " + error.reason() + " | " + kinds[static_cast<int>(error.kind())] + " | " +
+               error.expectedType();
+    }
+    return "<no error>";
+}
+
+TEST(JsonReaderTests, FailuresNameTheirKindAndExpectedType) {
+    const JsonDocument document = JsonDocument::parse(R"({"s":"x","n":null,"f":1.5,"big":1e30,"o":{"a":[1,"2"]}})");
+    const JsonReader reader(document);
+    const std::vector<std::pair<std::function<void()>, std::string>> cases = {
+        {[&] { reader.require<std::string>("gone"); }, "gone | required key is missing | keyNotFound | string"},
+        {[&] { reader.require<std::string>("n"); }, "n | expected a string, found null | valueNotFound | string"},
+        {[&] { reader.require<bool>("s"); }, "s | expected a boolean, found string | typeMismatch | boolean"},
+        {[&] { reader.require<std::int64_t>("f"); },
+         "f | expected an integer, found a fractional number | dataCorrupted | "},
+        {[&] { reader.require<std::int64_t>("big"); }, "big | integer out of range | dataCorrupted | "},
+        {[&] { reader.require<std::vector<std::int64_t>>("s"); }, "s | expected an array, found string | typeMismatch | array"},
+        {[&] { reader.require<Item>("o"); }, "o.id | required key is missing | keyNotFound | string"},
+        {[&] { reader.at("o").require<std::vector<int>>("a"); },
+         "o.a[1] | expected an integer, found string | typeMismatch | integer"},
+        {[&] { reader.at("o").at("a").element(2); }, "o.a | index out of range | valueNotFound | "},
+        {[&] { JsonReader(Json::parse(R"({"x":"y"})"), "base").require<int>("x"); },
+         "base.x | expected an integer, found string | typeMismatch | integer"},
+        {[] { JsonDocument::parse("{\"a\":}"); }, " | malformed JSON: The JSON document has an improper structure: "
+                                                 "missing or superfluous commas, braces, missing keys, etc. | dataCorrupted | "},
+    };
+    for (const auto& [action, expected] : cases) {
+        EXPECT_EQ(describe(action), expected);
+    }
+}
+
+// The parse accepts and refuses what the reader always has, and reads a repeated key once, at its
+// first place, with its last value.
+TEST(JsonReaderTests, ParseKeepsItsAcceptanceRules) {
+    const std::vector<std::pair<std::string, std::string>> accepted = {
+        {"[18446744073709551616,-9223372036854775809,18446744073709551615,-0,1e-400]",
+         "[1.8446744073709552e+19,-9.223372036854776e+18,18446744073709551615,0,0.0]"},
+        {"\xEF\xBB\xBF {\"a\":1}", R"({"a":1})"},
+        {std::string("{\"a\":\"x\"}\0trailing", 18), R"({"a":"x"})"},
+        {R"({"a":1,"b":2,"a":{"c":3}})", R"({"a":{"c":3},"b":2})"},
+        {R"("\ud83d\ude00\u0000")", "\"\xF0\x9F\x98\x80\\u0000\""},
+        {std::string(256, '[') + std::string(256, ']'), std::string(256, '[') + std::string(256, ']')},
+    };
+    for (const auto& [text, expected] : accepted) {
+        EXPECT_EQ(JsonReader::parse(text).dump(), expected) << text;
+    }
+    for (const std::string& text : {std::string(257, '[') + std::string(257, ']'), std::string(R"("\ud800")"),
+                                   std::string("\"\xC3\x28\""), std::string("\"a\x01\""), std::string("[1,]"),
+                                   std::string("01"), std::string("1e400"), std::string("\0{}", 3), std::string("{} x")}) {
+        EXPECT_THROW(JsonReader::parse(text), JsonDecodingError) << text;
+    }
+}
+
+// Objects past the size where keys are checked without an index: a repeated key still counts
+// once with its last value, records read the last value, and failures keep their paths.
+TEST(JsonReaderTests, LargeObjectsWithRepeatedKeys) {
+    std::string text = R"({"id":"first","m":{)";
+    for (int i = 0; i < 50000; ++i) {
+        text += "\"k" + std::to_string(i % 40000) + R"(":{"id":"v)" + std::to_string(i) + "\"},";
+    }
+    text += R"("bad":{"count":1}},"id":"last"})";
+    const JsonDocument document = JsonDocument::parse(text);
+    const JsonReader reader(document);
+    EXPECT_EQ(reader.require<std::string>("id"), "last");
+    EXPECT_EQ(reader.at("m").keys().size(), 40001u);
+    EXPECT_EQ(errorPath([&] { reader.require<std::map<std::string, Item>>("m"); }), "m.bad.id");
+
+    const Json built = JsonReader::parse(text);
+    EXPECT_EQ(built["m"].size(), 40001u);
+    EXPECT_EQ(built["m"]["k7"]["id"], "v40007");
+    EXPECT_EQ(built["m"].begin().key(), "k0");
+    EXPECT_EQ(built.begin().key(), "id");
+    EXPECT_EQ(built["id"], "last");
 }
 
 TEST(JsonWriterTests, LeavesOutEmptyOptionalsAndRefusesNonFiniteNumbers) {

@@ -18,8 +18,7 @@ AdResponse AdResponse::decode(const JsonReader& reader) {
 }
 
 AdResponse AdResponse::decode(std::string_view body) {
-    const Json document = JsonReader::parse(body);
-    return JsonReader(document).as<AdResponse>();
+    return JsonReader::decode<AdResponse>(body);
 }
 
 Json AdResponse::encode() const {

@@ -12,8 +12,7 @@ Creative Creative::decode(const JsonReader& reader) {
 }
 
 Creative Creative::decode(std::string_view text) {
-    const Json document = JsonReader::parse(text);
-    return JsonReader(document).as<Creative>();
+    return JsonReader::decode<Creative>(text);
 }
 
 Json Creative::encode() const {

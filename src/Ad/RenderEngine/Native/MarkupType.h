@@ -3,6 +3,7 @@
 #include "Ad/RenderEngine/Native/IntegerCodedEnum.h"
 
 #include <cstdint>
+#include <string_view>
 
 namespace solen {
 
@@ -12,6 +13,7 @@ enum class MarkupType : std::int64_t { default_ = 0, encodedS2s = 1, native = 2 
 template <>
 struct IntegerCodedEnumTraits<MarkupType> {
     static constexpr std::int64_t caseCount = 3;
+    static constexpr std::string_view name = "MarkupType";
 };
 
 }  // namespace solen

@@ -11,7 +11,8 @@ MediaAssetContentValue MediaAssetContentValue::decode(const JsonReader& reader) 
         return MediaAssetContentValue(reader.as<MediaAssetVideoContentModel>());
     } catch (const JsonDecodingError&) {
     }
-    JsonReader::fail(reader.path(), "Wrong type for MediaAssetContentValue");
+    reader.reject("Wrong type for MediaAssetContentValue", JsonDecodingError::Kind::typeMismatch,
+                  "MediaAssetContentValue");
 }
 
 Json MediaAssetContentValue::encode() const {

@@ -3,6 +3,7 @@
 #include "Ad/RenderEngine/Native/IntegerCodedEnum.h"
 
 #include <cstdint>
+#include <string_view>
 
 namespace solen {
 
@@ -13,6 +14,7 @@ enum class OpenModeType : std::int64_t { default_ = 0, inAppBrowser = 1, safariB
 template <>
 struct IntegerCodedEnumTraits<OpenModeType> {
     static constexpr std::int64_t caseCount = 4;
+    static constexpr std::string_view name = "OpenModeType";
 };
 
 }  // namespace solen

@@ -3,14 +3,14 @@
 namespace solen {
 
 PubContentModel PubContentModel::decode(const JsonReader& reader) {
-    if (reader.value().is_string()) {
+    if (reader.isString()) {
         return PubContentModel(reader.asString());
     }
     try {
         return PubContentModel(reader.as<NativePubContent>());
     } catch (const JsonDecodingError&) {
     }
-    JsonReader::fail(reader.path(), "Wrong type for PubContentModel");
+    reader.reject("Wrong type for PubContentModel", JsonDecodingError::Kind::typeMismatch, "PubContentModel");
 }
 
 Json PubContentModel::encode() const {

@@ -101,6 +101,7 @@ void ConfigNetworkInterface::fetch(const ConfigRequest& configRequest, Completio
     request->setRetryCount(root.retry.count);
     request->setRetryInterval(retryIntervalSeconds(root.retry.interval));
     request->setTimeout(timeoutSeconds(root.fetchTimeout));
+    request->setMaximumResponseBytes(Request::documentBodyLimit);
 
     auto exchange = std::make_shared<Exchange>(NetworkServiceProvider::create(session_), std::move(completion));
     exchange->start(std::move(request));

@@ -40,23 +40,21 @@ Json ConfigResponse::Config::encode() const {
 ConfigResponse ConfigResponse::decode(const JsonReader& reader) {
     const JsonReader list = reader.at("configs");
     ConfigResponse response;
-    const std::size_t count = list.size();
-    response.configs.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
+    response.configs.reserve(list.size());
+    list.forEachElement([&](const JsonReader& element) {
         try {
-            response.configs.push_back(list.element(i).as<Config>());
+            response.configs.push_back(element.as<Config>());
         } catch (const JsonDecodingError& error) {
             Logger::log(std::string("Config failed with error ") + error.what(), 2);
         }
-    }
+    });
     return response;
 }
 
 Json ConfigResponse::encode() const { return JsonWriter().set("configs", configs).take(); }
 
 ConfigResponse ConfigResponse::fromBody(std::string_view body) {
-    const Json value = JsonReader::parse(body);
-    return JsonReader(value).as<ConfigResponse>();
+    return JsonReader::decode<ConfigResponse>(body);
 }
 
 }  // namespace solen

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+
 #include <string>
 #include <vector>
 
@@ -52,6 +54,23 @@ TEST(CreativeTests, MarkupTypeCreativeIdAndPubContentRules) {
     for (const auto& [text, expected] : failures) {
         EXPECT_EQ(failure(text), expected) << text;
     }
+}
+
+// The three worded failures are type mismatches that name the type they expected.
+TEST(CreativeTests, WordedFailuresAreTypeMismatchesOfTheirType) {
+    const auto mismatch = [](const std::function<void()>& decode) {
+        try {
+            decode();
+        } catch (const JsonDecodingError& error) {
+            EXPECT_EQ(error.kind(), JsonDecodingError::Kind::typeMismatch);
+            return error.reason() + " / " + error.expectedType();
+        }
+        return std::string("<decoded>");
+    };
+    EXPECT_EQ(mismatch([] { Creative::decode(creativeWith("[]")); }), "Wrong type for PubContentModel / PubContentModel");
+    EXPECT_EQ(mismatch([] { Creative::decode(creativeWith(R"("QQ==")", "true")); }), "Wrong type for MyValue / MarkupType");
+    EXPECT_EQ(mismatch([] { JsonReader::decode<MediaAssetContentValue>(R"({"required":true})"); }),
+              "Wrong type for MediaAssetContentValue / MediaAssetContentValue");
 }
 
 TEST(CreativeTests, NativeObjectWithOptionalAssetsAbsent) {

@@ -1,0 +1,133 @@
+// Memory of decoding a configuration answer at the transport's limit. A program of its own: the
+// allocator below counts every allocation of the process, which would slow the timing benchmarks.
+#include "Commons/Configs/Network/ConfigResponse.h"
+
+#include <benchmark/benchmark.h>
+#include <malloc.h>
+
+#include <algorithm>
+#include <atomic>
+#include <cstdlib>
+#include <cstring>
+#include <fstream>
+#include <new>
+#include <string>
+
+// Every allocation of the process passes here, so the peak heap figure counts the parser's buffers
+// and the decoded records alike.
+namespace {
+std::atomic<std::size_t> heapLive{0};
+std::atomic<std::size_t> heapPeak{0};
+
+void* counted(void* block) {
+    if (block != nullptr) {
+        const std::size_t live = heapLive += malloc_usable_size(block);
+        std::size_t peak = heapPeak.load();
+        while (live > peak && !heapPeak.compare_exchange_weak(peak, live)) {
+        }
+    }
+    return block;
+}
+
+// Every block comes from malloc through the operators below, so free is its match.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmismatched-new-delete"
+void release(void* block) {
+    if (block != nullptr) {
+        heapLive -= malloc_usable_size(block);
+        std::free(block);
+    }
+}
+#pragma GCC diagnostic pop
+}  // namespace
+
+void* operator new(std::size_t size) {
+    if (void* block = counted(std::malloc(size == 0 ? 1 : size))) return block;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return operator new(size); }
+void* operator new(std::size_t size, const std::nothrow_t&) noexcept { return counted(std::malloc(size == 0 ? 1 : size)); }
+void* operator new[](std::size_t size, const std::nothrow_t&) noexcept { return operator new(size, std::nothrow); }
+void* operator new(std::size_t size, std::align_val_t align) {
+    const std::size_t alignment = std::max(static_cast<std::size_t>(align), sizeof(void*));
+    if (void* block = counted(std::aligned_alloc(alignment, (size + alignment - 1) / alignment * alignment))) return block;
+    throw std::bad_alloc();
+}
+void* operator new[](std::size_t size, std::align_val_t align) { return operator new(size, align); }
+void operator delete(void* block) noexcept { release(block); }
+void operator delete[](void* block) noexcept { release(block); }
+void operator delete(void* block, std::size_t) noexcept { release(block); }
+void operator delete[](void* block, std::size_t) noexcept { release(block); }
+void operator delete(void* block, std::align_val_t) noexcept { release(block); }
+void operator delete[](void* block, std::align_val_t) noexcept { release(block); }
+void operator delete(void* block, std::size_t, std::align_val_t) noexcept { release(block); }
+void operator delete[](void* block, std::size_t, std::align_val_t) noexcept { release(block); }
+
+namespace {
+
+// Peak heap growth while decoding a valid answer of close to 4 MiB (the transport's limit for
+// configuration answers): the bytes held at the worst moment above those held before, counted by
+// the allocator below, and the growth of resident memory over the same decode.
+std::string answerOfAbout4MiB() {
+    const std::size_t limit = std::size_t{4} << 20;
+    std::string adapters;
+    for (int i = 0; i < 50; ++i) {
+        const std::string id = "network-" + std::to_string(i);
+        adapters += (i == 0 ? "" : ",") + std::string(R"({"networkId":")") + id + R"(","adapterName":"Adapter)" +
+                    std::to_string(i) + R"(","adapterMeta":{"appKey":"key-)" + id +
+                    R"(","placements":["p1","p2","p3"],"weight":)" + std::to_string(i) +
+                    R"(.5},"headerBidder":false,"timeout":3000})";
+    }
+    const std::string head = R"({"configs":[{"type":"primeMediation","status":200,"lastUpdatedTs":1,"content":{"adapters":[)" +
+                             adapters + R"(],"adUnits":[)";
+    const std::string tail = "]}}]}";
+    std::string units;
+    for (int i = 0;; ++i) {
+        const std::string unit = std::string(i == 0 ? "" : ",") + R"({"adUnitId":"ad-unit-)" + std::to_string(i) +
+                                 R"(","refresh":30000,"hbNetworks":["network-0","network-3","network-6","network-9"]})";
+        if (head.size() + units.size() + unit.size() + tail.size() > limit) {
+            break;
+        }
+        units += unit;
+    }
+    return head + units + tail;
+}
+
+std::size_t residentKilobytes(const char* field) {
+    std::ifstream status("/proc/self/status");
+    std::string line;
+    while (std::getline(status, line)) {
+        if (line.rfind(field, 0) == 0) {
+            return std::stoul(line.substr(std::strlen(field)));
+        }
+    }
+    return 0;
+}
+
+void BM_PeakHeapDecoding4MiBAnswer(benchmark::State& state) {
+    const std::string body = answerOfAbout4MiB();
+    double heapRatio = 0;
+    double residentRatio = 0;
+    for (auto _ : state) {
+        malloc_trim(0);
+        std::ofstream("/proc/self/clear_refs") << "5";  // resets the resident high-water mark
+        const std::size_t residentBefore = residentKilobytes("VmRSS:");
+        const std::size_t heapBefore = heapLive.load();
+        heapPeak = heapBefore;
+        {
+            auto response = solen::ConfigResponse::fromBody(body);
+            benchmark::DoNotOptimize(response);
+        }
+        heapRatio = static_cast<double>(heapPeak.load() - heapBefore) / static_cast<double>(body.size());
+        residentRatio = static_cast<double>(residentKilobytes("VmHWM:") - residentBefore) * 1024.0 /
+                        static_cast<double>(body.size());
+    }
+    state.counters["bytes"] = static_cast<double>(body.size());
+    state.counters["heap_peak_x"] = heapRatio;
+    state.counters["resident_peak_x"] = residentRatio;
+}
+BENCHMARK(BM_PeakHeapDecoding4MiBAnswer)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+
+BENCHMARK_MAIN();
