@@ -137,6 +137,8 @@ public:
     virtual void draw(Rect rect);
 
 protected:
+    // For subclasses whose backing layer is of a class of their own (a null layer gets a plain one).
+    View(Rect frame, std::shared_ptr<Layer> layer);
     virtual bool isWindow() const { return false; }
 
 private:

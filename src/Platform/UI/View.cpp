@@ -13,7 +13,10 @@ namespace solen::platform {
 
 std::shared_ptr<View> View::create(Rect frame) { return std::make_shared<View>(frame); }
 
-View::View(Rect frame) : frame_(frame), bounds_(Point{}, frame.size), layer_(Layer::create()) {
+View::View(Rect frame) : View(frame, nullptr) {}
+
+View::View(Rect frame, std::shared_ptr<Layer> layer)
+    : frame_(frame), bounds_(Point{}, frame.size), layer_(layer ? std::move(layer) : Layer::create()) {
     layer_->setFrame(frame);
 }
 
