@@ -35,7 +35,15 @@ platform::Rect MediaPlayer::availableRect() {
 
 void MediaPlayer::setUp() {
     player_ = platform::MediaPlayer::create();
-    player_->replaceCurrentItem(platform::PlayerItem::create(platform::Asset::create(url_)));
+    const auto asset = platform::Asset::create(url_);
+    item_ = platform::PlayerItem::create(asset);
+    // The media stand-in plays only an asset whose facts are loaded: the item goes into the player
+    // once they are (a play before that waits), as the platform player would load them itself.
+    asset->loadValuesAsynchronously({"playable", "duration", "tracks"}, [weakSelf = weak_from_this()] {
+        if (const auto self = weakSelf.lock(); self && self->player_) {
+            self->player_->replaceCurrentItem(self->item_);
+        }
+    });
     player_->setVolume(1.0f);
 
     const platform::Rect rect = availableRect();
@@ -65,8 +73,7 @@ void MediaPlayer::addObservers() {
         };
     };
     const auto self = shared_from_this();
-    center().addObserver(self, platform::PlayerItem::didPlayToEndTimeNotification, on(&MediaPlayer::mediaEndNotification),
-                         player_->currentItem());
+    center().addObserver(self, platform::PlayerItem::didPlayToEndTimeNotification, on(&MediaPlayer::mediaEndNotification), item_);
     center().addObserver(self, platform::Application::didEnterBackgroundNotification, on(&MediaPlayer::appEnterBackground));
     center().addObserver(self, platform::Application::didBecomeActiveNotification, on(&MediaPlayer::appBecameActive));
 }

@@ -70,6 +70,7 @@ private:
     void removeObservers();
 
     std::shared_ptr<platform::MediaPlayer> player_;
+    std::shared_ptr<platform::PlayerItem> item_;
     std::shared_ptr<MediaPlayerView> playerView_;
     std::shared_ptr<AdCloseButton> adCloseButton_;
     const platform::URL url_;
