@@ -115,7 +115,7 @@ MRAIDCommandOutcome MRAIDAction::process(const MRAIDNativeEvent& event) {
             return {Outcome::NoAction{}};
         case MRAIDCommandType::log:
             Logger::format("[MRAID] [Log] " + (event.params ? event.params->dump() : std::string("NA")), "MRAIDCommand",
-                           "process(event:)", __LINE__, 5);
+                           "process()", __LINE__, 5);
             return {Outcome::NoAction{}};
         case MRAIDCommandType::playVideo:
             return {Outcome::PlayVideo{event.params}};

@@ -16,7 +16,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace solen {
@@ -123,7 +126,7 @@ TEST_F(MRAIDActionTest, EachCommandReachesTheRenderViewOrFailsWithItsMessage) {
     }
     EXPECT_EQ(log.count("[Native][Command] Not supported: "), 3u);
     EXPECT_TRUE(log.contains("[Native][Command] Not supported: Close"));
-    EXPECT_TRUE(log.contains("[MRAIDCommand][process(event:)]"));
+    EXPECT_TRUE(log.contains("[MRAIDCommand][process()]"));
     EXPECT_TRUE(log.contains("[MRAID] [Log] NA"));
     // Without the render view every command still succeeds and nothing is performed.
     view.reset();
@@ -258,6 +261,15 @@ TEST_F(MRAIDActionTest, OpenGoesToTheInAppBrowserAndOpenExternalLeavesTheApplica
     pump();
     ASSERT_EQ(app.application().openedURLs().size(), 1u);
     EXPECT_EQ(app.application().openedURLs()[0].url.absoluteString(), "myapp://deep/link");
+}
+
+TEST_F(MRAIDActionTest, OpeningFromAnotherThreadWaitsForTheMainThread) {
+    std::atomic<int> opened{-1};
+    std::thread caller([&] { opened = action->openExternal(Json{{"url", "https://x.example/"}}) ? 1 : 0; });
+    platform::MainLoop::shared().runUntil([&] { return opened != -1; }, std::chrono::seconds(10));
+    caller.join();
+    EXPECT_EQ(opened, 1);
+    EXPECT_THAT(view->calls, ElementsAre("leave"));
 }
 
 TEST(RenderViewCallsTest, URLFormCalls) {
