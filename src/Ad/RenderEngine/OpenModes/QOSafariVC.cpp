@@ -3,28 +3,28 @@
 namespace solen {
 
 void QOSafariVC::viewWillAppear(bool animated) {
-    SafariViewController::viewWillAppear(animated);
+    InAppBrowserController::viewWillAppear(animated);
     if (const auto delegate = sfDelegate_.lock()) {
         delegate->browserWillPresent();
     }
 }
 
 void QOSafariVC::viewDidAppear(bool animated) {
-    SafariViewController::viewDidAppear(animated);
+    InAppBrowserController::viewDidAppear(animated);
     if (const auto delegate = sfDelegate_.lock()) {
         delegate->browserDidPresent();
     }
 }
 
 void QOSafariVC::viewWillDisappear(bool animated) {
-    SafariViewController::viewWillDisappear(animated);
+    InAppBrowserController::viewWillDisappear(animated);
     if (const auto delegate = sfDelegate_.lock()) {
         delegate->browserWillDismiss();
     }
 }
 
 void QOSafariVC::viewDidDisappear(bool animated) {
-    SafariViewController::viewDidDisappear(animated);
+    InAppBrowserController::viewDidDisappear(animated);
     if (const auto delegate = sfDelegate_.lock()) {
         delegate->browserDidDismiss();
     }

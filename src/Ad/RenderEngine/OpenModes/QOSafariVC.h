@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/Web/SafariViewController.h"
+#include "Platform/Web/InAppBrowserController.h"
 
 #include <memory>
 
@@ -18,9 +18,9 @@ public:
 
 // The in-app browser the SDK presents for landing pages; it reports its four appearance steps to
 // its weakly held delegate, after the platform's own handling. Main thread only.
-class QOSafariVC final : public platform::SafariViewController {
+class QOSafariVC final : public platform::InAppBrowserController {
 public:
-    using SafariViewController::SafariViewController;
+    using InAppBrowserController::InAppBrowserController;
 
     void setSfDelegate(std::weak_ptr<QOSafariDelegate> delegate) { sfDelegate_ = std::move(delegate); }
 

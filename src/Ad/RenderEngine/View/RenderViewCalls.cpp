@@ -3,6 +3,7 @@
 #include "Ad/RenderEngine/View/MWKWebview.h"
 #include "Commons/Utilities/AsciiCase.h"
 #include "Commons/Utilities/Logger.h"
+#include "Commons/Utilities/Utilities.h"
 #include "Platform/Foundation/CharacterSet.h"
 #include "Platform/Foundation/StringTrimming.h"
 #include "Platform/Foundation/URL.h"
@@ -27,16 +28,6 @@ AnyDictionary queryParameters(std::string_view query) {
         params[platform::removingPercentEncoding(key).value_or(std::string(key))] = platform::removingPercentEncoding(value).value_or(std::string(value));
     }
     return params;
-}
-
-bool isWebContent(const std::string& url, const std::optional<std::string>& scheme) {
-    for (const std::string_view host : storeLinkHosts) {
-        if (url.find("://" + std::string(host) + "/") != std::string::npos) {
-            return false;
-        }
-    }
-    const std::string lower = scheme ? lowerCased(*scheme) : std::string();
-    return lower == "http" || lower == "https" || lower == "data" || lower == "applewebdata";
 }
 
 void evaluate(const std::shared_ptr<MWebview>& webView, const Scriptable& statement) { statement.evaluate(webView); }
@@ -91,8 +82,7 @@ bool shouldStartLoad(const platform::WebRequest& request, const std::shared_ptr<
             return false;
         }
     }
-    const std::optional<platform::URL> parsed = platform::URL::parse(url);
-    if (isWebContent(url, parsed ? parsed->scheme() : std::nullopt)) {
+    if (Utilities::linkKind(platform::URL::parse(url))) {
         injectOnce();
         return true;
     }

@@ -4,7 +4,6 @@
 #include "Ad/RenderEngine/View/MWebview.h"
 #include <solen/ui/WebNavigation.h>
 
-#include <array>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -29,8 +28,8 @@ struct URLNativeCall {
 // pairs split at the first "=" (pairs without one are skipped), both sides percent-decoded.
 std::optional<URLNativeCall> nativeCall(const std::string& url);
 
-// Whether the page may navigate to `request`. "about:blank" and web content (http, https, data,
-// applewebdata; not a store link) are allowed, and the first of them runs `inject` (the flag
+// Whether the page may navigate to `request`. "about:blank" and web content (Utilities::linkKind)
+// are allowed, and the first of them runs `inject` (the flag
 // records it). A URL that is a call is carried out through `action` and cancelled when the call
 // succeeded; a URL-form call gets no answer in the page. Everything else is cancelled.
 bool shouldStartLoad(const platform::WebRequest& request, const std::shared_ptr<MRAIDAction>& action, bool& isMRAIDIInjected,
@@ -44,9 +43,6 @@ bool shouldStartLoad(const platform::WebRequest& request, const std::shared_ptr<
 void didReceiveNativeCall(const std::shared_ptr<MRAIDAction>& action, const std::shared_ptr<MWebview>& webView,
                           const std::optional<std::string>& scheme, const std::optional<std::string>& command,
                           const std::optional<AnyDictionary>& params);
-
-// The hosts of the platform's store links, which an ad's web view never loads.
-inline constexpr std::array<std::string_view, 2> storeLinkHosts{"apps.store.invalid", "links.store.invalid"};
 
 }  // namespace RenderViewCalls
 

@@ -9,9 +9,9 @@ namespace solen::platform {
 // The in-app browser: a full-screen controller showing one web address. Nothing is fetched or
 // shown here; presenting and dismissing it run the controller's appearance callbacks in the
 // platform's order (see ViewController), which is what its users observe. Main thread only.
-class SafariViewController : public ViewController {
+class InAppBrowserController : public ViewController {
 public:
-    explicit SafariViewController(URL url, bool entersReaderIfAvailable = false)
+    explicit InAppBrowserController(URL url, bool entersReaderIfAvailable = false)
         : url_(std::move(url)), entersReaderIfAvailable_(entersReaderIfAvailable) {}
 
     const URL& url() const { return url_; }
