@@ -57,6 +57,9 @@ public:
     void setActionAtItemEnd(ActionAtItemEnd action) { actionAtItemEnd_ = action; }
     bool isMuted() const { return muted_; }
     void setMuted(bool muted) { muted_ = muted; }
+    // Recorded only (nothing is heard); kept within 0 to 1, a value that is not a number counts as 1.
+    float volume() const { return volume_; }
+    void setVolume(float volume) { volume_ = volume >= 0 && volume <= 1 ? volume : (volume > 1 || volume != volume ? 1.0f : 0.0f); }
 
     const ObservedValue<TimeControlStatus>& timeControlStatus() const { return status_; }
     // The current item's time; zero without an item.
@@ -99,6 +102,7 @@ private:
     float rate_ = 0;
     ActionAtItemEnd actionAtItemEnd_ = ActionAtItemEnd::pause;
     bool muted_ = false;
+    float volume_ = 1.0f;
     ObservedValue<TimeControlStatus> status_{TimeControlStatus::paused};
     Clock::TimePoint lastMove_;
     std::shared_ptr<RunLoopTimer> timer_;

@@ -5,7 +5,8 @@
  * window.qoraidview and window.qoaiview. A call is posted to the "nativeMessageHandler" script
  * message handler as {command, scheme, params}, or, without that handler, made by navigating to
  * scheme://command?key=value&... . One call is in flight at a time: the others wait in one shared
- * queue until the SDK evaluates nativeCallComplete (or answers the call with an error event).
+ * queue until the SDK evaluates nativeCallComplete, which it does once for every posted call
+ * (after the error event when the call failed).
  * The SDK answers with updateKV, broadcastEvent and nativeCallComplete statements; the event
  * objects window.mraid, window.qoraid and window.qoai carry the creative's listeners.
  */
@@ -186,13 +187,6 @@
             this.nativeCallQueue[this.nativeCallQueueHead] = undefined;
             this.nativeCallQueueHead += 1;
             this.send(entry);
-        },
-        // A call the SDK answered with an error gets no completion; the error releases it so
-        // that the page's later calls still reach the native side.
-        callFailed: function (cmd) {
-            if (this.nativeCallInFlight && this.inFlightCommand === cmd) {
-                this.nativeCallComplete();
-            }
         }
     };
 
@@ -234,9 +228,6 @@
         }
     };
     IOSNativeCall.prototype.broadcastEvent = function (event) {
-        if (event === 'error') {
-            __qo__iosNativeCall.callFailed(arguments[2]);
-        }
         if (this.events) {
             this.events.broadcastEvent.apply(this.events, arguments);
         }

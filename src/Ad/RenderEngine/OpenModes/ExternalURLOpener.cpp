@@ -1,5 +1,6 @@
 #include "Ad/RenderEngine/OpenModes/ExternalURLOpener.h"
 
+#include "Commons/Utilities/AsciiCase.h"
 #include "Commons/Utilities/Logger.h"
 #include "Commons/Utilities/MainQueue.h"
 #include "Platform/Foundation/URL.h"
@@ -7,7 +8,6 @@
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 
 namespace solen {
 
@@ -18,12 +18,6 @@ namespace {
 constexpr std::array<std::string_view, 9> refusedSchemes{"file",  "javascript", "data",       "blob", "about",
                                                          "mraidview", "qoraidview", "qoaiview", "mraid"};
 
-std::string lowerCased(std::string_view text) {
-    std::string out(text);
-    std::transform(out.begin(), out.end(), out.begin(), [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
-    return out;
-}
-
 }  // namespace
 
 bool ExternalURLOpener::isOpenable(std::string_view text) {
@@ -33,6 +27,15 @@ bool ExternalURLOpener::isOpenable(std::string_view text) {
     }
     const std::string scheme = lowerCased(*url->scheme());
     return std::find(refusedSchemes.begin(), refusedSchemes.end(), scheme) == refusedSchemes.end();
+}
+
+bool ExternalURLOpener::isWebURL(std::string_view text) {
+    const std::optional<platform::URL> url = platform::URL::parse(text);
+    if (!url || !url->scheme()) {
+        return false;
+    }
+    const std::string scheme = lowerCased(*url->scheme());
+    return scheme == "http" || scheme == "https";
 }
 
 void ExternalURLOpener::open(const std::string& text, Completion completion) {

@@ -16,6 +16,9 @@ public:
 
     // Whether the rule lets `url` leave the application.
     static bool isOpenable(std::string_view url);
+    // Whether `url` parses with the scheme http or https (any letter case): what the in-app
+    // browser shows.
+    static bool isWebURL(std::string_view url);
     // Hands an openable URL to the system; the completion hears on the main queue whether it was
     // opened. An unopenable URL is logged as such and heard as not opened, also on a later turn.
     static void open(const std::string& url, Completion completion);

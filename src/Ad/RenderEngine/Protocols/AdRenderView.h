@@ -38,7 +38,7 @@ public:
     virtual void expand(std::optional<double> width, std::optional<double> height, std::optional<std::string> url) = 0;
     virtual void updateCloseButton() = 0;
     virtual void close() = 0;
-    // The call's parameters.
+    // The call's parameters (null when the call had none).
     virtual void playVideo(const AnyDictionary& params) = 0;
 };
 

@@ -1,5 +1,6 @@
 #include "Ad/RenderEngine/Vast/Model/VastAttributes.h"
 
+#include "Commons/Utilities/StringBoolValue.h"
 #include "Platform/Foundation/StringTrimming.h"
 
 #include <charconv>
@@ -10,20 +11,6 @@
 namespace solen {
 
 namespace {
-
-char lowered(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
-
-bool equalsIgnoringCase(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (lowered(a[i]) != lowered(b[i])) {
-            return false;
-        }
-    }
-    return true;
-}
 
 bool isUnicodeSpace(char32_t c) {
     switch (c) {
@@ -46,15 +33,7 @@ std::optional<std::string> VastAttributes::text(const Map& attributes, std::stri
     return it->second;
 }
 
-std::optional<bool> VastAttributes::boolean(std::string_view text) {
-    if (equalsIgnoringCase(text, "true") || equalsIgnoringCase(text, "yes") || text == "1") {
-        return true;
-    }
-    if (equalsIgnoringCase(text, "false") || equalsIgnoringCase(text, "no") || text == "0") {
-        return false;
-    }
-    return std::nullopt;
-}
+std::optional<bool> VastAttributes::boolean(std::string_view text) { return boolValue(text); }
 
 std::optional<bool> VastAttributes::boolean(const Map& attributes, std::string_view name) {
     const auto value = text(attributes, name);

@@ -1,0 +1,115 @@
+#include "Ad/RenderEngine/View/RenderViewCalls.h"
+
+#include "Ad/RenderEngine/View/MWKWebview.h"
+#include "Commons/Utilities/AsciiCase.h"
+#include "Commons/Utilities/Logger.h"
+#include "Commons/Utilities/Utilities.h"
+#include "Platform/Foundation/CharacterSet.h"
+#include "Platform/Foundation/StringTrimming.h"
+#include "Platform/Foundation/URL.h"
+
+
+namespace solen::RenderViewCalls {
+
+namespace {
+
+AnyDictionary queryParameters(std::string_view query) {
+    AnyDictionary params = AnyDictionary::object();
+    while (!query.empty()) {
+        const std::size_t end = query.find('&');
+        const std::string_view pair = query.substr(0, end);
+        query = end == std::string_view::npos ? std::string_view() : query.substr(end + 1);
+        const std::size_t equals = pair.find('=');
+        if (equals == std::string_view::npos) {
+            continue;
+        }
+        const std::string_view key = pair.substr(0, equals);
+        const std::string_view value = pair.substr(equals + 1);
+        params[platform::removingPercentEncoding(key).value_or(std::string(key))] = platform::removingPercentEncoding(value).value_or(std::string(value));
+    }
+    return params;
+}
+
+void evaluate(const std::shared_ptr<MWebview>& webView, const Scriptable& statement) { statement.evaluate(webView); }
+
+}  // namespace
+
+std::optional<URLNativeCall> nativeCall(const std::string& text) {
+    const std::optional<platform::URL> url = platform::URL::parse(text);
+    if (!url || !url->scheme()) {
+        return std::nullopt;
+    }
+    const std::optional<std::string> host = url->host();
+    if (!host || host->empty()) {
+        return std::nullopt;
+    }
+    URLNativeCall call{lowerCased(*url->scheme()), lowerCased(*host)};
+    const std::string_view query = url->query() ? platform::trimmingWhitespaceAndNewlines(*url->query()) : std::string_view();
+    const bool bridgeScheme = MRAIDJS::schemeNamed(call.scheme).has_value();
+    if (!bridgeScheme && query.empty()) {
+        return std::nullopt;
+    }
+    if (bridgeScheme) {
+        if (const auto type = MRAIDCommandTypes::namedIgnoringCase(call.command)) {
+            call.command = std::string(MRAIDCommandTypes::rawValue(*type));
+        }
+    }
+    call.params = queryParameters(query);
+    return call;
+}
+
+bool shouldStartLoad(const platform::WebRequest& request, const std::shared_ptr<MRAIDAction>& action, bool& isMRAIDIInjected,
+                     const std::function<void()>& inject) {
+    if (!request.url) {
+        return true;
+    }
+    const std::string& url = *request.url;
+    const auto injectOnce = [&] {
+        if (!isMRAIDIInjected) {
+            isMRAIDIInjected = true;
+            if (inject) {
+                inject();
+            }
+        }
+    };
+    if (url == "about:blank") {
+        injectOnce();
+        return true;
+    }
+    if (const auto call = nativeCall(url)) {
+        const auto keep = action;
+        if (keep && keep->handle(call->scheme, call->command, call->params).isSuccess()) {
+            return false;
+        }
+    }
+    if (Utilities::linkKind(platform::URL::parse(url))) {
+        injectOnce();
+        return true;
+    }
+    return false;
+}
+
+void didReceiveNativeCall(const std::shared_ptr<MRAIDAction>& action, const std::shared_ptr<MWebview>& webView,
+                          const std::optional<std::string>& scheme, const std::optional<std::string>& command,
+                          const std::optional<AnyDictionary>& params) {
+    const std::optional<MRAIDJS::Scheme> bridge = scheme ? MRAIDJS::schemeNamed(*scheme) : std::nullopt;
+    if (!bridge || !command) {
+        Logger::error("Invalid scheme or command");
+        // The load notice is no call of the page's queue; anything else is, and must release it.
+        if (!(scheme == MWKWebview::loadSourceSuccessName && !command)) {
+            evaluate(webView, MRAIDJS::Methods::callComplete(MRAIDJS::Scheme::mraidView, command.value_or("")));
+        }
+        return;
+    }
+    Logger::debug("Scheme: " + std::string(MRAIDJS::caseName(*bridge)) + " -> Command: " + *command +
+                  " -> Params: " + (params ? params->dump() : std::string("nil")));
+    const auto keep = action;
+    const MRAIDCommandOutcome outcome =
+        keep ? keep->handle(scheme, command, params) : MRAIDCommandOutcome::failure("not supported");
+    if (!outcome.isSuccess()) {
+        evaluate(webView, MRAIDJS::Events::broadCastError(*bridge, *command, outcome.message()));
+    }
+    evaluate(webView, MRAIDJS::Methods::callComplete(*bridge, *command));
+}
+
+}  // namespace solen::RenderViewCalls
