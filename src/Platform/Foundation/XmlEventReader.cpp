@@ -10,7 +10,6 @@
 #include <climits>
 #include <exception>
 #include <utility>
-#include <vector>
 
 namespace solen::platform {
 
@@ -36,15 +35,6 @@ struct XmlEventReader::State {
     std::size_t depth = 0;
     bool inCdata = false;
     std::string cdata;
-    // The name and attributes of the event being reported. They are rebuilt in place for every
-    // element, and the map's nodes and strings are kept for the next one, so a parse allocates
-    // only while its largest element is still growing them.
-    std::string name;
-    XmlAttributes attributes;
-    std::vector<XmlAttributes::node_type> spareNodes;
-    // Character data gathered since the last event: expat reports a text in many small runs (each
-    // line break on its own), and the receiver gets them as one run before the next event.
-    std::string pendingText;
 
     std::shared_ptr<XmlEventReaderDelegate> receiver() const { return delegate.lock(); }
 
@@ -90,18 +80,8 @@ struct XmlEventReader::State {
 
     static State& of(void* userData) { return *static_cast<State*>(userData); }
 
-    void flushText() {
-        if (pendingText.empty()) {
-            return;
-        }
-        const std::string_view run = pendingText;
-        deliver([&](XmlEventReaderDelegate& d) { d.foundCharacters(*owner, run); });
-        pendingText.clear();
-    }
-
     static void onStart(void* userData, const XML_Char* name, const XML_Char** attributes) {
         State& s = of(userData);
-        s.flushText();
         if (s.stopped) {
             return;
         }
@@ -109,43 +89,21 @@ struct XmlEventReader::State {
             s.stop(XmlParseError::nestingTooDeep, "elements nested too deeply");
             return;
         }
-        s.collectAttributes(attributes);
-        s.name.assign(name);
-        s.deliver([&](XmlEventReaderDelegate& d) { d.didStartElement(*s.owner, s.name, s.attributes); });
-    }
-
-    // Refills `attributes` from expat's name/value list, reusing the nodes of the previous element.
-    // A repeated name keeps its last value (expat reports repeated attributes as an error first).
-    void collectAttributes(const XML_Char** list) {
-        while (!attributes.empty()) {
-            spareNodes.push_back(attributes.extract(attributes.begin()));
+        XmlAttributes map;
+        for (const XML_Char** a = attributes; a != nullptr && *a != nullptr; a += 2) {
+            map.insert_or_assign(std::string(a[0]), std::string(a[1] != nullptr ? a[1] : ""));
         }
-        for (const XML_Char** a = list; a != nullptr && *a != nullptr; a += 2) {
-            const char* value = a[1] != nullptr ? a[1] : "";
-            if (spareNodes.empty()) {
-                attributes.insert_or_assign(std::string(a[0]), std::string(value));
-                continue;
-            }
-            XmlAttributes::node_type node = std::move(spareNodes.back());
-            spareNodes.pop_back();
-            node.key().assign(a[0]);
-            node.mapped().assign(value);
-            auto placed = attributes.insert(std::move(node));
-            if (!placed.inserted) {
-                placed.position->second.swap(placed.node.mapped());
-                spareNodes.push_back(std::move(placed.node));
-            }
-        }
+        const std::string elementName(name);
+        s.deliver([&](XmlEventReaderDelegate& d) { d.didStartElement(*s.owner, elementName, map); });
     }
 
     static void onEnd(void* userData, const XML_Char* name) {
         State& s = of(userData);
-        s.flushText();
         if (s.depth > 0) {
             --s.depth;
         }
-        s.name.assign(name);
-        s.deliver([&](XmlEventReaderDelegate& d) { d.didEndElement(*s.owner, s.name); });
+        const std::string elementName(name);
+        s.deliver([&](XmlEventReaderDelegate& d) { d.didEndElement(*s.owner, elementName); });
     }
 
     static void onCharacters(void* userData, const XML_Char* text, int length) {
@@ -157,12 +115,12 @@ struct XmlEventReader::State {
             s.cdata.append(text, static_cast<std::size_t>(length));
             return;
         }
-        s.pendingText.append(text, static_cast<std::size_t>(length));
+        const std::string_view run(text, static_cast<std::size_t>(length));
+        s.deliver([&](XmlEventReaderDelegate& d) { d.foundCharacters(*s.owner, run); });
     }
 
     static void onCdataStart(void* userData) {
         State& s = of(userData);
-        s.flushText();
         s.inCdata = true;
         s.cdata.clear();
     }
@@ -271,7 +229,6 @@ bool XmlEventReader::parse() {
 
     const XML_Status status =
         XML_Parse(s.parser, s.data.data(), static_cast<int>(s.data.size()), XML_TRUE);
-    s.flushText();
 
     if (s.stopError) {
         return fail(*s.stopError);

@@ -2,7 +2,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -13,8 +12,8 @@ namespace solen::platform {
 
 class XmlEventReader;
 
-// Attribute name to value, names exactly as written (prefixes kept). Looked up by any string type.
-using XmlAttributes = std::map<std::string, std::string, std::less<>>;
+// Attribute name to value, names exactly as written (prefixes kept).
+using XmlAttributes = std::map<std::string, std::string>;
 
 // The first fatal error of a parse. `code` is expat's error number, or one of the reader's own
 // codes below when a safety bound stopped the parse.
@@ -40,7 +39,6 @@ public:
     virtual void didStartElement(XmlEventReader& reader, const std::string& name, const XmlAttributes& attributes);
     virtual void didEndElement(XmlEventReader& reader, const std::string& name);
     // A run of character data outside CDATA sections; one text may arrive in any number of runs.
-    // The characters read since the previous event arrive together, before the next event.
     virtual void foundCharacters(XmlEventReader& reader, std::string_view characters);
     // One whole CDATA section, as UTF-8 bytes.
     virtual void foundCDATA(XmlEventReader& reader, std::string_view block);

@@ -71,24 +71,6 @@ TEST(XmlEventReaderTests, reportsEventsInDocumentOrderWithNamesAsWrittenTextAndC
     EXPECT_TRUE(text.recorder->saw("cdata:<b>raw</b> "));
 }
 
-// Names, attributes and texts are kept between events for speed; nothing of one element may reach
-// the next, and text gathered before an event is reported before it.
-TEST(XmlEventReaderTests, eachEventCarriesOnlyItsOwnNameAttributesAndTextInOrder) {
-    const std::string longValue(40, 'v');
-    const auto run = parse("<root a=\"" + longValue + "\" b=\"2\" c=\"3\">one\ntwo &amp; <![CDATA[block]]>three"
-                           "<ViewableImpression x=\"s\"/><b/>four<c a=\"\" d=\"" + longValue + "\">\r\n</c></root>");
-    ASSERT_TRUE(run.ok);
-    EXPECT_EQ(run.recorder->events,
-              (std::vector<std::string>{"start:root{a=" + longValue + ";b=2;c=3;}", "text:one\ntwo & ", "cdata:block",
-                                        "text:three", "start:ViewableImpression{x=s;}", "end:ViewableImpression",
-                                        "start:b", "end:b", "text:four", "start:c{a=;d=" + longValue + ";}", "text:\n",
-                                        "end:c", "end:root"}));
-
-    // Text before a fatal error still arrives, before the error.
-    const auto broken = parse("<a>kept<b></a>");
-    EXPECT_EQ(broken.recorder->events, (std::vector<std::string>{"start:a", "text:kept", "start:b", "error"}));
-}
-
 TEST(XmlEventReaderTests, stopsAtTheFirstFatalErrorWithItsPosition) {
     const auto run = parse("<a>\n  <b></c>\n  <d/>\n</a>");
     EXPECT_FALSE(run.ok);

@@ -39,7 +39,7 @@ bool isUnicodeSpace(char32_t c) {
 }  // namespace
 
 std::optional<std::string> VastAttributes::text(const Map& attributes, std::string_view name) {
-    const auto it = attributes.find(name);
+    const auto it = attributes.find(std::string(name));
     if (it == attributes.end()) {
         return std::nullopt;
     }
