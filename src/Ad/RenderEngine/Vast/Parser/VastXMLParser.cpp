@@ -7,10 +7,13 @@
 #include "Ad/RenderEngine/Vast/Parser/VastTrackingUrlSender.h"
 #include "Platform/Foundation/CharacterSet.h"
 
+#include <algorithm>
+#include <array>
 #include <cmath>
+#include <optional>
 #include <string_view>
-#include <unordered_map>
 #include <utility>
+#include <vector>
 
 namespace solen {
 
@@ -31,71 +34,116 @@ enum class VastElement : int {
 
 namespace {
 
-const std::unordered_map<std::string_view, VastElement>& elementNames() {
-    static const std::unordered_map<std::string_view, VastElement> names = {
-        {"VAST", VastElement::vast},
-        {"Error", VastElement::error},
-        {"Ad", VastElement::ad},
-        {"InLine", VastElement::inLine},
-        {"Wrapper", VastElement::wrapper},
-        {"AdSystem", VastElement::adSystem},
-        {"AdTitle", VastElement::adTitle},
-        {"Impression", VastElement::impression},
-        {"Category", VastElement::category},
-        {"Description", VastElement::description},
-        {"Advertiser", VastElement::advertiser},
-        {"Pricing", VastElement::pricing},
-        {"Survey", VastElement::survey},
-        {"ViewableImpression", VastElement::viewableImpression},
-        {"Viewable", VastElement::viewable},
-        {"NotViewable", VastElement::notViewable},
-        {"ViewUndetermined", VastElement::viewUndetermined},
-        {"Verification", VastElement::verification},
-        {"JavaScriptResource", VastElement::javaScriptResource},
-        {"FlashResource", VastElement::flashResource},
-        {"VerificationParameters", VastElement::verificationParameters},
-        {"VASTAdTagURI", VastElement::vastAdTagUri},
-        {"Extension", VastElement::extension},
-        {"CreativeParameters", VastElement::creativeParameters},
-        {"CreativeParameter", VastElement::creativeParameter},
-        {"Creative", VastElement::creative},
-        {"UniversalAdId", VastElement::universalAdId},
-        {"CreativeExtension", VastElement::creativeExtension},
-        {"Linear", VastElement::linear},
-        {"Duration", VastElement::duration},
-        {"AdParameters", VastElement::adParameters},
-        {"adParameters", VastElement::adParameters},
-        {"MediaFile", VastElement::mediaFile},
-        {"InteractiveCreativeFile", VastElement::interactiveCreativeFile},
-        {"ClickThrough", VastElement::clickThrough},
-        {"ClickTracking", VastElement::clickTracking},
-        {"CustomClick", VastElement::customClick},
-        {"Tracking", VastElement::tracking},
-        {"TrackingEvents", VastElement::trackingEvents},
-        {"Icon", VastElement::icon},
-        {"IconClicks", VastElement::iconClicks},
-        {"IconClickThrough", VastElement::iconClickThrough},
-        {"IconClickTracking", VastElement::iconClickTracking},
-        {"IconViewTracking", VastElement::iconViewTracking},
-        {"NonLinearAds", VastElement::nonLinearAds},
-        {"NonLinear", VastElement::nonLinear},
-        {"NonLinearClickTracking", VastElement::nonLinearClickTracking},
-        {"StaticResource", VastElement::staticResource},
-        {"IFrameResource", VastElement::iFrameResource},
-        {"HTMLResource", VastElement::htmlResource},
-        {"CompanionAds", VastElement::companionAds},
-        {"Companion", VastElement::companion},
-        {"AltText", VastElement::altText},
-        {"CompanionClickThrough", VastElement::companionClickThrough},
-        {"CompanionClickTracking", VastElement::companionClickTracking},
-    };
-    return names;
+struct ElementName {
+    std::string_view name;
+    VastElement element;
+};
+
+constexpr ElementName elementNameTable[] = {
+    {"VAST", VastElement::vast},
+    {"Error", VastElement::error},
+    {"Ad", VastElement::ad},
+    {"InLine", VastElement::inLine},
+    {"Wrapper", VastElement::wrapper},
+    {"AdSystem", VastElement::adSystem},
+    {"AdTitle", VastElement::adTitle},
+    {"Impression", VastElement::impression},
+    {"Category", VastElement::category},
+    {"Description", VastElement::description},
+    {"Advertiser", VastElement::advertiser},
+    {"Pricing", VastElement::pricing},
+    {"Survey", VastElement::survey},
+    {"ViewableImpression", VastElement::viewableImpression},
+    {"Viewable", VastElement::viewable},
+    {"NotViewable", VastElement::notViewable},
+    {"ViewUndetermined", VastElement::viewUndetermined},
+    {"Verification", VastElement::verification},
+    {"JavaScriptResource", VastElement::javaScriptResource},
+    {"FlashResource", VastElement::flashResource},
+    {"VerificationParameters", VastElement::verificationParameters},
+    {"VASTAdTagURI", VastElement::vastAdTagUri},
+    {"Extension", VastElement::extension},
+    {"CreativeParameters", VastElement::creativeParameters},
+    {"CreativeParameter", VastElement::creativeParameter},
+    {"Creative", VastElement::creative},
+    {"UniversalAdId", VastElement::universalAdId},
+    {"CreativeExtension", VastElement::creativeExtension},
+    {"Linear", VastElement::linear},
+    {"Duration", VastElement::duration},
+    {"AdParameters", VastElement::adParameters},
+    {"adParameters", VastElement::adParameters},
+    {"MediaFile", VastElement::mediaFile},
+    {"InteractiveCreativeFile", VastElement::interactiveCreativeFile},
+    {"ClickThrough", VastElement::clickThrough},
+    {"ClickTracking", VastElement::clickTracking},
+    {"CustomClick", VastElement::customClick},
+    {"Tracking", VastElement::tracking},
+    {"TrackingEvents", VastElement::trackingEvents},
+    {"Icon", VastElement::icon},
+    {"IconClicks", VastElement::iconClicks},
+    {"IconClickThrough", VastElement::iconClickThrough},
+    {"IconClickTracking", VastElement::iconClickTracking},
+    {"IconViewTracking", VastElement::iconViewTracking},
+    {"NonLinearAds", VastElement::nonLinearAds},
+    {"NonLinear", VastElement::nonLinear},
+    {"NonLinearClickTracking", VastElement::nonLinearClickTracking},
+    {"StaticResource", VastElement::staticResource},
+    {"IFrameResource", VastElement::iFrameResource},
+    {"HTMLResource", VastElement::htmlResource},
+    {"CompanionAds", VastElement::companionAds},
+    {"Companion", VastElement::companion},
+    {"AltText", VastElement::altText},
+    {"CompanionClickThrough", VastElement::companionClickThrough},
+    {"CompanionClickTracking", VastElement::companionClickTracking},
+};
+
+// The element read under a name, or none. The names are grouped by length, so a lookup compares
+// the given name with the few names of its length only.
+constexpr std::size_t longestElementName = [] {
+    std::size_t longest = 0;
+    for (const ElementName& entry : elementNameTable) {
+        longest = std::max(longest, entry.name.size());
+    }
+    return longest;
+}();
+
+std::optional<VastElement> elementNamed(std::string_view name) {
+    static constexpr std::size_t longest = longestElementName;
+    static const auto byLength = [] {
+        std::array<std::vector<ElementName>, longest + 1> groups;
+        for (const ElementName& entry : elementNameTable) {
+            groups[entry.name.size()].push_back(entry);
+        }
+        return groups;
+    }();
+    if (name.size() > longest) {
+        return std::nullopt;
+    }
+    for (const ElementName& entry : byLength[name.size()]) {
+        if (entry.name == name) {
+            return entry.element;
+        }
+    }
+    return std::nullopt;
 }
 
 // Removes leading and trailing white space and line breaks without copying the rest, so that
 // text that keeps growing (an invalid document is never cleared) costs nothing per element end.
 void trimInPlace(std::string& text) {
-    const std::string_view kept = VastAttributes::trimmed(text);
+    // Most texts are a URL, a word or the white space between two tags: ASCII blanks are skipped
+    // here, and only text that still starts or ends outside ASCII goes through the full trim.
+    const auto asciiBlank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
+    std::string_view kept = text;
+    while (!kept.empty() && asciiBlank(kept.front())) {
+        kept.remove_prefix(1);
+    }
+    while (!kept.empty() && asciiBlank(kept.back())) {
+        kept.remove_suffix(1);
+    }
+    const auto ascii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
+    if (!kept.empty() && (!ascii(kept.front()) || !ascii(kept.back()))) {
+        kept = VastAttributes::trimmed(kept);
+    }
     if (kept.size() == text.size()) {
         return;
     }
@@ -202,7 +250,10 @@ VastParseResult VastXMLParser::parseDocument() {
     if (vastModel_->ads.empty() && !vastModel_->errors.empty()) {
         fireNoAdsErrors();
     }
-    return VastParseResult::success(*vastModel_);
+    // The parser is done with the document: the model is handed over rather than copied.
+    VastParseResult result = VastParseResult::success(std::move(*vastModel_));
+    vastModel_.reset();
+    return result;
 }
 
 // A document without ads reports VAST error 303 to its document-level Error addresses. The model
@@ -257,13 +308,13 @@ void VastXMLParser::handleStartElement(const std::string& name, const XmlAttribu
     if (fatalError_) {
         return;
     }
-    const auto found = elementNames().find(name);
-    if (found == elementNames().end()) {
+    const std::optional<VastElement> found = elementNamed(name);
+    if (!found) {
         return;
     }
     using Element = VastElement;
     Slots& s = *slots_;
-    switch (found->second) {
+    switch (*found) {
         case Element::ad: s.currentVastAd = VastAd::fromAttributes(attributes); break;
         case Element::wrapper: s.currentWrapper = VastWrapper::fromAttributes(attributes); break;
         case Element::adSystem: s.currentAdSystem = VastAdSystem::fromAttributes(attributes); break;
@@ -337,9 +388,8 @@ void VastXMLParser::handleEndElement(const std::string& name) {
     if (!validVastDocument_ || fatalError_) {
         return;
     }
-    const auto found = elementNames().find(name);
-    if (found != elementNames().end()) {
-        end(found->second, currentContent_);
+    if (const std::optional<VastElement> found = elementNamed(name)) {
+        end(*found, currentContent_);
     }
     currentContent_.clear();
 }
@@ -444,7 +494,7 @@ void VastXMLParser::end(VastElement element, std::string_view text) {
             }
             if (!s.currentVerification) {
                 if (ad) {
-                    ad->viewableImpression = s.currentViewableImpression;
+                    ad->viewableImpression = std::move(s.currentViewableImpression);
                 }
                 s.currentViewableImpression.reset();
             } else {
@@ -499,7 +549,7 @@ void VastXMLParser::end(VastElement element, std::string_view text) {
             break;
         case Element::creativeParameters:
             if (s.currentVastExtension) {
-                s.currentVastExtension->creativeParameters = s.creativeParameters;
+                s.currentVastExtension->creativeParameters = std::move(s.creativeParameters);
             }
             s.creativeParameters.clear();
             break;

@@ -292,6 +292,34 @@ TEST(VastXMLParserTests, elementTextIsTrimmedAndJoinedAcrossRunsAndCdata) {
     EXPECT_EQ(parsed.ad().description, "one two");
 }
 
+// Blanks around a text are trimmed whether ASCII or not; text that is not UTF-8 is refused wherever
+// it stands, long runs of ASCII before it included.
+TEST(VastXMLParserTests, textIsTrimmedOfAnyBlankAndAnyInvalidByteIsRefused) {
+    const std::string nbsp = "\xC2\xA0";
+    const std::string ideographicSpace = "\xE3\x80\x80";
+    const auto trimmed = parse("<VAST><Ad><InLine><AdTitle> \n" + nbsp + " A" + nbsp + "B" + ideographicSpace + "\t</AdTitle>"
+                               "<Description>" + ideographicSpace + "</Description>"
+                               "<Advertiser>\xC3\xA9t\xC3\xA9</Advertiser></InLine></Ad></VAST>");
+    ASSERT_TRUE(trimmed.result.ok());
+    EXPECT_EQ(trimmed.ad().adTitle, "A" + nbsp + "B");
+    EXPECT_EQ(trimmed.ad().description, "");
+    EXPECT_EQ(trimmed.ad().advertiser, "\xC3\xA9t\xC3\xA9");
+
+    const std::vector<std::string> invalid = {"\xFF", "\xC3", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\x80"};
+    for (std::size_t pad = 0; pad <= 17; ++pad) {
+        const std::string head = "<VAST><Ad><InLine><AdTitle>" + std::string(pad, 'x');
+        const std::string tail = "</AdTitle></InLine></Ad></VAST>";
+        for (const auto& bytes : invalid) {
+            EXPECT_EQ(parse(head + bytes + tail).result.error, VastError::invalidXMLDocument) << pad;
+        }
+        const auto valid = parse(head + "\xF0\x9F\x8E\xAC" + tail);
+        ASSERT_TRUE(valid.result.ok()) << pad;
+        EXPECT_EQ(valid.ad().adTitle, std::string(pad, 'x') + "\xF0\x9F\x8E\xAC");
+    }
+    const std::string truncated = "<VAST><Ad><InLine><AdTitle>x</AdTitle></InLine></Ad></VAST>\xE2\x82";
+    EXPECT_EQ(parse(truncated).result.error, VastError::invalidXMLDocument);
+}
+
 TEST(VastXMLParserTests, documentValidityAndErrors) {
     EXPECT_EQ(parse("").result.error, VastError::unableToParseDocument);
     EXPECT_EQ(parse("<VAST version=\"3.0\"><Ad>").result.error, VastError::unableToParseDocument);
