@@ -57,6 +57,10 @@ TEST_F(DemoTests, StartsTheSdkAgainstTheLocalServiceThenRelaunches) {
     ASSERT_EQ(first.exitCode, 0) << first.output;
     EXPECT_NE(first.output.find("(first launch)"), std::string::npos) << first.output;
     EXPECT_NE(first.output.find("completion: initialisation succeeded"), std::string::npos) << first.output;
+    // The example network's linked package was found and started against the service.
+    EXPECT_NE(first.output.find("NetworkSDK:Example, Version:2.4.0, AdapterVersion:2.4.0.1"), std::string::npos)
+        << first.output;
+    EXPECT_NE(first.output.find("GET /example/init"), std::string::npos) << first.output;
 
     auto configs = configRequests(service.requests());
     ASSERT_GE(configs.size(), 2u) << service.timeline();
