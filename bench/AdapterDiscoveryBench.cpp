@@ -1,11 +1,12 @@
-// What adapter discovery adds to a load: a bid request with five started header-bidding networks
-// (200-byte tokens) against the same request for an ad unit without them, and one lookup of a
-// network's SDK adapter by name.
+// What adapter discovery adds to a load: a bid request (every other signal present) with five
+// started header-bidding networks (200-byte tokens) against the same request for an ad unit
+// without them, and one lookup of a network's SDK adapter by name.
 #include "Ad/Adapter/AdapterFactory.h"
+#include "Ad/Adapter/AdapterUtils.h"
 #include "Ad/Network/BidRequestAssembler.h"
 #include "Commons/Configs/SettingsManager.h"
+#include "BidRequestFixture.h"
 #include "Platform/Foundation/ClassRegistry.h"
-#include "support/ScopedUserDefaults.h"
 
 #include <solen/adapters/SolenSDKAdapter.h>
 
@@ -51,9 +52,10 @@ public:
     }
 
     AdapterConfig network;
+    // Every other signal of the request present, as in the bid request benchmark.
+    bench::BidRequestFixture request;
 
 private:
-    test::ScopedUserDefaults defaults_;
     std::vector<std::unique_ptr<platform::ClassRegistry::ScopedRegistration>> registrations_;
 };
 
@@ -61,10 +63,9 @@ private:
 void BM_AssembleAndEncodeBidRequest(benchmark::State& state) {
     DiscoveryFixture fixture;
     const std::string unit = state.range(0) ? "bench-hb" : "bench-plain";
-    const ImpressionInfo impression{50, 320, std::nullopt};
     std::size_t bytes = 0;
     for (auto _ : state) {
-        const auto body = BidRequestAssembler::assembleBody(unit, impression);
+        const auto body = BidRequestAssembler::assembleBody(unit, fixture.request.impression);
         const std::string text = body.body->dump();
         bytes = text.size();
         benchmark::DoNotOptimize(text.data());
@@ -72,6 +73,15 @@ void BM_AssembleAndEncodeBidRequest(benchmark::State& state) {
     state.counters["bytes"] = static_cast<double>(bytes);
 }
 BENCHMARK(BM_AssembleAndEncodeBidRequest)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
+
+// The header-bidding data alone: five lookups and tokens.
+void BM_FetchTPSdksData(benchmark::State& state) {
+    DiscoveryFixture fixture;
+    for (auto _ : state) {
+        benchmark::DoNotOptimize(AdapterUtils::fetchTPSdksData("bench-hb"));
+    }
+}
+BENCHMARK(BM_FetchTPSdksData)->Unit(benchmark::kMicrosecond);
 
 void BM_SdkAdapterLookup(benchmark::State& state) {
     DiscoveryFixture fixture;

@@ -178,7 +178,9 @@ std::string repairingUtf8(std::string text) {
 bool isValidUtf8(std::string_view text) {
     std::size_t i = 0;
     while (i < text.size()) {
-        if (!nextUtf8Scalar(text, i)) {
+        if (static_cast<unsigned char>(text[i]) < 0x80) {
+            ++i;  // ASCII, the common case, needs no decoding
+        } else if (!nextUtf8Scalar(text, i)) {
             return false;
         }
     }
