@@ -5,6 +5,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <regex>
@@ -137,11 +138,18 @@ TEST_P(InstallConsumerTests, AConsumerBuiltOutOfTreeInitialisesAndPassesALifecyc
     const auto run = runShell("SOLEN_SERVICE_BASE_URL=" + shellQuoted(service.baseUrl()) +
                               " LD_LIBRARY_PATH=" + shellQuoted((prefix / "lib").string()) + " " +
                               shellQuoted((build / "solen-consumer").string()) + " " +
-                              shellQuoted((work / "data").string()));
+                              shellQuoted((work / "data").string()) + " " + shellQuoted(SOLEN_EXAMPLE_ADAPTER_PATH));
     ASSERT_EQ(run.exitCode, 0) << run.output;
     EXPECT_NE(run.output.find("lifecycle cycle passed"), std::string::npos) << run.output;
     EXPECT_GE(service.countOf(adserver::ServiceRequest::Kind::config), 2u) << service.timeline();
     EXPECT_TRUE(fs::exists(work / "data" / "UserDefaults.json"));
+    // The example network's package, loaded by path, was found by class name and started.
+    EXPECT_NE(run.output.find("NetworkSDK:Example, Version:2.4.0, AdapterVersion:2.4.0.1"), std::string::npos)
+        << run.output;
+    const auto requests = service.requests();
+    EXPECT_TRUE(std::any_of(requests.begin(), requests.end(), [](const auto& request) {
+        return request.method == "GET" && request.target == "/example/init?appKey=demo";
+    })) << service.timeline();
 }
 
 INSTANTIATE_TEST_SUITE_P(FindWith, InstallConsumerTests, ::testing::Values("package", "pkg-config"),

@@ -9,6 +9,7 @@ TEST(DemoTests, NeedsTheTools) { GTEST_SKIP() << "built without the tools"; }
 #include "adserver/AdService.h"
 #include "support/ShellCommand.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <string>
 
@@ -57,6 +58,13 @@ TEST_F(DemoTests, StartsTheSdkAgainstTheLocalServiceThenRelaunches) {
     ASSERT_EQ(first.exitCode, 0) << first.output;
     EXPECT_NE(first.output.find("(first launch)"), std::string::npos) << first.output;
     EXPECT_NE(first.output.find("completion: initialisation succeeded"), std::string::npos) << first.output;
+    // The example network's linked package was found and started against the service.
+    EXPECT_NE(first.output.find("NetworkSDK:Example, Version:2.4.0, AdapterVersion:2.4.0.1"), std::string::npos)
+        << first.output;
+    const auto received = service.requests();
+    EXPECT_TRUE(std::any_of(received.begin(), received.end(), [](const auto& request) {
+        return request.method + " " + request.path == "GET /example/init";
+    })) << service.timeline();
 
     auto configs = configRequests(service.requests());
     ASSERT_GE(configs.size(), 2u) << service.timeline();

@@ -40,8 +40,17 @@ std::optional<Json> ConfigDocuments::builtIn(const std::string& type, const std:
                     {"splash", format(1, 5000.0)}};
     }
     if (type == "primeMediation") {
-        return Json{{"adapters", Json::array()},
-                    {"adUnits", Json::array({Json{{"adUnitId", "demo-banner"}, {"refresh", 30000}},
+        // The example network twice under one adapter: as a header bidder of the demo banner, and
+        // for waterfall units.
+        const auto example = [&baseUrl](const char* networkId, bool headerBidder) {
+            return Json{{"networkId", networkId},
+                        {"adapterName", "Example"},
+                        {"adapterMeta", {{"endpoint", baseUrl + "/example"}, {"appKey", "demo"}}},
+                        {"headerBidder", headerBidder},
+                        {"timeout", 5000.0}};
+        };
+        return Json{{"adapters", Json::array({example("example", true), example("example-waterfall", false)})},
+                    {"adUnits", Json::array({Json{{"adUnitId", "demo-banner"}, {"refresh", 30000}, {"hbNetworks", {"example"}}},
                                              Json{{"adUnitId", "demo-interstitial"}, {"refresh", 0}}})}};
     }
     if (type == "analytics") {

@@ -18,7 +18,7 @@ namespace solen {
 //       ...
 //   };
 //
-// Reads return a copy; a write replaces the value. Safe from any thread.
+// Reads return a copy; a write replaces the value. Safe from any thread, also during exit.
 template <class Derived>
 class SolenSDKAdapter : public SolenBaseSDKAdapter {
 public:
@@ -42,9 +42,11 @@ private:
         std::mutex mutex;
         SdkInitializedResult value;
     };
+    // Never destroyed: start-up answers and lookups on other threads may still reach it while the
+    // process exits.
     static Cell& cell() {
-        static Cell instance{{}, Derived::initialSdkInitializedResult()};
-        return instance;
+        static Cell* instance = new Cell{{}, Derived::initialSdkInitializedResult()};
+        return *instance;
     }
 };
 

@@ -7,7 +7,11 @@
 
 namespace solen {
 
-bool runAdapterCall(std::string_view className, std::string_view operation, const std::function<void()>& call) noexcept {
+namespace {
+
+// Runs `call`; on an exception logs it with the class name `name()` gives, then false.
+template <class Name>
+bool guarded(const Name& name, std::string_view operation, const std::function<void()>& call) noexcept {
     std::string failure;
     try {
         call();
@@ -17,8 +21,18 @@ bool runAdapterCall(std::string_view className, std::string_view operation, cons
     } catch (...) {
         failure = "an unknown exception";
     }
-    Logger::error(std::string(className) + " threw from " + std::string(operation) + ": " + failure);
+    Logger::error(name() + " threw from " + std::string(operation) + ": " + failure);
     return false;
+}
+
+}  // namespace
+
+bool runAdapterCall(std::string_view className, std::string_view operation, const std::function<void()>& call) noexcept {
+    return guarded([className] { return std::string(className); }, operation, call);
+}
+
+bool runAdapterCall(const std::type_info& adapterType, std::string_view operation, const std::function<void()>& call) noexcept {
+    return guarded([&adapterType] { return SolenErrorData::classNameOf(adapterType); }, operation, call);
 }
 
 }  // namespace solen

@@ -16,6 +16,9 @@ namespace solen {
 // the SDK makes into network adapter code goes through here (or `callAdapter`), so a misbehaving
 // adapter never unwinds through the SDK's queues or views. Callable from any thread.
 bool runAdapterCall(std::string_view className, std::string_view operation, const std::function<void()>& call) noexcept;
+// The same for an adapter known by its dynamic type; its class name is worked out only for the
+// error line, so a call that returns costs no name.
+bool runAdapterCall(const std::type_info& adapterType, std::string_view operation, const std::function<void()>& call) noexcept;
 
 // Calls into `adapter` through `runAdapterCall`, naming the adapter's dynamic class. Gives the
 // call's result, or `fallback` when it threw.
@@ -24,7 +27,7 @@ template <class Adapter, class Call, class Result = std::invoke_result_t<Call&>>
 Result callAdapter(const Adapter& adapter, std::string_view operation, std::type_identity_t<Result> fallback,
                    Call&& call) noexcept {
     std::optional<Result> result;
-    if (runAdapterCall(SolenErrorData::classNameOf(typeid(adapter)), operation, [&] { result.emplace(call()); })) {
+    if (runAdapterCall(typeid(adapter), operation, [&] { result.emplace(call()); })) {
         return std::move(*result);
     }
     return fallback;
@@ -34,7 +37,7 @@ Result callAdapter(const Adapter& adapter, std::string_view operation, std::type
 template <class Adapter, class Call>
     requires std::is_void_v<std::invoke_result_t<Call&>>
 void callAdapter(const Adapter& adapter, std::string_view operation, Call&& call) noexcept {
-    runAdapterCall(SolenErrorData::classNameOf(typeid(adapter)), operation, call);
+    runAdapterCall(typeid(adapter), operation, call);
 }
 
 }  // namespace solen

@@ -1,5 +1,6 @@
 #include "Ad/Network/BidRequestAssembler.h"
 
+#include "Ad/Adapter/AdapterUtils.h"
 #include "Ad/Network/Signals/CarrierInfo.h"
 #include "Ad/Network/Signals/ConsentSignals.h"
 #include "Ad/Network/Signals/CustomExtras.h"
@@ -32,11 +33,10 @@
 namespace solen {
 namespace {
 
-using NetworkSdkData = std::optional<std::map<std::string, NetworkSDKData>>;
-
 platform::ProviderSlot<BidRequestAssembler::NetworkSdkDataProvider>& networkSdkDataSlot() {
     static platform::ProviderSlot<BidRequestAssembler::NetworkSdkDataProvider> slot([] {
-        return BidRequestAssembler::NetworkSdkDataProvider([](const std::string&) { return NetworkSdkData(); });
+        return BidRequestAssembler::NetworkSdkDataProvider(
+            [](const std::string& adUnitId) { return AdapterUtils::fetchTPSdksData(adUnitId); });
     });
     return slot;
 }

@@ -46,8 +46,8 @@ public:
     // Reads the bundle again at the next use (tests).
     static void resetSkAdNetworkIdentifiers();
 
-    // The per-network header-bidding data of an ad unit ("ext.tpnsdks"). Replaceable by the adapter
-    // layer and by tests; an empty function restores the default (no data).
+    // The per-network header-bidding data of an ad unit ("ext.tpnsdks"): by default
+    // `AdapterUtils::fetchTPSdksData`. Replaceable by tests; an empty function restores the default.
     using NetworkSdkDataProvider =
         std::function<std::optional<std::map<std::string, NetworkSDKData>>(const std::string& adUnitId)>;
     static void setNetworkSdkDataProvider(NetworkSdkDataProvider provider);

@@ -1,5 +1,6 @@
 #include "Commons/Configs/SettingsManager.h"
 
+#include "Ad/Adapter/AdapterUtils.h"
 #include "Commons/Utilities/Logger.h"
 #include "Platform/Dispatch/DispatchQueue.h"
 
@@ -20,6 +21,9 @@ SettingsManager::AdapterStartHook& hookStorage() {
 
 SettingsManager::AdapterStartHook currentHook() {
     std::lock_guard<std::mutex> lock(hookMutex());
+    if (!hookStorage()) {
+        return [] { AdapterUtils::initializeAdapters(); };
+    }
     return hookStorage();
 }
 

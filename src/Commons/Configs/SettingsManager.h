@@ -39,8 +39,8 @@ public:
     // one ignored.
     virtual void setAdUnits(const std::optional<std::vector<AdUnitsConfig>>& adUnits);
 
-    // What starts the configured network adapters; installed by the adapter layer. Until one is
-    // installed, setting adapters starts nothing.
+    // What starts the configured network adapters: by default `AdapterUtils::initializeAdapters`
+    // (the adapter layer); tests put another in its place. An empty hook restores the default.
     static void setAdapterStartHook(AdapterStartHook hook);
 
 private:

@@ -10,6 +10,7 @@
 #include <type_traits>
 #include <typeindex>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace solen::platform {
@@ -41,6 +42,22 @@ public:
             return result;
         }
 
+        // A class whose instances come from type-erased makers, one per protocol: each gives a
+        // pointer to an instance as that protocol (null when it cannot make one). Null without
+        // makers.
+        using ErasedMaker = std::function<std::shared_ptr<void>()>;
+        static std::shared_ptr<const Class> fromMakers(std::string name,
+                                                       std::vector<std::pair<std::type_index, ErasedMaker>> makers) {
+            if (makers.empty()) {
+                return nullptr;
+            }
+            auto result = std::shared_ptr<Class>(new Class(std::move(name)));
+            for (auto& [protocol, maker] : makers) {
+                result->makers_.insert_or_assign(protocol, std::move(maker));
+            }
+            return result;
+        }
+
         const std::string& name() const { return name_; }
 
         bool conformsTo(std::type_index protocol) const { return makers_.count(protocol) > 0; }
@@ -69,7 +86,7 @@ public:
         std::shared_ptr<void> createErased(std::type_index protocol) const;
 
         std::string name_;
-        std::unordered_map<std::type_index, std::function<std::shared_ptr<void>()>> makers_;
+        std::unordered_map<std::type_index, ErasedMaker> makers_;
     };
     using ClassPtr = std::shared_ptr<const Class>;
 

@@ -1,7 +1,10 @@
-// A host application: gives the device's facts, initialises the SDK against the service named by
-// SOLEN_SERVICE_BASE_URL, and passes the application through the background and back.
-// Usage: solen-consumer DATA_FOLDER. Exits with 0 when everything happened as a host expects.
+// A host application: gives the device's facts, loads an adapter package by path when given one,
+// initialises the SDK against the service named by SOLEN_SERVICE_BASE_URL, and passes the
+// application through the background and back.
+// Usage: solen-consumer DATA_FOLDER [ADAPTER_MODULE]. Exits with 0 when everything happened as a
+// host expects.
 #include <solen/Solen.h>
+#include <solen/adapters/AdapterRegistration.h>
 #include <solen/host/Device.h>
 #include <solen/host/Lifecycle.h>
 #include <solen/host/MainLoop.h>
@@ -12,6 +15,7 @@
 #include <iostream>
 #include <memory>
 #include <optional>
+#include <string>
 
 using namespace std::chrono_literals;
 using solen::host::Lifecycle;
@@ -27,9 +31,18 @@ int fail(const char* what) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    if (argc != 2) {
-        return fail("usage: solen-consumer DATA_FOLDER");
+    if (argc != 2 && argc != 3) {
+        return fail("usage: solen-consumer DATA_FOLDER [ADAPTER_MODULE]");
     }
+    if (argc == 3) {
+        std::string error;
+        if (!solen::loadAdapterModule(argv[2], &error)) {
+            std::cout << "consumer: " << error << "\n";
+            return fail("the adapter module did not load");
+        }
+    }
+    // The SDK's information lines show which network adapters it found.
+    solen::Solen::setLogLevel(solen::LogLevel::info);
     MainLoop::bindToCurrentThread();
     solen::host::Device::setDataFolder(argv[1]);
     solen::host::Device::setSystemVersion("17.0");

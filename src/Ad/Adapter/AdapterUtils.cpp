@@ -1,0 +1,56 @@
+#include "Ad/Adapter/AdapterUtils.h"
+
+#include "Ad/Adapter/AdapterFactory.h"
+#include "Ad/Adapter/AdapterRecords.h"
+#include "Commons/Configs/SettingsManager.h"
+#include "Commons/Utilities/Base64.h"
+#include "Commons/Utilities/Logger.h"
+#include "Platform/Foundation/CharacterSet.h"
+
+namespace solen {
+
+void AdapterUtils::initializeAdapters() {
+    for (const auto& [networkId, network] : SettingsManager::shared()->sdkAdapterSettingsDict()) {
+        const auto adapter = AdapterFactory::sdkAdapter(network);
+        if (!adapter || adapter->isStarted()) {
+            continue;
+        }
+        adapter->initOnSDKInit(makeAdapterSdkConfiguration(network));
+    }
+}
+
+std::optional<std::map<std::string, NetworkSDKData>> AdapterUtils::fetchTPSdksData(const std::string& adUnitId) {
+    const auto settings = SettingsManager::shared();
+    const auto adUnit = settings->adUnitSettings(adUnitId);
+    if (!adUnit || !adUnit->hbNetworks || adUnit->hbNetworks->empty()) {
+        Logger::debug("Cannot fetch the bidToker because adUnitsConfig is not present");
+        return std::nullopt;
+    }
+    std::map<std::string, NetworkSDKData> data;
+    for (const std::string& networkId : *adUnit->hbNetworks) {
+        const auto network = settings->adapterSettings(networkId);
+        if (!network || !network->headerBidder) {
+            continue;
+        }
+        const auto adapter = AdapterFactory::sdkAdapter(*network);
+        if (!adapter) {
+            continue;
+        }
+        const AdapterSdkConfiguration configuration = makeAdapterSdkConfiguration(*network);
+        if (!adapter->isStarted()) {
+            adapter->initOnSDKInit(configuration);
+            adapter->initOnAdLoad(configuration);
+        }
+        const auto token = adapter->getBidToken(configuration);
+        if (!token || !platform::isValidUtf8(*token)) {
+            continue;
+        }
+        data.insert_or_assign(networkId, NetworkSDKData{adapter->networkSDKVersion(), base64Encode(*token)});
+    }
+    if (data.empty()) {
+        return std::nullopt;
+    }
+    return data;
+}
+
+}  // namespace solen

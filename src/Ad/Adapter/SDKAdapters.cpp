@@ -1,0 +1,52 @@
+#include "Ad/Adapter/SDKAdapters.h"
+
+#include "Ad/Adapter/AdapterCall.h"
+#include "Commons/Utilities/Logger.h"
+
+namespace solen {
+
+SDKAdapters::SDKAdapters(std::shared_ptr<SolenBaseSDKAdapter> adapter, std::string networkName)
+    : adapter_(std::move(adapter)), networkName_(std::move(networkName)) {
+    networkSDKVersion_ = callAdapter(*adapter_, "networkSDKVersion", std::string(), [&] { return adapter_->networkSDKVersion(); });
+    const std::string adapterVersion =
+        callAdapter(*adapter_, "adapterVersion", std::string(), [&] { return adapter_->adapterVersion(); });
+    Logger::log("NetworkSDK:" + networkName_ + ", Version:" + networkSDKVersion_ + ", AdapterVersion:" + adapterVersion, 2);
+}
+
+std::shared_ptr<SDKAdapters> SDKAdapters::create(std::shared_ptr<SolenBaseSDKAdapter> adapter, std::string networkName) {
+    return std::shared_ptr<SDKAdapters>(new SDKAdapters(std::move(adapter), std::move(networkName)));
+}
+
+SdkInitializedResult SDKAdapters::sdkInitializedResult() const {
+    return callAdapter(*adapter_, "sdkInitializedResult", SdkInitializedResult::success(false),
+                       [&] { return adapter_->sdkInitializedResult(); });
+}
+
+void SDKAdapters::storeSDKInitializedResult(SdkInitializedResult result) const {
+    callAdapter(*adapter_, "setSdkInitializedResult", [&] { adapter_->setSdkInitializedResult(std::move(result)); });
+}
+
+void SDKAdapters::initOnSDKInit(const AdapterSdkConfiguration& configuration) {
+    SdkInitializedResultHandler handler = [self = shared_from_this()](SdkInitializedResult result) {
+        self->storeSDKInitializedResult(std::move(result));
+    };
+    callAdapter(*adapter_, "initOnSDKInit", [&] { adapter_->initOnSDKInit(configuration, std::move(handler)); });
+}
+
+void SDKAdapters::initOnAdLoad(const AdapterSdkConfiguration& configuration) const {
+    if (isStarted()) {
+        return;
+    }
+    auto result = callAdapter(*adapter_, "initOnAdLoad", std::optional<SdkInitializedResult>(),
+                              [&] { return adapter_->initOnAdLoad(configuration); });
+    if (result) {
+        storeSDKInitializedResult(std::move(*result));
+    }
+}
+
+std::optional<std::string> SDKAdapters::getBidToken(const AdapterSdkConfiguration& configuration) const {
+    return callAdapter(*adapter_, "getBidToken", std::optional<std::string>(),
+                       [&] { return adapter_->getBidToken(configuration); });
+}
+
+}  // namespace solen
