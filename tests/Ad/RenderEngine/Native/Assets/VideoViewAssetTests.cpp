@@ -303,6 +303,23 @@ TEST_F(VideoViewAssetTest, ThirtySecondAdPlaysToItsEndWithTrackingInOrder) {
     EXPECT_TRUE(asset->videoProgressBar()->lastChangeAnimated());
 }
 
+TEST_F(VideoViewAssetTest, ALinearWithoutDurationPlaysAndReportsWithoutTracking) {
+    auto asset = make(inlineAd(trackingEvents() + mediaFiles()), false, true);
+    load(*asset);
+    run(31.0);
+    EXPECT_EQ(asset->assetState(), NativeAssetState::loaded);
+    EXPECT_EQ(witness->with("event"), (Journal{event(VideoEvent::unmute), event(VideoEvent::pause),
+                                               event(VideoEvent::start), event(VideoEvent::firstQuartile),
+                                               event(VideoEvent::midpoint), event(VideoEvent::thirdQuartile),
+                                               event(VideoEvent::complete), event(VideoEvent::pause),
+                                               event(VideoEvent::pause)}));
+    Journal sent;
+    for (const auto& entry : witness->journal) {
+        if (entry.find(" https://") != std::string::npos) sent.push_back(entry);
+    }
+    EXPECT_TRUE(sent.empty()) << ::testing::PrintToString(sent);
+}
+
 TEST_F(VideoViewAssetTest, RepeatedReadinessThumbnailsAndASecondLoad) {
     auto asset = make(playable("00:00:30", "<VideoClicks><ClickThrough>https://land.test/</ClickThrough></VideoClicks>",
                                10000),
