@@ -4,39 +4,30 @@
 #include "Ad/RenderEngine/Native/MediaPlayer/Player.h"
 
 #include "Platform/Dispatch/MainLoop.h"
-#include "Platform/Foundation/HttpSession.h"
-#include "Platform/Media/DownloadingMediaFactsSource.h"
-#include "support/LocalHttpServer.h"
 #include "support/PlayerRecorder.h"
 #include "support/ScopedApplication.h"
+#include "support/ServedMediaClip.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
-#include <iterator>
 
 namespace solen {
 namespace {
 
 TEST(PlayerPlayback, PlaysTheServedClipToCompletion) {
-    std::ifstream in(std::string(SOLEN_TEST_MEDIA_DIR) + "/clip.mp4", std::ios::binary);
-    const std::string clip{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-    test::LocalHttpServer server;
-    server.setDefaultAnswer(test::ScriptedAnswer::text(200, clip, "video/mp4"));
-    platform::MediaModule module{std::string(SOLEN_MEDIA_MODULE_PATH)};
-    auto source = platform::DownloadingMediaFactsSource::create(platform::HttpSession::create(), &module);
+    test::ServedMediaClip clip("clip.mp4");
 
     test::ScopedApplication app;
     auto window = app.showKeyWindow();
     auto recorder = std::make_shared<test::PlayerRecorder>();
-    auto player = Player::create(platform::Rect{0, 0, 96, 64}, source);
+    auto player = Player::create(platform::Rect{0, 0, 96, 64}, clip.source);
     player->setPlayerDelegate(recorder);
     player->setPlaybackDelegate(recorder);
     player->setAutoplay(true);
     window->addSubview(player);
-    player->setUrl(*platform::URL::parse(server.url("/clip.mp4")));
+    player->setUrl(*platform::URL::parse(clip.server.url("/clip.mp4")));
 
     const auto& journal = recorder->journal;
     const bool completed = platform::MainLoop::shared().runUntil(

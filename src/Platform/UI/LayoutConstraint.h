@@ -1,0 +1,64 @@
+#pragma once
+
+#include <solen/ui/View.h>
+
+#include <memory>
+#include <vector>
+
+namespace solen::platform {
+
+// The edges and centres a constraint can relate.
+enum class LayoutAttribute { left, right, top, bottom, centerX, centerY };
+
+class LayoutConstraint;
+
+// One attribute of one view, the start of an equality constraint.
+struct LayoutAnchor {
+    std::weak_ptr<View> view;
+    LayoutAttribute attribute = LayoutAttribute::left;
+
+    // An inactive constraint "this anchor equals `other` plus `constant`".
+    std::shared_ptr<LayoutConstraint> constraintEqualTo(const LayoutAnchor& other, double constant = 0) const;
+};
+
+// An equality between two anchors, recorded so that tests can check it. Active constraints are
+// kept in one list; a layout pass of a superview (applyConstraints) gives every subview that is
+// pinned to the superview's four edges the superview's bounds as its frame. Other constraints are
+// recorded only. Views are held weakly. Main thread only.
+class LayoutConstraint {
+public:
+    LayoutConstraint(LayoutAnchor first, LayoutAnchor second, double constant);
+
+    const LayoutAnchor& firstAnchor() const { return first_; }
+    const LayoutAnchor& secondAnchor() const { return second_; }
+    double constant() const { return constant_; }
+
+    bool isActive() const { return active_; }
+    void setActive(bool active);
+    static void activate(const std::vector<std::shared_ptr<LayoutConstraint>>& constraints);
+    static void deactivate(const std::vector<std::shared_ptr<LayoutConstraint>>& constraints);
+
+    // The active constraints whose first anchor belongs to `view`, in activation order.
+    static std::vector<std::shared_ptr<LayoutConstraint>> constraints(const View& view);
+    // Deactivates every constraint whose first anchor belongs to `view`.
+    static void removeConstraints(const View& view);
+    // The layout pass: subviews pinned to all four edges of `superview` take its bounds.
+    static void applyConstraints(View& superview);
+
+    // Whether the view's autoresizing mask stands for constraints (true unless switched off).
+    static bool translatesAutoresizingMaskIntoConstraints(const View& view);
+    static void setTranslatesAutoresizingMaskIntoConstraints(const View& view, bool translates);
+
+private:
+    // Drops constraints and entries whose views are gone, so that the lists do not grow.
+    static void purge();
+
+    LayoutAnchor first_;
+    LayoutAnchor second_;
+    double constant_;
+    bool active_ = false;
+};
+
+LayoutAnchor anchor(const std::shared_ptr<View>& view, LayoutAttribute attribute);
+
+}  // namespace solen::platform
