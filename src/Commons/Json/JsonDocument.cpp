@@ -5,6 +5,8 @@
 #include <simdjson.h>
 
 #include <algorithm>
+#include <cstring>
+#include <new>
 #include <optional>
 
 namespace solen {
@@ -15,6 +17,7 @@ namespace solen {
 struct JsonDocument::Storage {
     simdjson::dom::parser parser;
     simdjson::dom::document document;
+    bool reusable = true;
 };
 
 namespace {
@@ -92,6 +95,63 @@ std::optional<std::string> widenLargeIntegers(std::string_view text) {
     return widened;
 }
 
+// Parses a large text into buffers sized from what it holds rather than from its length: the
+// parser's own document would take about 15 bytes per byte of text (a tape slot and five thirds of a
+// string byte for each). The structural positions found by the first stage bound what the second
+// writes: at most one tape slot for a bracket, brace, string or literal, two for a number, none for
+// a comma or colon; a string takes its length, a 4-byte length and a NUL, and its escapes only
+// shrink it. The padded copy and the structural positions are released once the parse is done.
+simdjson::error_code parseSized(JsonDocument::Storage& storage, std::string_view text, std::size_t maxDepth) {
+    storage.reusable = false;
+    simdjson::dom::parser& parser = storage.parser;
+    if (const auto error = parser.allocate(text.size(), maxDepth)) {
+        return error;
+    }
+    const std::unique_ptr<std::uint8_t[]> padded(new std::uint8_t[text.size() + simdjson::SIMDJSON_PADDING]());
+    std::memcpy(padded.get(), text.data(), text.size());
+    auto& stages = *parser.implementation;
+    if (const auto error = stages.stage1(padded.get(), text.size(), simdjson::stage1_mode::regular)) {
+        return error;
+    }
+    std::size_t tapeSlots = 4;
+    std::size_t strings = 0;
+    for (std::uint32_t i = 0; i < stages.n_structural_indexes; ++i) {
+        switch (padded[stages.structural_indexes[i]]) {
+            case ',':
+            case ':': break;
+            case '"': ++strings; [[fallthrough]];
+            case '{':
+            case '[':
+            case '}':
+            case ']':
+            case 't':
+            case 'f':
+            case 'n': tapeSlots += 1; break;
+            default: tapeSlots += 2; break;
+        }
+    }
+    simdjson::dom::document& document = storage.document;
+    document.tape.reset(new (std::nothrow) std::uint64_t[tapeSlots]);
+    document.string_buf.reset(new (std::nothrow) std::uint8_t[text.size() + 5 * strings + simdjson::SIMDJSON_PADDING]);
+    if (!document.tape || !document.string_buf) {
+        return simdjson::MEMALLOC;
+    }
+    const auto error = stages.stage2(document);
+    parser = simdjson::dom::parser();
+    return error;
+}
+
+// Parses a text of ordinary size with the parser's own buffers, kept by the thread between parses.
+simdjson::error_code parseReused(JsonDocument::Storage& storage, std::string_view text, std::size_t maxDepth) {
+    simdjson::dom::parser& parser = storage.parser;
+    if (parser.max_depth() != maxDepth || parser.capacity() < text.size()) {
+        if (const auto error = parser.allocate(std::max<std::size_t>(text.size(), 64), maxDepth)) {
+            return error;
+        }
+    }
+    return parser.parse_into_document(storage.document, text.data(), text.size()).error();
+}
+
 [[noreturn]] void refuse(simdjson::error_code code) {
     switch (code) {
         case simdjson::DEPTH_ERROR: throw JsonDecodingError({}, "nesting is too deep");
@@ -111,7 +171,7 @@ JsonDocument::JsonDocument(std::unique_ptr<Storage> storage)
 JsonDocument::JsonDocument(JsonDocument&&) noexcept = default;
 JsonDocument& JsonDocument::operator=(JsonDocument&&) noexcept = default;
 JsonDocument::~JsonDocument() {
-    if (storage_ && !spareStorage && storage_->parser.capacity() <= kReusableCapacity) {
+    if (storage_ && storage_->reusable && !spareStorage && storage_->parser.capacity() <= kReusableCapacity) {
         spareStorage = std::move(storage_);
     }
 }
@@ -127,17 +187,15 @@ JsonDocument JsonDocument::parse(std::string_view text, std::size_t maxDepth) {
     if (text.empty()) {
         refuse(simdjson::EMPTY);
     }
-    auto storage = takeStorage();
-    simdjson::dom::parser& parser = storage->parser;
-    if (parser.max_depth() != maxDepth || parser.capacity() < text.size()) {
-        if (const auto error = parser.allocate(std::max<std::size_t>(text.size(), 64), maxDepth)) {
-            refuse(error);
-        }
-    }
-    auto error = parser.parse_into_document(storage->document, text.data(), text.size()).error();
+    const bool large = text.size() > kReusableCapacity;
+    auto storage = large ? std::make_unique<Storage>() : takeStorage();
+    const auto parseText = [&](std::string_view input) {
+        return large ? parseSized(*storage, input, maxDepth) : parseReused(*storage, input, maxDepth);
+    };
+    auto error = parseText(text);
     if (error == simdjson::NUMBER_ERROR) {
         if (const auto widened = widenLargeIntegers(text)) {
-            error = parser.parse_into_document(storage->document, widened->data(), widened->size()).error();
+            error = parseText(*widened);
         }
     }
     if (error) {

@@ -1,6 +1,8 @@
 #include "Commons/Json/JsonReader.h"
 
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 #include <functional>
 
 namespace solen {
@@ -113,18 +115,31 @@ void JsonReader::requireArray(std::string_view expectedType) const {
 
 std::size_t JsonReader::find(std::string_view key) const {
     requireObject();
-    // Candidates are told apart by length and first twelve bytes in two loads; only longer keys
-    // whose start matches have the rest of their text compared.
-    std::uint64_t wanted[2] = {key.size(), 0};
-    std::uint64_t mask[2] = {0xFFFFFFFFu, 0};
-    for (std::size_t i = 0; i < key.size() && i < 12; ++i) {
-        const std::size_t bit = 8 * ((i + 4) % 8);
-        wanted[(i + 4) / 8] |= std::uint64_t{static_cast<unsigned char>(key[i])} << bit;
-        mask[(i + 4) / 8] |= std::uint64_t{0xFF} << bit;
+    // Candidates are told apart by length and first twelve bytes in two loads (the stored form of
+    // the key: a 4-byte length, then the text); only longer keys whose start matches have the rest
+    // of their text compared.
+    // Built in registers: bytes stored one by one and read back as words would stall each lookup.
+    std::uint64_t wanted[2] = {key.size() & 0xFFFFFFFFu, 0};
+    std::uint64_t masks[2] = {0xFFFFFFFFu, 0};
+    const std::size_t headLength = std::min<std::size_t>(key.size(), 12);
+    std::uint64_t word0 = 0;
+    std::uint64_t word1 = 0;
+    for (std::size_t i = 0; i < headLength; ++i) {
+        const std::uint64_t byte = static_cast<unsigned char>(key[i]);
+        if (i < 4) {
+            word0 |= byte << (8 * (i + 4));
+        } else {
+            word1 |= byte << (8 * (i - 4));
+        }
     }
-    const auto matches = [&](std::uint64_t head, std::size_t keyAt) {
-        return (head & mask[0]) == wanted[0] &&
-               (key.size() <= 4 || (document_->stringWord(keyAt, 1) & mask[1]) == wanted[1]) &&
+    wanted[0] |= word0;
+    wanted[1] = word1;
+    masks[0] = headLength >= 4 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * (4 + headLength))) - 1;
+    masks[1] = headLength <= 4 ? 0 : headLength >= 12 ? ~std::uint64_t{0} : (std::uint64_t{1} << (8 * (headLength - 4))) - 1;
+    const std::uint64_t mask0 = masks[0];
+    const std::uint64_t mask1 = masks[1];
+    const auto matches = [&](std::uint64_t word0, std::size_t keyAt) {
+        return (word0 & mask0) == wanted[0] && (mask1 == 0 || (document_->stringWord(keyAt, 1) & mask1) == wanted[1]) &&
                (key.size() <= 12 || document_->string(keyAt).substr(12) == key.substr(12));
     };
     const std::size_t end = document_->end(position_);
@@ -138,15 +153,16 @@ std::size_t JsonReader::find(std::string_view key) const {
         }
         memberCount_ = count <= kCachedMembers ? static_cast<std::uint8_t>(count) : kMembersUncached;
     }
-    std::size_t found = npos;
     if (memberCount_ != kMembersUncached) {
-        for (std::size_t i = 0; i < memberCount_; ++i) {
+        // From the last member back: the last value of a repeated key is the one read.
+        for (std::size_t i = memberCount_; i-- > 0;) {
             if (matches(members_[i].head, members_[i].keyAt)) {
-                found = members_[i].keyAt + 1;
+                return members_[i].keyAt + 1;
             }
         }
-        return found;
+        return npos;
     }
+    std::size_t found = npos;
     for (std::size_t at = position_ + 1; at < end; at = document_->after(at + 1)) {
         if (matches(document_->stringWord(at, 0), at)) {
             found = at + 1;

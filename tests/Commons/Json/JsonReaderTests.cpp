@@ -106,8 +106,10 @@ TEST(JsonReaderTests, FailuresNameTheirKindAndExpectedType) {
 }
 
 // The parse accepts and refuses what the reader always has, and reads a repeated key once, at its
-// first place, with its last value.
+// first place, with its last value; texts past the size whose parse buffers are reused (padded
+// with whitespace here) are parsed into buffers of their own and follow the same rules.
 TEST(JsonReaderTests, ParseKeepsItsAcceptanceRules) {
+    const std::string padding(200000, ' ');
     const std::vector<std::pair<std::string, std::string>> accepted = {
         {"[18446744073709551616,-9223372036854775809,18446744073709551615,-0,1e-400]",
          "[1.8446744073709552e+19,-9.223372036854776e+18,18446744073709551615,0,0.0]"},
@@ -119,11 +121,21 @@ TEST(JsonReaderTests, ParseKeepsItsAcceptanceRules) {
     };
     for (const auto& [text, expected] : accepted) {
         EXPECT_EQ(JsonReader::parse(text).dump(), expected) << text;
+        EXPECT_EQ(JsonReader::parse(text + padding).dump(), expected) << text;
+    }
+    // The densest texts for the parse's slots and string store.
+    for (const char* item : {"7", "\"\"", "[]", "{}", "-1.5e3", "null", "18446744073709551616"}) {
+        std::string text = std::string("[") + item;
+        for (int i = 0; i < 100000; ++i) {
+            text += std::string(",") + item;
+        }
+        EXPECT_EQ(JsonReader::parse(text + "]").size(), 100001u) << item;
     }
     for (const std::string& text : {std::string(257, '[') + std::string(257, ']'), std::string(R"("\ud800")"),
                                    std::string("\"\xC3\x28\""), std::string("\"a\x01\""), std::string("[1,]"),
                                    std::string("01"), std::string("1e400"), std::string("\0{}", 3), std::string("{} x")}) {
         EXPECT_THROW(JsonReader::parse(text), JsonDecodingError) << text;
+        EXPECT_THROW(JsonReader::parse(text + padding), JsonDecodingError) << text;
     }
 }
 
