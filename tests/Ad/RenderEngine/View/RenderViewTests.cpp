@@ -4,6 +4,7 @@
 #include "Platform/Dispatch/MainLoop.h"
 #include "Platform/UI/OrientationDriver.h"
 #include "Platform/UI/Screen.h"
+#include "ScriptedWebView.h"
 #include "support/ScopedApplication.h"
 #include <solen/ui/ViewController.h>
 #include <solen/ui/WebView.h>
@@ -330,6 +331,33 @@ TEST_F(RenderViewTest, FullScreenControllerFollowsTheOrientationRecord) {
     vc->dismiss(false, [&] { seenInCompletions.push_back(view->isLaunched()); });
     pump();
     EXPECT_THAT(seenInCompletions, ElementsAre(true, false));
+}
+
+TEST_F(RenderViewTest, ACreativeExpandsAndClosesItselfInTheScriptedWebView) {
+    const auto previous = platform::WebViewFactory::install(scripted::ScriptedWebView::maker());
+    auto view = RenderView::create<BannerView>(AdViewConfig{AdsType::banner, Rect(0, 0, 320, 50)}, recorder);
+    platform::WebViewFactory::install(previous);
+    host->addSubview(view);
+    view->loadAd("<script>var expanded = false;"
+                 "mraid.addEventListener('viewableChange', function (v) {"
+                 "  if (v && !expanded) { expanded = true; mraid.expand(); } });"
+                 "mraid.addEventListener('stateChange', function (s) { console.log('state ' + s);"
+                 "  if (s === 'expanded') { setTimeout(function () { mraid.close(); }, 300); } });</script>");
+    const auto page = std::dynamic_pointer_cast<scripted::ScriptedWebView>(view->webView()->webView());
+    ASSERT_TRUE(page);
+    const auto closed = [&] {
+        const auto& lines = page->consoleMessages();
+        return std::find(lines.begin(), lines.end(), "state default") != lines.end();
+    };
+    host->removeFromSuperview();  // leave and enter the window once the page runs: viewable true
+    pump();
+    root->view()->addSubview(host);
+    ASSERT_TRUE(platform::MainLoop::shared().runUntil(closed, std::chrono::seconds(5)));
+    pump();
+    EXPECT_THAT(page->consoleMessages(), ElementsAre("state expanded", "state default"));
+    EXPECT_THAT(recorder->events, ElementsAre("impression", "load", "willPresent", "didPresent", "willDismiss", "didDismiss"));
+    EXPECT_FALSE(view->vcToPresent());
+    EXPECT_EQ(view->superview(), host);
 }
 
 }  // namespace
