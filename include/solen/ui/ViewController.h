@@ -18,6 +18,10 @@ namespace solen::platform {
 // then viewDidAppear runs, then the completion. Dismissal mirrors it: viewWillDisappear at
 // once; later the view leaves the window, viewDidDisappear runs, the controllers are unlinked
 // and the completion runs. Controllers presented on top of the dismissed one go with it.
+//
+// A presented controller that prefers the status bar hidden hides it from its presentation until
+// its dismissal. One whose supported orientations exclude the current one turns the device to its
+// preferred orientation when it is presented.
 class SOLEN_EXPORT ViewController : public std::enable_shared_from_this<ViewController> {
 public:
     using Completion = std::function<void()>;
@@ -77,6 +81,9 @@ private:
     bool beingPresented_ = false;
     bool beingDismissed_ = false;
     ModalPresentationStyle modalPresentationStyle_ = ModalPresentationStyle::fullScreen;
+    // Set while this controller's presentation keeps the status bar hidden; the state before it.
+    bool hidesStatusBar_ = false;
+    bool statusBarWasHidden_ = false;
 };
 
 }  // namespace solen::platform

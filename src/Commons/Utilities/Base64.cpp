@@ -4,29 +4,70 @@
 
 namespace solen {
 
+namespace {
+
+constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
+
+int sextet(char c) {
+    if (c >= 'A' && c <= 'Z') return c - 'A';
+    if (c >= 'a' && c <= 'z') return c - 'a' + 26;
+    if (c >= '0' && c <= '9') return c - '0' + 52;
+    if (c == '+') return 62;
+    if (c == '/') return 63;
+    return -1;
+}
+
+}  // namespace
+
 std::string base64Encode(std::string_view bytes) {
-    static constexpr char alphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789+/";
     const auto byte = [&bytes](std::size_t at) { return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[at])); };
     std::string text((bytes.size() + 2) / 3 * 4, '=');
     char* out = text.data();
     std::size_t at = 0;
     for (; at + 3 <= bytes.size(); at += 3) {
         const std::uint32_t group = byte(at) << 16 | byte(at + 1) << 8 | byte(at + 2);
-        *out++ = alphabet[group >> 18 & 0x3F];
-        *out++ = alphabet[group >> 12 & 0x3F];
-        *out++ = alphabet[group >> 6 & 0x3F];
-        *out++ = alphabet[group & 0x3F];
+        *out++ = kAlphabet[group >> 18 & 0x3F];
+        *out++ = kAlphabet[group >> 12 & 0x3F];
+        *out++ = kAlphabet[group >> 6 & 0x3F];
+        *out++ = kAlphabet[group & 0x3F];
     }
     // One or two bytes left: two or three characters, the rest stays padding.
     if (const std::size_t rest = bytes.size() - at; rest > 0) {
         const std::uint32_t group = byte(at) << 16 | (rest == 2 ? byte(at + 1) << 8 : 0);
-        *out++ = alphabet[group >> 18 & 0x3F];
-        *out++ = alphabet[group >> 12 & 0x3F];
+        *out++ = kAlphabet[group >> 18 & 0x3F];
+        *out++ = kAlphabet[group >> 12 & 0x3F];
         if (rest == 2) {
-            *out = alphabet[group >> 6 & 0x3F];
+            *out = kAlphabet[group >> 6 & 0x3F];
         }
     }
     return text;
+}
+
+std::optional<std::string> base64Decode(std::string_view text) {
+    if (text.size() % 4 != 0) {
+        return std::nullopt;
+    }
+    std::size_t padding = 0;
+    while (padding < 2 && padding < text.size() && text[text.size() - 1 - padding] == '=') {
+        ++padding;
+    }
+    std::string out;
+    out.reserve(text.size() / 4 * 3);
+    unsigned buffer = 0;
+    int bits = 0;
+    for (std::size_t i = 0; i < text.size() - padding; ++i) {
+        const int value = sextet(text[i]);
+        if (value < 0) {
+            return std::nullopt;
+        }
+        buffer = (buffer << 6) | static_cast<unsigned>(value);
+        bits += 6;
+        if (bits >= 8) {
+            bits -= 8;
+            out.push_back(static_cast<char>((buffer >> bits) & 0xFF));
+        }
+    }
+    return out;
 }
 
 }  // namespace solen

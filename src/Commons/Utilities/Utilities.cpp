@@ -161,17 +161,21 @@ double Utilities::statusBarHeight() {
     });
 }
 
-std::shared_ptr<platform::View> Utilities::topMost() {
-    return onMain([]() -> std::shared_ptr<platform::View> {
+std::shared_ptr<platform::ViewController> Utilities::topMostController() {
+    return onMain([]() -> std::shared_ptr<platform::ViewController> {
         const std::shared_ptr<platform::Window> keyWindow = Application::shared().keyWindow();
         std::shared_ptr<platform::ViewController> controller = keyWindow ? keyWindow->rootViewController() : nullptr;
-        if (!controller) {
-            return Application::shared().keyWindow();
+        while (controller && controller->presentedViewController()) {
+            controller = controller->presentedViewController();
         }
-        while (std::shared_ptr<platform::ViewController> presented = controller->presentedViewController()) {
-            controller = std::move(presented);
-        }
-        return controller->view();
+        return controller;
+    });
+}
+
+std::shared_ptr<platform::View> Utilities::topMost() {
+    return onMain([]() -> std::shared_ptr<platform::View> {
+        const std::shared_ptr<platform::ViewController> controller = topMostController();
+        return controller ? controller->view() : std::shared_ptr<platform::View>(Application::shared().keyWindow());
     });
 }
 

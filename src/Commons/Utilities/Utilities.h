@@ -21,6 +21,7 @@ namespace platform {
 class View;
 class WebView;
 class Window;
+class ViewController;
 }  // namespace platform
 
 // Process-wide platform utilities: the application id, the web user agent (fetched once from a
@@ -68,6 +69,8 @@ public:
     // The view of the last controller presented on top of the key window's root controller;
     // without a root controller the key window itself; none without a key window.
     static std::shared_ptr<platform::View> topMost();
+    // The key window's root controller followed through what it presents; none without them.
+    static std::shared_ptr<platform::ViewController> topMostController();
 
     // Parses "k=v&k2=v2": the text is trimmed (white space and line breaks), an empty text gives
     // none; pieces with fewer than two "="-separated parts are skipped and parts after the second

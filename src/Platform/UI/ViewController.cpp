@@ -2,6 +2,8 @@
 
 #include "Commons/Utilities/Logger.h"
 #include "Platform/Dispatch/MainLoop.h"
+#include "Platform/UI/Application.h"
+#include "Platform/UI/OrientationDriver.h"
 #include "Platform/UI/Screen.h"
 
 #include <solen/ui/Window.h>
@@ -65,6 +67,15 @@ void ViewController::present(const std::shared_ptr<ViewController>& controller, 
     presented_ = controller;
     controller->presenting_ = me;
     controller->beingPresented_ = true;
+    if (controller->prefersStatusBarHidden()) {
+        Application& application = Application::shared();
+        controller->hidesStatusBar_ = true;
+        controller->statusBarWasHidden_ = application.isStatusBarHidden();
+        application.setStatusBarHidden(true);
+    }
+    if (!OrientationDriver::allows(controller->supportedInterfaceOrientations(), Application::shared().statusBarOrientation())) {
+        Application::shared().setStatusBarOrientation(controller->preferredInterfaceOrientationForPresentation());
+    }
     controller->view();
     controller->viewWillAppear(animated);
 
@@ -129,6 +140,10 @@ void ViewController::dismissPresented(bool animated, Completion completion) {
                 c->view_->removeFromSuperview();
             }
             c->viewDidDisappear(animated);
+            if (c->hidesStatusBar_) {
+                c->hidesStatusBar_ = false;
+                Application::shared().setStatusBarHidden(c->statusBarWasHidden_);
+            }
         }
         for (const auto& c : stack) {
             c->presented_.reset();

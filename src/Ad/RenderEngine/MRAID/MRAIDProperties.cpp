@@ -2,6 +2,8 @@
 
 #include "Ad/RenderEngine/Vast/Model/VastAttributes.h"
 
+#include "Commons/Utilities/Utilities.h"
+
 #include <cmath>
 
 namespace solen {
@@ -120,6 +122,45 @@ MRAIDOrientationPropertites MRAIDOrientationPropertites::decode(const Json& json
 
 Json MRAIDOrientationPropertites::encode() const {
     return Json{{"allowOrientationChange", allowOrientationChange}, {"forceOrientation", forceOrientation}, {"direction", direction}};
+}
+
+namespace {
+
+platform::InterfaceOrientation currentOrientation() {
+    return static_cast<platform::InterfaceOrientation>(Utilities::interfaceOrientation());
+}
+
+bool isLandscape(platform::InterfaceOrientation orientation) {
+    return orientation == platform::InterfaceOrientation::landscapeRight || orientation == platform::InterfaceOrientation::landscapeLeft;
+}
+
+}  // namespace
+
+platform::InterfaceOrientationMask MRAIDOrientationPropertites::supportedInterfaceOrientations() const {
+    using Mask = platform::InterfaceOrientationMask;
+    const platform::InterfaceOrientation current = currentOrientation();
+    if (forceOrientation == "landscape") {
+        if (current == platform::InterfaceOrientation::landscapeRight) return Mask::landscapeRight;
+        if (current == platform::InterfaceOrientation::landscapeLeft) return Mask::landscapeLeft;
+        return direction == "left" ? Mask::landscapeLeft : Mask::landscapeRight;
+    }
+    if (forceOrientation == "portrait") {
+        return static_cast<Mask>(static_cast<unsigned>(Mask::portrait) | static_cast<unsigned>(Mask::portraitUpsideDown));
+    }
+    return Mask::all;
+}
+
+platform::InterfaceOrientation MRAIDOrientationPropertites::preferredInterfaceOrientation() const {
+    using Orientation = platform::InterfaceOrientation;
+    const Orientation current = currentOrientation();
+    if (forceOrientation == "landscape") {
+        if (isLandscape(current)) return current;
+        return direction == "left" ? Orientation::landscapeLeft : Orientation::landscapeRight;
+    }
+    if (forceOrientation == "portrait") {
+        return current == Orientation::portrait || current == Orientation::portraitUpsideDown ? current : Orientation::portrait;
+    }
+    return current;
 }
 
 }  // namespace solen

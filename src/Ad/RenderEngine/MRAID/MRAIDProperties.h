@@ -1,6 +1,8 @@
 #pragma once
 
 #include "Commons/Json/JsonReader.h"
+#include <solen/ui/InterfaceOrientation.h>
+#include <solen/ui/InterfaceOrientationMask.h>
 
 #include <optional>
 #include <string>
@@ -52,6 +54,12 @@ struct MRAIDOrientationPropertites {
     // Fails (JsonDecodingError) when `json` is not an object or a key is missing or of the wrong kind.
     static MRAIDOrientationPropertites decode(const Json& json);
     Json encode() const;
+    // The full-screen controller's rotation rules, from the record and the current status-bar
+    // orientation (read on the main thread): "landscape" keeps a landscape device as it is, else
+    // turns by `direction` ("left" or right); "portrait" allows both portrait orientations; any
+    // other text (letter case counts) allows all four and prefers the current orientation.
+    platform::InterfaceOrientationMask supportedInterfaceOrientations() const;
+    platform::InterfaceOrientation preferredInterfaceOrientation() const;
     friend bool operator==(const MRAIDOrientationPropertites&, const MRAIDOrientationPropertites&) = default;
 };
 
