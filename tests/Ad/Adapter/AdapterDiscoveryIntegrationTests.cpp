@@ -98,7 +98,7 @@ TEST_F(AdapterDiscoveryIntegrationTests, InitialisingStartsEveryConfiguredNetwor
     ASSERT_TRUE(test::waitUntil([] { return alpha->count("initOnSDKInit") > 0 && beta->count("initOnSDKInit") > 0; }, 10s));
     EXPECT_EQ(alpha->calls("initOnSDKInit").at(0).arguments, (Json{{"networkConfig", {{"appKey", "integ-a-key"}}}}));
     EXPECT_EQ(beta->calls("initOnSDKInit").at(0).arguments, (Json{{"networkConfig", {{"appKey", "integ-b-key"}}}}));
-    EXPECT_TRUE(alpha->sdkInitializedResult().isReady());
+    EXPECT_TRUE(test::waitUntil([] { return alpha->sdkInitializedResult().isReady(); }, 10s));
     // The example network makes its own start-up request.
     EXPECT_TRUE(service().waitFor(
         [](const auto& requests) {
