@@ -10,7 +10,10 @@ SDKAdapters::SDKAdapters(std::shared_ptr<SolenBaseSDKAdapter> adapter, std::stri
     networkSDKVersion_ = callAdapter(*adapter_, "networkSDKVersion", std::string(), [&] { return adapter_->networkSDKVersion(); });
     const std::string adapterVersion =
         callAdapter(*adapter_, "adapterVersion", std::string(), [&] { return adapter_->adapterVersion(); });
-    Logger::log("NetworkSDK:" + networkName_ + ", Version:" + networkSDKVersion_ + ", AdapterVersion:" + adapterVersion, 2);
+    // Looked up on every bid request: the line is composed only when it is logged.
+    if (Logger::logLevel() >= 2) {
+        Logger::log("NetworkSDK:" + networkName_ + ", Version:" + networkSDKVersion_ + ", AdapterVersion:" + adapterVersion, 2);
+    }
 }
 
 std::shared_ptr<SDKAdapters> SDKAdapters::create(std::shared_ptr<SolenBaseSDKAdapter> adapter, std::string networkName) {

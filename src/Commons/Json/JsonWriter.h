@@ -34,10 +34,10 @@ public:
     JsonWriter& set(const std::string& key, const T& value) {
         if constexpr (json_detail::IsOptional<T>::value) {
             if (value) {
-                object_[key] = encode(*value, childPath(key));
+                object_[key] = encode(*value, childPath<typename T::value_type>(key));
             }
         } else {
-            object_[key] = encode(value, childPath(key));
+            object_[key] = encode(value, childPath<T>(key));
         }
         return *this;
     }
@@ -60,13 +60,14 @@ public:
             Json array = Json::array();
             std::size_t index = 0;
             for (const auto& element : value) {
-                array.push_back(encode(element, path + "[" + std::to_string(index++) + "]"));
+                array.push_back(encode(element, usesPath<typename T::value_type>() ? path + "[" + std::to_string(index) + "]" : std::string()));
+                ++index;
             }
             return array;
         } else if constexpr (json_detail::IsStringMap<T>::value) {
             Json object = Json::object();
             for (const auto& [key, element] : value) {
-                object[key] = encode(element, path.empty() ? key : path + "." + key);
+                object[key] = encode(element, usesPath<typename T::mapped_type>() ? joinPath(path, key) : std::string());
             }
             return object;
         } else if constexpr (JsonEncodableRecord<T>) {
@@ -80,8 +81,26 @@ public:
     static void checkFinite(const Json& value, const std::string& path = {});
 
 private:
+    // Whether encoding a T can fail and so names a key path; records, texts and integers never do,
+    // and building their paths would cost an allocation per member for nothing.
+    template <class T>
+    static constexpr bool usesPath() {
+        if constexpr (json_detail::IsOptional<T>::value) {
+            return usesPath<typename T::value_type>();
+        } else {
+            return std::is_same_v<T, Json> || std::is_floating_point_v<T> || json_detail::IsVector<T>::value ||
+                   json_detail::IsStringMap<T>::value;
+        }
+    }
 
-    std::string childPath(const std::string& key) const { return path_.empty() ? key : path_ + "." + key; }
+    static std::string joinPath(const std::string& path, const std::string& key) {
+        return path.empty() ? key : path + "." + key;
+    }
+
+    template <class T>
+    std::string childPath(const std::string& key) const {
+        return usesPath<T>() ? joinPath(path_, key) : std::string();
+    }
 
     std::string path_;
     Json object_ = Json::object();
