@@ -54,7 +54,9 @@ struct SessionState {
 };
 
 SessionState& state() {
-    static SessionState instance;
+    // Never destroyed: start-up and analytics work on background queues may still read the session
+    // while the process exits.
+    static SessionState& instance = *new SessionState;
     return instance;
 }
 
