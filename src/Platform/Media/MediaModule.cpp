@@ -22,7 +22,8 @@ std::string ownFolder() {
 MediaModule::MediaModule(std::optional<std::string> path) : explicitPath_(std::move(path)) {}
 
 MediaModule& MediaModule::shared() {
-    static MediaModule module;
+    // Never destroyed: a probe still loading the module on a global queue may outlive exit.
+    static MediaModule& module = *new MediaModule;
     return module;
 }
 
