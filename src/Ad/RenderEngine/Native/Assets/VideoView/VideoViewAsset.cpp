@@ -2,11 +2,13 @@
 
 #include "Commons/Utilities/Logger.h"
 #include "Commons/Utilities/Reachability.h"
+#include "Commons/Utilities/Utilities.h"
 #include "Platform/Device/NetworkReachability.h"
 #include "Platform/Dispatch/MainLoop.h"
 #include "Platform/UI/LayoutConstraint.h"
 #include "Platform/UI/Screen.h"
 
+#include <algorithm>
 #include <cassert>
 #include <chrono>
 #include <limits>
@@ -29,6 +31,41 @@ std::string number(double value) {
     std::ostringstream text;
     text << value;
     return text.str();
+}
+
+// Whether the route to the internet is Wi-Fi; an unreadable route is not.
+bool onWiFi() {
+    const std::optional<platform::NetworkReachability::Flags> flags = platform::NetworkReachability::internetFlags();
+    return flags && Reachability::currentConnectionType(*flags) == 1;
+}
+
+platform::Color grey(double white) { return {white, white, white, 1}; }
+
+// The companions that can be shown, sorted by width (stable, so equal widths keep document order),
+// then walked: each one replaces the current choice when `better(candidate, current, screen)`.
+template <class Order, class Better>
+std::optional<VastCompanionCreative> chooseCompanion(const std::vector<VastCompanionCreative>& companions,
+                                                     Order order, Better better) {
+    std::vector<const VastCompanionCreative*> usable;
+    for (const VastCompanionCreative& companion : companions) {
+        const bool png = std::ranges::any_of(companion.staticResource, [](const VastStaticResource& resource) {
+            return resource.creativeType.find("image/png") != std::string::npos;
+        });
+        if (png) {
+            usable.push_back(&companion);
+        }
+    }
+    std::ranges::stable_sort(usable, [order](const VastCompanionCreative* a, const VastCompanionCreative* b) {
+        return order(static_cast<float>(a->width), static_cast<float>(b->width));
+    });
+    const auto screen = static_cast<std::int64_t>(platform::Screen::main().bounds().size.width);
+    const VastCompanionCreative* choice = nullptr;
+    for (const VastCompanionCreative* candidate : usable) {
+        if (!choice || better(candidate->width, choice->width, screen)) {
+            choice = candidate;
+        }
+    }
+    return choice ? std::optional<VastCompanionCreative>(*choice) : std::nullopt;
 }
 
 std::string describe(const std::optional<platform::Error>& error) {
@@ -99,18 +136,13 @@ void VideoViewAsset::loadAsset() {
     const std::uint64_t load = ++loadCount_;
     // The views of an earlier load go first: its player would otherwise keep playing beside the
     // new one and drive the new tracker.
-    if (videoPlayer_) {
-        platform::LayoutConstraint::removeConstraints(*videoPlayer_);
-    }
-    for (const std::shared_ptr<platform::View>& view :
-         {std::shared_ptr<platform::View>(videoPlayer_), videoControlStackView_,
-          std::shared_ptr<platform::View>(companionImageView_)}) {
-        if (view) {
-            view->removeFromSuperview();
-        }
+    removePlaybackViews();
+    if (companionImageView_) {
+        companionImageView_->removeFromSuperview();
     }
     videoPlayer_.reset();
     videoControlStackView_.reset();
+    controlGradient_.reset();
     companionImageView_.reset();
     playbackUnderWay_ = false;
     pauseTracked_ = false;
@@ -170,10 +202,8 @@ std::optional<platform::URL> VideoViewAsset::prepareMediaFileURL() {
     // A creative without a duration cannot be tracked; playback goes on without it.
     (void)vastTracker_->start(chosen->id);
     setupVideoClicks(*linear);
-    const std::optional<platform::NetworkReachability::Flags> flags = platform::NetworkReachability::internetFlags();
-    const bool onWiFi = flags && Reachability::currentConnectionType(*flags) == 1;
     std::optional<platform::URL> url =
-        linear->selectMediaFileURL(onWiFi, platform::Screen::main().bounds().size.width);
+        linear->selectMediaFileURL(onWiFi(), platform::Screen::main().bounds().size.width);
     if (!url) {
         trackError(VastErrorCodes::fileNotFound);
     }
@@ -226,28 +256,268 @@ void VideoViewAsset::addPlayerView() {
     if (!videoPlayer_ || videoPlayer_->superview()) {
         return;
     }
+    fillWith(videoPlayer_);
+}
+
+void VideoViewAsset::fillWith(const std::shared_ptr<platform::View>& view) {
     const std::shared_ptr<platform::View> self = strongSelf();
-    const std::shared_ptr<platform::View> player = videoPlayer_;
-    addSubview(player);
+    addSubview(view);
     using platform::LayoutAttribute;
-    platform::LayoutConstraint::setTranslatesAutoresizingMaskIntoConstraints(*player, false);
+    platform::LayoutConstraint::setTranslatesAutoresizingMaskIntoConstraints(*view, false);
     std::vector<std::shared_ptr<platform::LayoutConstraint>> constraints;
     for (LayoutAttribute attribute : {LayoutAttribute::top, LayoutAttribute::left, LayoutAttribute::right,
                                       LayoutAttribute::bottom, LayoutAttribute::centerX, LayoutAttribute::centerY}) {
-        constraints.push_back(platform::anchor(player, attribute).constraintEqualTo(platform::anchor(self, attribute)));
+        constraints.push_back(platform::anchor(view, attribute).constraintEqualTo(platform::anchor(self, attribute)));
     }
     platform::LayoutConstraint::activate(constraints);
-    player->setCenter(center());
+    view->setCenter(center());
     setNeedsLayout();
 }
 
-void VideoViewAsset::setupControls() {}
+void VideoViewAsset::setupControls() {
+    if (videoControlStackView_) {
+        platform::LayoutConstraint::removeConstraints(*videoControlStackView_);
+        videoControlStackView_->removeFromSuperview();
+    }
+    videoControlStackView_ = platform::StackView::create();
+    controlGradient_.reset();
+    if (!videoPlayer_) {
+        return;
+    }
+    platform::StackView& bar = *videoControlStackView_;
+    bar.setAxis(platform::StackView::Axis::horizontal);
+    bar.setAlpha(0.6);
+    bar.setSpacing(20.0);
+    bar.setAlignment(platform::StackView::Alignment::center);
+    bar.setDistribution(platform::StackView::Distribution::fill);
+    bar.setBackgroundColor(platform::Color{1, 0, 0, 1});
+    platform::Layer& layer = *bar.layer();
+    layer.setCornerRadius(10.0);
+    layer.setMasksToBounds(true);
+    layer.setShadowColor(platform::Color::black());
+    layer.setShadowOffset(platform::Size{0.0, 1.0});
+    layer.setShadowOpacity(0.2);
+    layer.setShadowRadius(4.0);
+    applyControlGradient();
+    bar.setLayoutMargins(platform::EdgeInsets{0, 14.0, 0, 14.0});
+    bar.setLayoutMarginsRelativeArrangement(true);
+    addSubview(videoControlStackView_);
 
-void VideoViewAsset::setupCompanionImageView() {}
+    setupPlayControl();
+    setupProgressBar();
+    setupMuteControl();
+    bar.addArrangedSubview(videoPlayControlImageView_);
+    bar.addArrangedSubview(videoProgressBar_);
+    bar.addArrangedSubview(videoMuteControlImageView_);
 
-void VideoViewAsset::showCompanionImageView() {}
+    using platform::LayoutAttribute;
+    using platform::LayoutRelation;
+    const std::shared_ptr<platform::View> barView = videoControlStackView_;
+    const std::shared_ptr<platform::View> player = videoPlayer_;
+    platform::LayoutConstraint::setTranslatesAutoresizingMaskIntoConstraints(bar, false);
+    const auto edge = [&](LayoutAttribute attribute, double constant) {
+        return platform::anchor(barView, attribute)
+            .constraint(LayoutRelation::equal, platform::anchor(player, attribute), 1, constant);
+    };
+    platform::LayoutConstraint::activate({
+        edge(LayoutAttribute::left, 8.0),
+        edge(LayoutAttribute::right, -8.0),
+        edge(LayoutAttribute::bottom, -4.0),
+        platform::anchor(barView, LayoutAttribute::height)
+            .constraint(LayoutRelation::lessThanOrEqual, platform::anchor(player, LayoutAttribute::width), 0.08),
+    });
+}
 
-void VideoViewAsset::removePlaybackViews() {}
+bool VideoViewAsset::setupControlButton(ImageViewAsset& button) {
+    button.setAssetViewdelegate(std::static_pointer_cast<NativeAssetInteractionDelegate>(strongSelf()));
+    button.clickGestureRecognizer().setEnabled(true);
+    if (!videoControlStackView_ || button.superview()) {
+        return false;
+    }
+    const std::shared_ptr<platform::View> view = button.shared_from_this();
+    const std::shared_ptr<platform::View> bar = videoControlStackView_;
+    button.setContentMode(platform::ImageView::ContentMode::scaleAspectFit);
+    addSubview(view);
+    using platform::LayoutAttribute;
+    using platform::LayoutRelation;
+    platform::LayoutConstraint::setTranslatesAutoresizingMaskIntoConstraints(button, false);
+    platform::LayoutConstraint::activate({
+        platform::anchor(view, LayoutAttribute::top)
+            .constraint(LayoutRelation::equal, platform::anchor(bar, LayoutAttribute::top), 1, 8.0),
+        platform::anchor(view, LayoutAttribute::bottom)
+            .constraint(LayoutRelation::equal, platform::anchor(bar, LayoutAttribute::bottom), 1, -8.0),
+        platform::anchor(view, LayoutAttribute::width)
+            .constraint(LayoutRelation::equal, platform::anchor(view, LayoutAttribute::height), 1.0),
+    });
+    return true;
+}
+
+void VideoViewAsset::setupPlayControl() { setupControlButton(*videoPlayControlImageView_); }
+
+void VideoViewAsset::setupMuteControl() {
+    if (setupControlButton(*videoMuteControlImageView_)) {
+        updateMuteControlImage();
+    }
+}
+
+void VideoViewAsset::setupProgressBar() {
+    platform::ProgressView& progress = *videoProgressBar_;
+    progress.setTrackTintColor(grey(2.0 / 3.0));
+    progress.setProgressTintColor(platform::Color::white());
+    if (!progress.superview()) {
+        addSubview(videoProgressBar_);
+        using platform::LayoutAxis;
+        platform::LayoutConstraint::setContentHuggingPriority(progress, 250, LayoutAxis::horizontal);
+        platform::LayoutConstraint::setContentCompressionResistancePriority(progress, 750, LayoutAxis::horizontal);
+    }
+}
+
+void VideoViewAsset::applyControlGradient() {
+    if (!videoControlStackView_) {
+        return;
+    }
+    platform::View& bar = *videoControlStackView_;
+    if (controlGradient_ && controlGradient_->superlayer() == bar.layer()) {
+        controlGradient_->setFrame(platform::Rect(platform::Point{}, bar.frame().size));
+        return;
+    }
+    Utilities::addGradientLayer(bar, {platform::Color::black(), grey(1.0 / 3.0), grey(0.5)}, {0.0, 1.0},
+                                platform::Point{0.0, 1.0}, platform::Point{0.0, 0.0});
+    controlGradient_ = std::static_pointer_cast<platform::GradientLayer>(bar.layer()->sublayers().front());
+}
+
+void VideoViewAsset::updatePlayControlImage() {
+    if (videoPlayer_) {
+        const bool playing = videoPlayer_->playbackState() == Player::PlaybackState::playing;
+        videoPlayControlImageView_->loadImage(playing ? "sol_Pause" : "sol_Play");
+    }
+}
+
+void VideoViewAsset::updateMuteControlImage() {
+    if (videoPlayer_) {
+        videoMuteControlImageView_->loadImage(videoPlayer_->avplayer()->isMuted() ? "sol_Mute" : "sol_Unmute");
+    }
+}
+
+void VideoViewAsset::togglePlayback() {
+    if (!videoPlayer_) {
+        return;
+    }
+    // The player may report state changes that release nothing, but keep it for the whole call.
+    const std::shared_ptr<Player> player = videoPlayer_;
+    switch (player->playbackState()) {
+        case Player::PlaybackState::stopped:
+            player->setVideoPausedByUser(false);
+            player->avplayer()->seek(platform::MediaTime::zero());
+            player->activatePlayback();
+            break;
+        case Player::PlaybackState::playing:
+            player->setVideoPausedByUser(true);
+            player->pause();
+            break;
+        case Player::PlaybackState::paused:
+            player->setVideoPausedByUser(false);
+            player->activatePlayback();
+            break;
+        case Player::PlaybackState::failed: player->pause(); break;
+    }
+    updatePlayControlImage();
+}
+
+void VideoViewAsset::removePlaybackViews() {
+    for (const std::shared_ptr<platform::View>& view :
+         {std::shared_ptr<platform::View>(videoPlayer_), std::shared_ptr<platform::View>(videoMuteControlImageView_),
+          std::shared_ptr<platform::View>(videoProgressBar_), std::shared_ptr<platform::View>(videoPlayControlImageView_),
+          std::shared_ptr<platform::View>(videoControlStackView_)}) {
+        if (view) {
+            platform::LayoutConstraint::removeConstraints(*view);
+            view->removeFromSuperview();
+        }
+    }
+    if (videoPlayer_) {
+        videoPlayer_->stop();
+    }
+}
+
+void VideoViewAsset::reportCompanionError() {
+    if (vastTracker_) {
+        (void)vastTracker_->trackError(VastErrorCodes::generalCompanionAdsError);
+    }
+}
+
+std::optional<VastCompanionCreative> VideoViewAsset::companionForWiFi(
+    const std::vector<VastCompanionCreative>& companions) {
+    return chooseCompanion(companions, std::greater<float>(), [](std::int64_t width, std::int64_t current,
+                                                                 std::int64_t screen) {
+        return width >= screen && current >= width;
+    });
+}
+
+std::optional<VastCompanionCreative> VideoViewAsset::companionForOtherNetworks(
+    const std::vector<VastCompanionCreative>& companions) {
+    return chooseCompanion(companions, std::less<float>(), [](std::int64_t width, std::int64_t current,
+                                                              std::int64_t screen) {
+        return width <= screen && width >= current;
+    });
+}
+
+void VideoViewAsset::setupCompanionImageView() {
+    // The played ad's companions: another ad's would put one advertiser's end card after
+    // another's video.
+    if (!vastTracker_ || !vastAd_) {
+        return;
+    }
+    const auto creative = std::ranges::find_if(vastAd_->creatives, [](const VastCreative& item) {
+        return item.companionAds.has_value();
+    });
+    if (creative == vastAd_->creatives.end() || creative->companionAds->companions.empty()) {
+        return;
+    }
+    const std::vector<VastCompanionCreative>& companions = creative->companionAds->companions;
+    const std::optional<VastCompanionCreative> chosen =
+        onWiFi() ? companionForWiFi(companions) : companionForOtherNetworks(companions);
+    if (!chosen) {
+        reportCompanionError();
+        return;
+    }
+    const auto image = std::ranges::find_if(chosen->staticResource, [](const VastStaticResource& resource) {
+        return resource.url.has_value();
+    });
+    if (image == chosen->staticResource.end() || !chosen->companionClickThrough) {
+        reportCompanionError();
+        return;
+    }
+    AssetOnClick onClick{chosen->companionClickThrough->absoluteString(), OpenModeType::inAppBrowser, std::nullopt};
+    if (!chosen->companionClickTracking.empty()) {
+        onClick.clickTrackers.emplace();
+        for (const platform::URL& tracker : chosen->companionClickTracking) {
+            onClick.clickTrackers->push_back(tracker.absoluteString());
+        }
+    }
+    if (companionImageView_) {
+        companionImageView_->removeFromSuperview();
+    }
+    companionImageView_ = ImageViewAsset::create({}, "companion",
+                                                 ImageAssetModel{false, image->url->absoluteString(), std::move(onClick)},
+                                                 strongSelf());
+    companionImageView_->loadAsset();
+}
+
+void VideoViewAsset::showCompanionImageView() {
+    std::shared_ptr<ImageViewAsset> shown;
+    // A companion whose picture failed would cover the video with an empty view that ignores taps.
+    if (companionImageView_ && companionImageView_->isAssetReady() &&
+        companionImageView_->assetState() != NativeAssetState::failed) {
+        shown = companionImageView_;
+    } else if (videoThumbnailImageView_ && videoThumbnailImageView_->isAssetReady()) {
+        shown = videoThumbnailImageView_;
+        shown->setAssetViewdelegate(std::static_pointer_cast<NativeAssetInteractionDelegate>(strongSelf()));
+    } else {
+        return;
+    }
+    removePlaybackViews();
+    fillWith(shown);
+}
 
 void VideoViewAsset::trackError(VastErrorCodes code) {
     const std::shared_ptr<VideoViewAsset> self = strongSelf();
@@ -281,13 +551,29 @@ void VideoViewAsset::assetLoadFailed(const std::shared_ptr<NativeAsset>& asset, 
 }
 
 void VideoViewAsset::assetTapped(const std::shared_ptr<NativeAsset>& asset, const std::optional<AssetOnClick>& onClick) {
-    // Taps of the controls are the control bar's; the end card's images pass theirs on.
-    const bool endCard = asset && (asset == std::static_pointer_cast<NativeAsset>(companionImageView_) ||
-                                   asset == std::static_pointer_cast<NativeAsset>(videoThumbnailImageView_));
-    if (endCard) {
+    if (!asset) {
+        return;
+    }
+    const auto is = [&asset](const std::shared_ptr<ImageViewAsset>& view) {
+        return view && asset == std::static_pointer_cast<NativeAsset>(view);
+    };
+    if (is(videoMuteControlImageView_)) {
+        if (!videoPlayer_) {
+            return;
+        }
+        const std::shared_ptr<Player> player = videoPlayer_;
+        const bool mute = !player->avplayer()->isMuted();
+        player->avplayer()->setMuted(mute);
+        if (player->playbackDelegate()) {
+            playerPlayBackSoundChanges(*player, mute);
+        }
+        updateMuteControlImage();
+    } else if (is(companionImageView_) || is(videoThumbnailImageView_)) {
         if (const auto delegate = assetViewdelegate()) {
             delegate->assetTapped(asset, onClick);
         }
+    } else if (is(videoPlayControlImageView_)) {
+        togglePlayback();
     }
 }
 
@@ -335,6 +621,7 @@ void VideoViewAsset::playerPlaybackStateDidChange(Player& player) {
             break;
         case Player::PlaybackState::failed: break;
     }
+    updatePlayControlImage();
 }
 
 void VideoViewAsset::playerBufferingStateDidChange(Player& player) {
@@ -432,6 +719,11 @@ void VideoViewAsset::willMoveToSuperview(const std::shared_ptr<platform::View>& 
 void VideoViewAsset::layoutSubviews() {
     View::layoutSubviews();
     platform::LayoutConstraint::applyConstraints(*this);
+}
+
+void VideoViewAsset::layoutSublayersOfLayer(platform::Layer& layer) {
+    View::layoutSublayersOfLayer(layer);
+    applyControlGradient();
 }
 
 }  // namespace solen
