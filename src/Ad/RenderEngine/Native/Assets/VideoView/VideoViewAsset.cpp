@@ -2,13 +2,11 @@
 
 #include "Commons/Utilities/Logger.h"
 #include "Commons/Utilities/Reachability.h"
-#include "Commons/Utilities/Utilities.h"
 #include "Platform/Device/NetworkReachability.h"
 #include "Platform/Dispatch/MainLoop.h"
 #include "Platform/UI/LayoutConstraint.h"
 #include "Platform/UI/Screen.h"
 
-#include <algorithm>
 #include <cassert>
 #include <chrono>
 #include <limits>
@@ -33,41 +31,6 @@ std::string number(double value) {
     return text.str();
 }
 
-// Whether the route to the internet is Wi-Fi; an unreadable route is not.
-bool onWiFi() {
-    const std::optional<platform::NetworkReachability::Flags> flags = platform::NetworkReachability::internetFlags();
-    return flags && Reachability::currentConnectionType(*flags) == 1;
-}
-
-platform::Color grey(double white) { return {white, white, white, 1}; }
-
-// The companions that can be shown, sorted by width (stable, so equal widths keep document order),
-// then walked: each one replaces the current choice when `better(candidate, current, screen)`.
-template <class Order, class Better>
-std::optional<VastCompanionCreative> chooseCompanion(const std::vector<VastCompanionCreative>& companions,
-                                                     Order order, Better better) {
-    std::vector<const VastCompanionCreative*> usable;
-    for (const VastCompanionCreative& companion : companions) {
-        const bool png = std::ranges::any_of(companion.staticResource, [](const VastStaticResource& resource) {
-            return resource.creativeType.find("image/png") != std::string::npos;
-        });
-        if (png) {
-            usable.push_back(&companion);
-        }
-    }
-    std::ranges::stable_sort(usable, [order](const VastCompanionCreative* a, const VastCompanionCreative* b) {
-        return order(static_cast<float>(a->width), static_cast<float>(b->width));
-    });
-    const auto screen = static_cast<std::int64_t>(platform::Screen::main().bounds().size.width);
-    const VastCompanionCreative* choice = nullptr;
-    for (const VastCompanionCreative* candidate : usable) {
-        if (!choice || better(candidate->width, choice->width, screen)) {
-            choice = candidate;
-        }
-    }
-    return choice ? std::optional<VastCompanionCreative>(*choice) : std::nullopt;
-}
-
 std::string describe(const std::optional<platform::Error>& error) {
     if (!error) {
         return "nil";
@@ -76,6 +39,11 @@ std::string describe(const std::optional<platform::Error>& error) {
 }
 
 }  // namespace
+
+bool VideoViewAsset::onWiFi() {
+    const std::optional<platform::NetworkReachability::Flags> flags = platform::NetworkReachability::internetFlags();
+    return flags && Reachability::currentConnectionType(*flags) == 1;
+}
 
 std::shared_ptr<VideoViewAsset> VideoViewAsset::create(std::string assetName, MediaAssetVideoContentModel model,
                                                        Delegate delegate, platform::Rect frame, Services services) {
@@ -274,250 +242,6 @@ void VideoViewAsset::fillWith(const std::shared_ptr<platform::View>& view) {
     setNeedsLayout();
 }
 
-void VideoViewAsset::setupControls() {
-    if (videoControlStackView_) {
-        platform::LayoutConstraint::removeConstraints(*videoControlStackView_);
-        videoControlStackView_->removeFromSuperview();
-    }
-    videoControlStackView_ = platform::StackView::create();
-    controlGradient_.reset();
-    if (!videoPlayer_) {
-        return;
-    }
-    platform::StackView& bar = *videoControlStackView_;
-    bar.setAxis(platform::StackView::Axis::horizontal);
-    bar.setAlpha(0.6);
-    bar.setSpacing(20.0);
-    bar.setAlignment(platform::StackView::Alignment::center);
-    bar.setDistribution(platform::StackView::Distribution::fill);
-    bar.setBackgroundColor(platform::Color{1, 0, 0, 1});
-    platform::Layer& layer = *bar.layer();
-    layer.setCornerRadius(10.0);
-    layer.setMasksToBounds(true);
-    layer.setShadowColor(platform::Color::black());
-    layer.setShadowOffset(platform::Size{0.0, 1.0});
-    layer.setShadowOpacity(0.2);
-    layer.setShadowRadius(4.0);
-    applyControlGradient();
-    bar.setLayoutMargins(platform::EdgeInsets{0, 14.0, 0, 14.0});
-    bar.setLayoutMarginsRelativeArrangement(true);
-    addSubview(videoControlStackView_);
-
-    setupPlayControl();
-    setupProgressBar();
-    setupMuteControl();
-    bar.addArrangedSubview(videoPlayControlImageView_);
-    bar.addArrangedSubview(videoProgressBar_);
-    bar.addArrangedSubview(videoMuteControlImageView_);
-
-    using platform::LayoutAttribute;
-    using platform::LayoutRelation;
-    const std::shared_ptr<platform::View> barView = videoControlStackView_;
-    const std::shared_ptr<platform::View> player = videoPlayer_;
-    platform::LayoutConstraint::setTranslatesAutoresizingMaskIntoConstraints(bar, false);
-    const auto edge = [&](LayoutAttribute attribute, double constant) {
-        return platform::anchor(barView, attribute)
-            .constraint(LayoutRelation::equal, platform::anchor(player, attribute), 1, constant);
-    };
-    platform::LayoutConstraint::activate({
-        edge(LayoutAttribute::left, 8.0),
-        edge(LayoutAttribute::right, -8.0),
-        edge(LayoutAttribute::bottom, -4.0),
-        platform::anchor(barView, LayoutAttribute::height)
-            .constraint(LayoutRelation::lessThanOrEqual, platform::anchor(player, LayoutAttribute::width), 0.08),
-    });
-}
-
-bool VideoViewAsset::setupControlButton(ImageViewAsset& button) {
-    button.setAssetViewdelegate(std::static_pointer_cast<NativeAssetInteractionDelegate>(strongSelf()));
-    button.clickGestureRecognizer().setEnabled(true);
-    if (!videoControlStackView_ || button.superview()) {
-        return false;
-    }
-    const std::shared_ptr<platform::View> view = button.shared_from_this();
-    const std::shared_ptr<platform::View> bar = videoControlStackView_;
-    button.setContentMode(platform::ImageView::ContentMode::scaleAspectFit);
-    addSubview(view);
-    using platform::LayoutAttribute;
-    using platform::LayoutRelation;
-    platform::LayoutConstraint::setTranslatesAutoresizingMaskIntoConstraints(button, false);
-    platform::LayoutConstraint::activate({
-        platform::anchor(view, LayoutAttribute::top)
-            .constraint(LayoutRelation::equal, platform::anchor(bar, LayoutAttribute::top), 1, 8.0),
-        platform::anchor(view, LayoutAttribute::bottom)
-            .constraint(LayoutRelation::equal, platform::anchor(bar, LayoutAttribute::bottom), 1, -8.0),
-        platform::anchor(view, LayoutAttribute::width)
-            .constraint(LayoutRelation::equal, platform::anchor(view, LayoutAttribute::height), 1.0),
-    });
-    return true;
-}
-
-void VideoViewAsset::setupPlayControl() { setupControlButton(*videoPlayControlImageView_); }
-
-void VideoViewAsset::setupMuteControl() {
-    if (setupControlButton(*videoMuteControlImageView_)) {
-        updateMuteControlImage();
-    }
-}
-
-void VideoViewAsset::setupProgressBar() {
-    platform::ProgressView& progress = *videoProgressBar_;
-    progress.setTrackTintColor(grey(2.0 / 3.0));
-    progress.setProgressTintColor(platform::Color::white());
-    if (!progress.superview()) {
-        addSubview(videoProgressBar_);
-        using platform::LayoutAxis;
-        platform::LayoutConstraint::setContentHuggingPriority(progress, 250, LayoutAxis::horizontal);
-        platform::LayoutConstraint::setContentCompressionResistancePriority(progress, 750, LayoutAxis::horizontal);
-    }
-}
-
-void VideoViewAsset::applyControlGradient() {
-    if (!videoControlStackView_) {
-        return;
-    }
-    platform::View& bar = *videoControlStackView_;
-    if (controlGradient_ && controlGradient_->superlayer() == bar.layer()) {
-        controlGradient_->setFrame(platform::Rect(platform::Point{}, bar.frame().size));
-        return;
-    }
-    Utilities::addGradientLayer(bar, {platform::Color::black(), grey(1.0 / 3.0), grey(0.5)}, {0.0, 1.0},
-                                platform::Point{0.0, 1.0}, platform::Point{0.0, 0.0});
-    controlGradient_ = std::static_pointer_cast<platform::GradientLayer>(bar.layer()->sublayers().front());
-}
-
-void VideoViewAsset::updatePlayControlImage() {
-    if (videoPlayer_) {
-        const bool playing = videoPlayer_->playbackState() == Player::PlaybackState::playing;
-        videoPlayControlImageView_->loadImage(playing ? "sol_Pause" : "sol_Play");
-    }
-}
-
-void VideoViewAsset::updateMuteControlImage() {
-    if (videoPlayer_) {
-        videoMuteControlImageView_->loadImage(videoPlayer_->avplayer()->isMuted() ? "sol_Mute" : "sol_Unmute");
-    }
-}
-
-void VideoViewAsset::togglePlayback() {
-    if (!videoPlayer_) {
-        return;
-    }
-    // The player may report state changes that release nothing, but keep it for the whole call.
-    const std::shared_ptr<Player> player = videoPlayer_;
-    switch (player->playbackState()) {
-        case Player::PlaybackState::stopped:
-            player->setVideoPausedByUser(false);
-            player->avplayer()->seek(platform::MediaTime::zero());
-            player->activatePlayback();
-            break;
-        case Player::PlaybackState::playing:
-            player->setVideoPausedByUser(true);
-            player->pause();
-            break;
-        case Player::PlaybackState::paused:
-            player->setVideoPausedByUser(false);
-            player->activatePlayback();
-            break;
-        case Player::PlaybackState::failed: player->pause(); break;
-    }
-    updatePlayControlImage();
-}
-
-void VideoViewAsset::removePlaybackViews() {
-    for (const std::shared_ptr<platform::View>& view :
-         {std::shared_ptr<platform::View>(videoPlayer_), std::shared_ptr<platform::View>(videoMuteControlImageView_),
-          std::shared_ptr<platform::View>(videoProgressBar_), std::shared_ptr<platform::View>(videoPlayControlImageView_),
-          std::shared_ptr<platform::View>(videoControlStackView_)}) {
-        if (view) {
-            platform::LayoutConstraint::removeConstraints(*view);
-            view->removeFromSuperview();
-        }
-    }
-    if (videoPlayer_) {
-        videoPlayer_->stop();
-    }
-}
-
-void VideoViewAsset::reportCompanionError() {
-    if (vastTracker_) {
-        (void)vastTracker_->trackError(VastErrorCodes::generalCompanionAdsError);
-    }
-}
-
-std::optional<VastCompanionCreative> VideoViewAsset::companionForWiFi(
-    const std::vector<VastCompanionCreative>& companions) {
-    return chooseCompanion(companions, std::greater<float>(), [](std::int64_t width, std::int64_t current,
-                                                                 std::int64_t screen) {
-        return width >= screen && current >= width;
-    });
-}
-
-std::optional<VastCompanionCreative> VideoViewAsset::companionForOtherNetworks(
-    const std::vector<VastCompanionCreative>& companions) {
-    return chooseCompanion(companions, std::less<float>(), [](std::int64_t width, std::int64_t current,
-                                                              std::int64_t screen) {
-        return width <= screen && width >= current;
-    });
-}
-
-void VideoViewAsset::setupCompanionImageView() {
-    // The played ad's companions: another ad's would put one advertiser's end card after
-    // another's video.
-    if (!vastTracker_ || !vastAd_) {
-        return;
-    }
-    const auto creative = std::ranges::find_if(vastAd_->creatives, [](const VastCreative& item) {
-        return item.companionAds.has_value();
-    });
-    if (creative == vastAd_->creatives.end() || creative->companionAds->companions.empty()) {
-        return;
-    }
-    const std::vector<VastCompanionCreative>& companions = creative->companionAds->companions;
-    const std::optional<VastCompanionCreative> chosen =
-        onWiFi() ? companionForWiFi(companions) : companionForOtherNetworks(companions);
-    if (!chosen) {
-        reportCompanionError();
-        return;
-    }
-    const auto image = std::ranges::find_if(chosen->staticResource, [](const VastStaticResource& resource) {
-        return resource.url.has_value();
-    });
-    if (image == chosen->staticResource.end() || !chosen->companionClickThrough) {
-        reportCompanionError();
-        return;
-    }
-    AssetOnClick onClick{chosen->companionClickThrough->absoluteString(), OpenModeType::inAppBrowser, std::nullopt};
-    if (!chosen->companionClickTracking.empty()) {
-        onClick.clickTrackers.emplace();
-        for (const platform::URL& tracker : chosen->companionClickTracking) {
-            onClick.clickTrackers->push_back(tracker.absoluteString());
-        }
-    }
-    if (companionImageView_) {
-        companionImageView_->removeFromSuperview();
-    }
-    companionImageView_ = ImageViewAsset::create({}, "companion",
-                                                 ImageAssetModel{false, image->url->absoluteString(), std::move(onClick)},
-                                                 strongSelf());
-    companionImageView_->loadAsset();
-}
-
-void VideoViewAsset::showCompanionImageView() {
-    std::shared_ptr<ImageViewAsset> shown;
-    // A companion whose picture failed would cover the video with an empty view that ignores taps.
-    if (companionImageView_ && companionImageView_->isAssetReady() &&
-        companionImageView_->assetState() != NativeAssetState::failed) {
-        shown = companionImageView_;
-    } else if (videoThumbnailImageView_ && videoThumbnailImageView_->isAssetReady()) {
-        shown = videoThumbnailImageView_;
-        shown->setAssetViewdelegate(std::static_pointer_cast<NativeAssetInteractionDelegate>(strongSelf()));
-    } else {
-        return;
-    }
-    removePlaybackViews();
-    fillWith(shown);
-}
 
 void VideoViewAsset::trackError(VastErrorCodes code) {
     const std::shared_ptr<VideoViewAsset> self = strongSelf();
@@ -548,33 +272,6 @@ void VideoViewAsset::assetLoadedSuccessfully(const std::shared_ptr<NativeAsset>&
 
 void VideoViewAsset::assetLoadFailed(const std::shared_ptr<NativeAsset>& asset, const platform::Error&) {
     Logger::debug("assetLoadFailed(_:error:), " + asset->assetName());
-}
-
-void VideoViewAsset::assetTapped(const std::shared_ptr<NativeAsset>& asset, const std::optional<AssetOnClick>& onClick) {
-    if (!asset) {
-        return;
-    }
-    const auto is = [&asset](const std::shared_ptr<ImageViewAsset>& view) {
-        return view && asset == std::static_pointer_cast<NativeAsset>(view);
-    };
-    if (is(videoMuteControlImageView_)) {
-        if (!videoPlayer_) {
-            return;
-        }
-        const std::shared_ptr<Player> player = videoPlayer_;
-        const bool mute = !player->avplayer()->isMuted();
-        player->avplayer()->setMuted(mute);
-        if (player->playbackDelegate()) {
-            playerPlayBackSoundChanges(*player, mute);
-        }
-        updateMuteControlImage();
-    } else if (is(companionImageView_) || is(videoThumbnailImageView_)) {
-        if (const auto delegate = assetViewdelegate()) {
-            delegate->assetTapped(asset, onClick);
-        }
-    } else if (is(videoPlayControlImageView_)) {
-        togglePlayback();
-    }
 }
 
 double VideoViewAsset::latency() const {
@@ -719,11 +416,6 @@ void VideoViewAsset::willMoveToSuperview(const std::shared_ptr<platform::View>& 
 void VideoViewAsset::layoutSubviews() {
     View::layoutSubviews();
     platform::LayoutConstraint::applyConstraints(*this);
-}
-
-void VideoViewAsset::layoutSublayersOfLayer(platform::Layer& layer) {
-    View::layoutSublayersOfLayer(layer);
-    applyControlGradient();
 }
 
 }  // namespace solen

@@ -53,7 +53,8 @@ namespace solen {
 // up to the interaction delegate with the companion's click target.
 //
 // The parse completion and the thumbnail completions hold the asset weakly; a released asset
-// drops them. Main thread only.
+// drops them. Main thread only. (The control bar is defined in VideoViewAssetControls.cpp, the
+// companion and the end card in VideoViewAssetCompanion.cpp.)
 class VideoViewAsset final : public platform::View,
                              public NativeAsset,
                              public NativeAssetLoadDelegate,
@@ -192,6 +193,8 @@ private:
     // (now - loadTimerStamp) in milliseconds.
     double latency() const;
     void applyRate(Player& player) const;
+    // Whether the route to the internet is Wi-Fi; an unreadable route is not.
+    static bool onWiFi();
     // Hands the view a delegate and an enabled recogniser; places it when the bar exists and it
     // is not placed yet, which it reports.
     bool setupControlButton(ImageViewAsset& button);
