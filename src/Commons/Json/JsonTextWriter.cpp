@@ -1,9 +1,14 @@
 #include "Commons/Json/JsonTextWriter.h"
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <vector>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace solen {
 
@@ -33,26 +38,29 @@ JsonTextWriter::Serializer& JsonTextWriter::serializer() {
     return *serializer_;
 }
 
-void JsonTextWriter::writeKey(std::string_view key) {
-    if (!first_) {
-        out_ += ',';
-    }
-    first_ = false;
-    writeString(key);
-    out_ += ':';
-}
-
 namespace {
 
 // Whether text can be written between quotes as it is: no byte below 0x20, no '"' or '\\', and
-// only ASCII. Eight bytes at a time; a byte that may need care sends the text to the serialiser,
-// which writes the same bytes in any case.
+// only ASCII. Several bytes at a time; a byte that may need care sends the text to the
+// serialiser, which writes the same bytes in any case.
 bool isPlainAscii(std::string_view text) {
     constexpr std::uint64_t ones = 0x0101010101010101;
     constexpr std::uint64_t high = ones * 0x80;
     const auto hasByteBelow = [](std::uint64_t word, std::uint64_t limit) { return (word - ones * limit) & ~word & high; };
     const auto hasByte = [&hasByteBelow](std::uint64_t word, unsigned char c) { return hasByteBelow(word ^ (ones * c), 1); };
     std::size_t at = 0;
+#if defined(__SSE2__)
+    // Sixteen bytes at a time: a signed byte below 0x20 is a control character or not ASCII.
+    const __m128i space = _mm_set1_epi8(0x20), quote = _mm_set1_epi8('"'), backslash = _mm_set1_epi8('\\');
+    for (; at + 16 <= text.size(); at += 16) {
+        const __m128i block = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text.data() + at));
+        const __m128i care = _mm_or_si128(_mm_cmplt_epi8(block, space),
+                                          _mm_or_si128(_mm_cmpeq_epi8(block, quote), _mm_cmpeq_epi8(block, backslash)));
+        if (_mm_movemask_epi8(care) != 0) {
+            return false;
+        }
+    }
+#endif
     for (; at + 8 <= text.size(); at += 8) {
         std::uint64_t word;
         std::memcpy(&word, text.data() + at, sizeof word);
@@ -70,6 +78,30 @@ bool isPlainAscii(std::string_view text) {
 }
 
 }  // namespace
+
+void JsonTextWriter::writeKey(std::string_view key) {
+    const bool comma = !first_;
+    first_ = false;
+    // A short plain key, with its comma, quotes and colon, goes in with one append.
+    char buffer[64];
+    if (key.size() + 4 <= sizeof buffer && isPlainAscii(key)) {
+        char* end = buffer;
+        if (comma) {
+            *end++ = ',';
+        }
+        *end++ = '"';
+        end = std::copy(key.begin(), key.end(), end);
+        *end++ = '"';
+        *end++ = ':';
+        out_.append(buffer, end);
+        return;
+    }
+    if (comma) {
+        out_ += ',';
+    }
+    writeString(key);
+    out_ += ':';
+}
 
 void JsonTextWriter::writeString(std::string_view text) {
     if (!isPlainAscii(text)) {

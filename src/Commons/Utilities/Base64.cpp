@@ -37,6 +37,18 @@ std::string base64Encode(std::string_view bytes) {
     std::string text((bytes.size() + 2) / 3 * 4, '=');
     char* out = text.data();
     std::size_t at = 0;
+    // Six bytes, eight characters, one store at a time.
+    for (; at + 6 <= bytes.size(); at += 6, out += 8) {
+        const std::uint64_t group = std::uint64_t{byte(at)} << 40 | std::uint64_t{byte(at + 1)} << 32 |
+                                    std::uint64_t{byte(at + 2)} << 24 | std::uint64_t{byte(at + 3)} << 16 |
+                                    std::uint64_t{byte(at + 4)} << 8 | byte(at + 5);
+        char characters[8];
+        std::memcpy(characters, kPairs.pairs[group >> 36], 2);
+        std::memcpy(characters + 2, kPairs.pairs[group >> 24 & 0xFFF], 2);
+        std::memcpy(characters + 4, kPairs.pairs[group >> 12 & 0xFFF], 2);
+        std::memcpy(characters + 6, kPairs.pairs[group & 0xFFF], 2);
+        std::memcpy(out, characters, sizeof characters);
+    }
     for (; at + 3 <= bytes.size(); at += 3, out += 4) {
         const std::uint32_t group = byte(at) << 16 | byte(at + 1) << 8 | byte(at + 2);
         std::memcpy(out, kPairs.pairs[group >> 12], 2);

@@ -58,12 +58,14 @@ std::string written(const Outer& value) {
 
 // The text is exactly what dumping the value built by JsonWriter gives.
 TEST(JsonTextWriterTests, WritesTheBytesOfTheDumpedValue) {
-    const std::string long8 = "abcdefgh";
-    const std::vector<std::string> texts = {
-        "", "plain", "a\"b", "back\\slash", "tab\tnew\nline\r", std::string("nul\0x", 5), "\x01\x1f\x7f",
-        "caf\xC3\xA9", "\xF0\x9F\x98\x80 smile", "/slash/", long8 + long8 + "\"",
-        long8 + long8 + "\xC3\xA9", std::string(300, 'k'), "abc\"defghijk", "abcd\\efghijk", "\xC3\xA9" + long8,
-        long8 + "\x1f" + long8};
+    std::vector<std::string> texts = {"",          "plain", "tab\tnew\nline\r", std::string("nul\0x", 5),
+                                      "\x01\x1f\x7f", "\xF0\x9F\x98\x80 smile", "/slash/", std::string(300, 'k')};
+    // Each byte that needs care at the start, middle and end of blocks of 8 and 16 bytes.
+    for (const std::string special : {"\"", "\\", "\x1f", "\xC3\xA9"}) {
+        for (const std::size_t at : {0, 7, 8, 15, 16, 23}) {
+            texts.push_back(std::string(at, 'a') + special + std::string(24 - at, 'b'));
+        }
+    }
     const std::vector<double> numbers = {0.0,   -0.0,    50.0, 0.1, 1e300, -1e-7, 13.405, 52.52,
                                          3.0,   1.0 / 3, 1e21, 123456789012345.0};
     const std::vector<Json> freeForms = {
@@ -110,7 +112,8 @@ TEST(JsonTextWriterTests, NonFiniteNumberFailsWithItsKeyPath) {
 }
 
 TEST(JsonTextWriterTests, TextThatIsNotUtf8FailsAsTheDumpDoes) {
-    for (const std::string text : {"abcdefgh\xFF", "\xFF" "abcdefgh", "ab\xC3" "cdefghij"}) {
+    for (const std::string text : {"abcdefgh\xFF", "\xFF" "abcdefgh", "ab\xC3" "cdefghij", "abcdefghijklmnop\xFF",
+                                   "ab\xC3" "cdefghijklmnopqrst"}) {
         Outer value;
         value.text = text;
         EXPECT_THROW(value.encode().dump(), Json::type_error);
