@@ -23,9 +23,9 @@ struct AdRequestParam {
     std::optional<UserInfo> user;
     std::optional<RegsInfo> regs;
 
-    // Throws JsonEncodingError (with the key path) when a free-form member holds a non-finite number.
     template <class Writer>
     void encodeMembers(Writer& writer) const;  // the members, in their sent order
+    // Throws JsonEncodingError (with the key path) when a free-form member holds a non-finite number.
     Json encode() const;
     static AdRequestParam decode(const JsonReader& reader);
     bool operator==(const AdRequestParam&) const = default;
