@@ -29,6 +29,19 @@ std::string printable(std::string_view name) {
     return text;
 }
 
+// Composes the class name into `className` (its old content is replaced); false, with the error
+// line, when the adapter name is not valid.
+bool composeClassName(std::string_view adapterName, std::string_view classKind, std::string& className) {
+    if (!AdapterFactory::isValidAdapterName(adapterName)) {
+        Logger::error("Invalid adapter name " + printable(adapterName));
+        return false;
+    }
+    constexpr std::string_view prefix = "Solen", middle = "Adapter.";
+    className.clear();
+    className.append(prefix).append(adapterName).append(middle).append(adapterName).append(classKind);
+    return true;
+}
+
 }  // namespace
 
 bool AdapterFactory::isValidAdapterName(std::string_view adapterName) {
@@ -44,12 +57,11 @@ bool AdapterFactory::isValidAdapterName(std::string_view adapterName) {
 }
 
 std::optional<std::string> AdapterFactory::adapterClassName(std::string_view adapterName, std::string_view classKind) {
-    if (!isValidAdapterName(adapterName)) {
-        Logger::error("Invalid adapter name " + printable(adapterName));
+    std::string className;
+    if (!composeClassName(adapterName, classKind, className)) {
         return std::nullopt;
     }
-    const std::string name(adapterName);
-    return "Solen" + name + "Adapter." + name + std::string(classKind);
+    return className;
 }
 
 std::optional<std::string> AdapterFactory::sdkAdapterClassName(std::string_view adapterName) {
@@ -57,11 +69,13 @@ std::optional<std::string> AdapterFactory::sdkAdapterClassName(std::string_view 
 }
 
 std::shared_ptr<SDKAdapters> AdapterFactory::sdkAdapter(const AdapterConfig& network) {
-    const auto className = sdkAdapterClassName(network.adapterName);
-    if (!className) {
+    // Looked up for every header bidder of every bid request: the name is composed in a buffer
+    // that each thread keeps.
+    thread_local std::string className;
+    if (!composeClassName(network.adapterName, "SDKAdapter", className)) {
         return nullptr;
     }
-    const auto cls = classFromString(*className);
+    const auto cls = classFromString(className);
     if (!cls || !cls->conformsTo<SolenBaseSDKAdapter>()) {
         return nullptr;
     }

@@ -4,14 +4,18 @@ namespace solen {
 
 namespace {
 
-std::optional<Json> objectOnly(const std::optional<Json>& value) {
-    return value && value->is_object() ? value : std::nullopt;
+std::optional<Json> objectOnly(std::optional<Json> value) {
+    return value && value->is_object() ? std::move(value) : std::nullopt;
 }
 
 }  // namespace
 
 AdapterSdkConfiguration makeAdapterSdkConfiguration(const AdapterConfig& network) {
     return AdapterSdkConfiguration(objectOnly(network.adapterMeta));
+}
+
+AdapterSdkConfiguration makeAdapterSdkConfiguration(AdapterConfig&& network) {
+    return AdapterSdkConfiguration(objectOnly(std::move(network.adapterMeta)));
 }
 
 AdapterAdConfiguration makeAdapterAdConfiguration(const Ads& lineItem, const AdapterConfig* network,

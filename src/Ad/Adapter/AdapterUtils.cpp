@@ -28,7 +28,7 @@ std::optional<std::map<std::string, NetworkSDKData>> AdapterUtils::fetchTPSdksDa
     }
     std::map<std::string, NetworkSDKData> data;
     for (const std::string& networkId : *adUnit->hbNetworks) {
-        const auto network = settings->adapterSettings(networkId);
+        auto network = settings->adapterSettings(networkId);
         if (!network || !network->headerBidder) {
             continue;
         }
@@ -36,7 +36,7 @@ std::optional<std::map<std::string, NetworkSDKData>> AdapterUtils::fetchTPSdksDa
         if (!adapter) {
             continue;
         }
-        const AdapterSdkConfiguration configuration = makeAdapterSdkConfiguration(*network);
+        const AdapterSdkConfiguration configuration = makeAdapterSdkConfiguration(std::move(*network));
         if (!adapter->isStarted()) {
             adapter->initOnSDKInit(configuration);
             adapter->initOnAdLoad(configuration);

@@ -17,7 +17,12 @@ SDKAdapters::SDKAdapters(std::shared_ptr<SolenBaseSDKAdapter> adapter, std::stri
 }
 
 std::shared_ptr<SDKAdapters> SDKAdapters::create(std::shared_ptr<SolenBaseSDKAdapter> adapter, std::string networkName) {
-    return std::shared_ptr<SDKAdapters>(new SDKAdapters(std::move(adapter), std::move(networkName)));
+    // One allocation for the object and its count: every bid request makes one per header bidder.
+    struct Made : SDKAdapters {
+        Made(std::shared_ptr<SolenBaseSDKAdapter> adapter, std::string networkName)
+            : SDKAdapters(std::move(adapter), std::move(networkName)) {}
+    };
+    return std::make_shared<Made>(std::move(adapter), std::move(networkName));
 }
 
 SdkInitializedResult SDKAdapters::sdkInitializedResult() const {

@@ -8,8 +8,8 @@
 
 namespace solen {
 
-AdRequest::AdRequest(platform::URL url, Json body, double timeoutSeconds)
-    : Request(std::move(url), HTTPMethod::post, Encodable(std::move(body))) {
+AdRequest::AdRequest(platform::URL url, Encodable body, double timeoutSeconds)
+    : Request(std::move(url), HTTPMethod::post, std::move(body)) {
     setTimeout(timeoutSeconds);
     setMaximumResponseBytes(documentBodyLimit);
 }
@@ -28,7 +28,7 @@ std::shared_ptr<AdRequest> AdRequest::create(const std::string& adUnitId, const 
     // Milliseconds in the document, seconds on the request; the transport never treats a
     // non-positive time-out as "no limit".
     const double timeoutSeconds = ConfigUtil::clientConfig().fetchTimeout / 1000.0;
-    return std::make_shared<AdRequest>(std::move(*url), std::move(*encoded.body), timeoutSeconds);
+    return std::make_shared<AdRequest>(std::move(*url), Encodable::fromText(*encoded.body), timeoutSeconds);
 }
 
 }  // namespace solen

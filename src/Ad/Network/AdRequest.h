@@ -17,7 +17,7 @@ public:
     static std::shared_ptr<AdRequest> create(const std::string& adUnitId, const ImpressionInfo& impressionInfo);
 
     // A bid request with a prepared body (`timeoutSeconds` from the fetch time-out).
-    AdRequest(platform::URL url, Json body, double timeoutSeconds);
+    AdRequest(platform::URL url, Encodable body, double timeoutSeconds);
 };
 
 }  // namespace solen

@@ -100,9 +100,9 @@ AdRequestParam BidRequestAssembler::assemble(const std::string& adUnitId, const 
     return document;
 }
 
-AdRequestParam::EncodeResult BidRequestAssembler::assembleBody(const std::string& adUnitId,
-                                                               const ImpressionInfo& impressionInfo) {
-    auto result = assemble(adUnitId, impressionInfo).tryEncode();
+AdRequestParam::TextResult BidRequestAssembler::assembleBody(const std::string& adUnitId,
+                                                             const ImpressionInfo& impressionInfo) {
+    auto result = assemble(adUnitId, impressionInfo).tryEncodeText();
     if (!result) {
         Logger::error(result.error);
     }

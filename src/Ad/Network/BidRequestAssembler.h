@@ -20,9 +20,10 @@ public:
     // Never fails; every missing signal becomes an empty optional member. Moves the session
     // forward (roll-over) as a side effect.
     static AdRequestParam assemble(const std::string& adUnitId, const ImpressionInfo& impressionInfo);
-    // `assemble` followed by encoding. A member that cannot be encoded (a non-finite number in the
-    // consent or the extras) fails the whole request with a clear error, which is also logged.
-    static AdRequestParam::EncodeResult assembleBody(const std::string& adUnitId, const ImpressionInfo& impressionInfo);
+    // `assemble` followed by encoding to the text that is sent. A member that cannot be encoded (a
+    // non-finite number in the consent or the extras, text that is not UTF-8) fails the whole
+    // request with a clear error, which is also logged.
+    static AdRequestParam::TextResult assembleBody(const std::string& adUnitId, const ImpressionInfo& impressionInfo);
 
     static DeviceInfo deviceInfo();
     // Shared with the analytics request.

@@ -7,6 +7,10 @@ namespace solen {
 
 Encodable Encodable::fromEncoder(std::function<Json()> encoder) { return Encodable(FromEncoder{}, std::move(encoder)); }
 
+Encodable Encodable::fromText(const std::string& jsonText) {
+    return Encodable(std::make_shared<const Data>(jsonText.begin(), jsonText.end()));
+}
+
 namespace {
 
 bool allFinite(const Json& value) {
@@ -36,6 +40,7 @@ std::optional<Encodable::Data> Encodable::encode(const Json& value, std::string*
 }
 
 std::optional<Encodable::Data> Encodable::jsonData(std::string* failure) const {
+    if (text_) return *text_;
     if (constant_) {
         Constant& constant = *constant_;
         std::call_once(constant.once, [&constant] { constant.encoded = encode(constant.value, &constant.failure); });

@@ -35,6 +35,8 @@ public:
 
     // An encoder that builds the JSON value when asked; it may throw to report a failure.
     static Encodable fromEncoder(std::function<Json()> encoder);
+    // Text already encoded as compact JSON, sent as it is by every copy.
+    static Encodable fromText(const std::string& jsonText);
 
     // The compact JSON text of the value. Nothing, with the reason in `failure`, when the value
     // cannot be encoded (a non-finite number, text that is not UTF-8, an encoder that threw).
@@ -43,6 +45,7 @@ public:
 private:
     struct FromEncoder {};
     Encodable(FromEncoder, std::function<Json()> encoder) : encoder_(std::move(encoder)) {}
+    explicit Encodable(std::shared_ptr<const Data> text) : text_(std::move(text)) {}
 
     // A JSON value with its encoding, made once when first asked for.
     struct Constant {
@@ -57,6 +60,7 @@ private:
 
     std::shared_ptr<Constant> constant_;
     std::function<Json()> encoder_;
+    std::shared_ptr<const Data> text_;
 };
 
 }  // namespace solen

@@ -1,6 +1,7 @@
 #include "Commons/Utilities/Base64.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace solen {
 
@@ -17,6 +18,18 @@ int sextet(char c) {
     return -1;
 }
 
+// Every 12-bit value as its two characters, so that three bytes take two look-ups.
+struct CharacterPairs {
+    char pairs[4096][2];
+    constexpr CharacterPairs() : pairs() {
+        for (int value = 0; value < 4096; ++value) {
+            pairs[value][0] = kAlphabet[value >> 6];
+            pairs[value][1] = kAlphabet[value & 0x3F];
+        }
+    }
+};
+constexpr CharacterPairs kPairs;
+
 }  // namespace
 
 std::string base64Encode(std::string_view bytes) {
@@ -24,12 +37,22 @@ std::string base64Encode(std::string_view bytes) {
     std::string text((bytes.size() + 2) / 3 * 4, '=');
     char* out = text.data();
     std::size_t at = 0;
-    for (; at + 3 <= bytes.size(); at += 3) {
+    // Six bytes, eight characters, one store at a time.
+    for (; at + 6 <= bytes.size(); at += 6, out += 8) {
+        const std::uint64_t group = std::uint64_t{byte(at)} << 40 | std::uint64_t{byte(at + 1)} << 32 |
+                                    std::uint64_t{byte(at + 2)} << 24 | std::uint64_t{byte(at + 3)} << 16 |
+                                    std::uint64_t{byte(at + 4)} << 8 | byte(at + 5);
+        char characters[8];
+        std::memcpy(characters, kPairs.pairs[group >> 36], 2);
+        std::memcpy(characters + 2, kPairs.pairs[group >> 24 & 0xFFF], 2);
+        std::memcpy(characters + 4, kPairs.pairs[group >> 12 & 0xFFF], 2);
+        std::memcpy(characters + 6, kPairs.pairs[group & 0xFFF], 2);
+        std::memcpy(out, characters, sizeof characters);
+    }
+    for (; at + 3 <= bytes.size(); at += 3, out += 4) {
         const std::uint32_t group = byte(at) << 16 | byte(at + 1) << 8 | byte(at + 2);
-        *out++ = kAlphabet[group >> 18 & 0x3F];
-        *out++ = kAlphabet[group >> 12 & 0x3F];
-        *out++ = kAlphabet[group >> 6 & 0x3F];
-        *out++ = kAlphabet[group & 0x3F];
+        std::memcpy(out, kPairs.pairs[group >> 12], 2);
+        std::memcpy(out + 2, kPairs.pairs[group & 0xFFF], 2);
     }
     // One or two bytes left: two or three characters, the rest stays padding.
     if (const std::size_t rest = bytes.size() - at; rest > 0) {

@@ -179,6 +179,30 @@ TEST_F(BidRequestAssemblerTests, GoldenDocumentWithNothingOptional) {
     })json");
 }
 
+// The sent text is the dump of the document, here with text that needs escaping or is not ASCII,
+// free-form members and header-bidding data.
+TEST_F(BidRequestAssemblerTests, SentTextIsTheDumpOfTheDocument) {
+    installConfig(Settings{});
+    test::ScopedDeviceSignals::Values values = device_.values();
+    values.bundleInfo["CFBundleDisplayName"] = "D\xC3\xA9mo \"quoted\"\n";
+    values.userAgent = "Mozilla/5.0 (Test; \\ \x01)";
+    device_.apply(values);
+    PublisherProvidedInfo::setLocation(location(-33.8688, 151.2093, 12.5));
+    CustomExtras::storeCustomExtras(Json::parse(R"({"customIds":[{"idType":"email","value":"\u00e9@b"}],"tier":3.25})"));
+    PublisherProvidedInfo::setConsent(Json{{"gdpr_consent_available", true}, {"us_privacy", "1YNN"}});
+    BidRequestAssembler::setNetworkSdkDataProvider([](const std::string&) {
+        return std::optional<std::map<std::string, NetworkSDKData>>(
+            {{"7", NetworkSDKData{"1.2.3", std::string(268, 'A')}}, {"n\"2", NetworkSDKData{"", "=="}}});
+    });
+
+    const AdRequestParam document = BidRequestAssembler::assemble("unit-\xE2\x82\xAC", ImpressionInfo{50, 320, {}});
+    EXPECT_EQ(document.encodeText(), document.encode().dump());
+    const auto sent = BidRequestAssembler::assembleBody("unit-1", ImpressionInfo{});
+    BidRequestAssembler::setNetworkSdkDataProvider({});
+    ASSERT_TRUE(sent) << sent.error;
+    EXPECT_EQ(Json::parse(*sent.body)["ext"]["tpnsdks"]["n\"2"], (Json{{"ver", ""}, {"bidToken", "=="}}));
+}
+
 TEST_F(BidRequestAssemblerTests, GeoPrefersTheDeviceFixOverTheStoredLocation) {
     installConfig(Settings{});
     EXPECT_EQ(BidRequestAssembler::geoInfo(), std::nullopt);

@@ -23,18 +23,28 @@ struct AdRequestParam {
     std::optional<UserInfo> user;
     std::optional<RegsInfo> regs;
 
+    template <class Writer>
+    void encodeMembers(Writer& writer) const;  // the members, in their sent order
     // Throws JsonEncodingError (with the key path) when a free-form member holds a non-finite number.
     Json encode() const;
     static AdRequestParam decode(const JsonReader& reader);
     bool operator==(const AdRequestParam&) const = default;
 
+    // The compact JSON text sent on the wire: the bytes of `encode().dump()`, written without
+    // building the value. Throws JsonEncodingError as `encode` does, and on text that is not UTF-8.
+    std::string encodeText() const;
+
     // The encoded body, or the reason the document cannot be encoded. Never throws.
-    struct EncodeResult {
-        std::optional<Json> body;
+    template <class Body>
+    struct Encoded {
+        std::optional<Body> body;
         std::string error;  // empty when `body` holds a value
         explicit operator bool() const { return body.has_value(); }
     };
+    using EncodeResult = Encoded<Json>;
+    using TextResult = Encoded<std::string>;
     EncodeResult tryEncode() const noexcept;
+    TextResult tryEncodeText() const noexcept;
 };
 
 }  // namespace solen

@@ -13,6 +13,8 @@ struct AppInfo {
     std::string name;                   // display name of the main bundle
     std::optional<std::string> ver;     // short version text
 
+    template <class Writer>
+    void encodeMembers(Writer& writer) const;  // the members, in their sent order
     Json encode() const;
     static AppInfo decode(const JsonReader& reader);
     bool operator==(const AppInfo&) const = default;

@@ -1,11 +1,11 @@
 #include "Ad/Network/Models/DeviceInfo.h"
 
-#include "Commons/Json/JsonWriter.h"
+#include "Commons/Json/JsonTextWriter.h"
 
 namespace solen {
 
-Json DeviceInfo::encode() const {
-    JsonWriter writer("device");
+template <class Writer>
+void DeviceInfo::encodeMembers(Writer& writer) const {
     writer.set("lmt", lmt)
         .set("att", att)
         .set("screendensity", screendensity)
@@ -21,8 +21,10 @@ Json DeviceInfo::encode() const {
         .set("carrier", carrier)
         .set("mccmnc", mccmnc)
         .set("geo", geo);
-    return writer.take();
 }
+template void DeviceInfo::encodeMembers(JsonTextWriter&) const;
+
+Json DeviceInfo::encode() const { return encodeRecord(*this, "device"); }
 
 DeviceInfo DeviceInfo::decode(const JsonReader& reader) {
     DeviceInfo info;

@@ -26,6 +26,8 @@ struct DeviceInfo {
     std::optional<std::string> mccmnc;
     std::optional<GeoInfo> geo;
 
+    template <class Writer>
+    void encodeMembers(Writer& writer) const;  // the members, in their sent order
     Json encode() const;
     static DeviceInfo decode(const JsonReader& reader);
     bool operator==(const DeviceInfo&) const = default;

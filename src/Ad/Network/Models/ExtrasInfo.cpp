@@ -1,12 +1,19 @@
 #include "Ad/Network/Models/ExtrasInfo.h"
 
-#include "Commons/Json/JsonWriter.h"
+#include "Commons/Json/JsonTextWriter.h"
 
 namespace solen {
 
-Json ExtrasInfo::encode() const {
-    return JsonWriter("ext").set("sdk", sdk).set("skadn", skadn).set("ppmver", ppmver).set("tpnsdks", tpnsdks).take();
+template <class Writer>
+void ExtrasInfo::encodeMembers(Writer& writer) const {
+    writer.set("sdk", sdk)
+        .set("skadn", skadn)
+        .set("ppmver", ppmver)
+        .set("tpnsdks", tpnsdks);
 }
+template void ExtrasInfo::encodeMembers(JsonTextWriter&) const;
+
+Json ExtrasInfo::encode() const { return encodeRecord(*this, "ext"); }
 
 ExtrasInfo ExtrasInfo::decode(const JsonReader& reader) {
     return ExtrasInfo{reader.require<SdkExtrasInfo>("sdk"), reader.optional<SKAdNetworkInfo>("skadn"),

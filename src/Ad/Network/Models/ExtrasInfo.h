@@ -18,6 +18,8 @@ struct ExtrasInfo {
     std::optional<std::string> ppmver;
     std::optional<std::map<std::string, NetworkSDKData>> tpnsdks;  // keyed by network id
 
+    template <class Writer>
+    void encodeMembers(Writer& writer) const;  // the members, in their sent order
     Json encode() const;
     static ExtrasInfo decode(const JsonReader& reader);
     bool operator==(const ExtrasInfo&) const = default;

@@ -18,6 +18,8 @@ struct GeoInfo {
     std::optional<int> type;
     std::optional<double> accuracy;
 
+    template <class Writer>
+    void encodeMembers(Writer& writer) const;  // the members, in their sent order
     Json encode() const;
     static GeoInfo decode(const JsonReader& reader);
     bool operator==(const GeoInfo&) const = default;

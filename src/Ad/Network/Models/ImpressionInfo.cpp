@@ -1,7 +1,7 @@
 #include "Ad/Network/Models/ImpressionInfo.h"
 
 #include "Ad/Network/Models/AdSetting.h"
-#include "Commons/Json/JsonWriter.h"
+#include "Commons/Json/JsonTextWriter.h"
 
 namespace solen {
 
@@ -15,9 +15,13 @@ ImpressionInfo ImpressionInfo::from(const AdSetting& setting) {
     return info;
 }
 
-Json ImpressionInfo::encode() const {
-    return JsonWriter("imp").set("h", height).set("w", width).set("ext", extras).take();
+template <class Writer>
+void ImpressionInfo::encodeMembers(Writer& writer) const {
+    writer.set("h", height).set("w", width).set("ext", extras);
 }
+template void ImpressionInfo::encodeMembers(JsonTextWriter&) const;
+
+Json ImpressionInfo::encode() const { return encodeRecord(*this, "imp"); }
 
 ImpressionInfo ImpressionInfo::decode(const JsonReader& reader) {
     return ImpressionInfo{reader.optional<double>("h"), reader.optional<double>("w"),

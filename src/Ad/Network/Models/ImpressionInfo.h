@@ -19,6 +19,8 @@ struct ImpressionInfo {
     // Height and width from the setting's size (both absent without one), extras from its extras.
     static ImpressionInfo from(const AdSetting& setting);
 
+    template <class Writer>
+    void encodeMembers(Writer& writer) const;  // the members, in their sent order
     Json encode() const;
     static ImpressionInfo decode(const JsonReader& reader);
     bool operator==(const ImpressionInfo&) const = default;

@@ -11,6 +11,8 @@ struct NetworkSDKData {
     std::string ver;
     std::string bidToken;
 
+    template <class Writer>
+    void encodeMembers(Writer& writer) const;  // the members, in their sent order
     Json encode() const;
     static NetworkSDKData decode(const JsonReader& reader);
     bool operator==(const NetworkSDKData&) const = default;

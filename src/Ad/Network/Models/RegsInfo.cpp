@@ -1,17 +1,19 @@
 #include "Ad/Network/Models/RegsInfo.h"
 
-#include "Commons/Json/JsonWriter.h"
+#include "Commons/Json/JsonTextWriter.h"
 #include "Commons/Utilities/AnyDictionary.h"
 
 namespace solen {
 
-Json RegsInfo::encode() const {
-    JsonWriter writer("regs");
+template <class Writer>
+void RegsInfo::encodeMembers(Writer& writer) const {
     if (consent) {
         writer.set("consent", encodeAnyDictionary(*consent, "regs.consent"));
     }
-    return writer.take();
 }
+template void RegsInfo::encodeMembers(JsonTextWriter&) const;
+
+Json RegsInfo::encode() const { return encodeRecord(*this, "regs"); }
 
 RegsInfo RegsInfo::decode(const JsonReader& reader) {
     return RegsInfo{reader.optional<Json>("consent")};

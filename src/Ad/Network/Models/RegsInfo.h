@@ -10,6 +10,8 @@ namespace solen {
 struct RegsInfo {
     std::optional<Json> consent;  // free-form consent dictionary
 
+    template <class Writer>
+    void encodeMembers(Writer& writer) const;  // the members, in their sent order
     Json encode() const;  // throws JsonEncodingError on a non-finite number in `consent`
     static RegsInfo decode(const JsonReader& reader);
     bool operator==(const RegsInfo&) const = default;

@@ -1,12 +1,16 @@
 #include "Ad/Network/Models/SKAdNetworkInfo.h"
 
-#include "Commons/Json/JsonWriter.h"
+#include "Commons/Json/JsonTextWriter.h"
 
 namespace solen {
 
-Json SKAdNetworkInfo::encode() const {
-    return JsonWriter("ext.skadn").set("ver", ver).set("skadnetids", skadnetids).take();
+template <class Writer>
+void SKAdNetworkInfo::encodeMembers(Writer& writer) const {
+    writer.set("ver", ver).set("skadnetids", skadnetids);
 }
+template void SKAdNetworkInfo::encodeMembers(JsonTextWriter&) const;
+
+Json SKAdNetworkInfo::encode() const { return encodeRecord(*this, "ext.skadn"); }
 
 SKAdNetworkInfo SKAdNetworkInfo::decode(const JsonReader& reader) {
     return SKAdNetworkInfo{reader.optional<std::string>("ver"),

@@ -15,6 +15,8 @@ struct SKAdNetworkInfo {
     std::optional<std::string> ver;
     std::optional<std::vector<std::string>> skadnetids;
 
+    template <class Writer>
+    void encodeMembers(Writer& writer) const;  // the members, in their sent order
     Json encode() const;
     static SKAdNetworkInfo decode(const JsonReader& reader);
     bool operator==(const SKAdNetworkInfo&) const = default;

@@ -1,21 +1,23 @@
 #include "Ad/Network/Models/SdkExtrasInfo.h"
 
-#include "Commons/Json/JsonWriter.h"
+#include "Commons/Json/JsonTextWriter.h"
 
 namespace solen {
 
-Json SdkExtrasInfo::encode() const {
-    return JsonWriter("ext.sdk")
-        .set("ver", ver)
+template <class Writer>
+void SdkExtrasInfo::encodeMembers(Writer& writer) const {
+    writer.set("ver", ver)
         .set("ats", ats)
         .set("idmap", idmap)
         .set("sid", sid)
         .set("rid", rid)
         .set("ts", ts)
         .set("mediationconfigts", mediationconfigts)
-        .set("adUnitId", adUnitId)
-        .take();
+        .set("adUnitId", adUnitId);
 }
+template void SdkExtrasInfo::encodeMembers(JsonTextWriter&) const;
+
+Json SdkExtrasInfo::encode() const { return encodeRecord(*this, "ext.sdk"); }
 
 SdkExtrasInfo SdkExtrasInfo::decode(const JsonReader& reader) {
     SdkExtrasInfo info;

@@ -21,6 +21,8 @@ struct SdkExtrasInfo {
     std::int64_t mediationconfigts = 0;
     std::string adUnitId;
 
+    template <class Writer>
+    void encodeMembers(Writer& writer) const;  // the members, in their sent order
     Json encode() const;
     static SdkExtrasInfo decode(const JsonReader& reader);
     bool operator==(const SdkExtrasInfo&) const = default;
