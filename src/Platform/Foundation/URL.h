@@ -41,9 +41,14 @@ public:
 
     friend bool operator==(const URL& a, const URL& b) { return a.text_ == b.text_; }
 
+    // Opens the constructor to `parse` alone, which builds the URL in place inside its result.
+    class Key {
+        friend class URL;
+        Key() = default;
+    };
+    explicit URL(Key) {}
+
 private:
-    URL(std::string text, URLComponents components)
-        : text_(std::move(text)), components_(std::move(components)) {}
 
     std::string text_;
     URLComponents components_;
