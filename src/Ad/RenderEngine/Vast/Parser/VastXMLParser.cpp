@@ -196,6 +196,8 @@ struct VastXMLParser::Slots {
     std::vector<VastCreativeParameter> creativeParameters;
     std::optional<VastCreativeParameter> currentCreativeParameter;
     std::optional<VastCompanionCreative> currentCompanionCreative;
+    // The element of every open tag, innermost last (absent for names the parser does not read).
+    std::vector<std::optional<VastElement>> openElements;
 };
 
 namespace {
@@ -310,6 +312,9 @@ void VastXMLParser::parseErrorOccurred(platform::XmlEventReader&, const platform
 }
 
 void VastXMLParser::handleStartElement(std::string_view name, const platform::XmlAttributeList& attributes) {
+    // Each element is looked up once: its end takes it back from the stack of open elements.
+    const std::optional<VastElement> found = elementNamed(name);
+    slots_->openElements.push_back(found);
     if (!validVastDocument_) {
         if (!parsedFirstElement_) {
             parsedFirstElement_ = true;
@@ -322,16 +327,16 @@ void VastXMLParser::handleStartElement(std::string_view name, const platform::Xm
             return;
         }
     }
-    if (fatalError_) {
+    if (fatalError_ || !found) {
         return;
     }
-    const std::optional<VastElement> found = elementNamed(name);
-    if (!found) {
-        return;
-    }
+    start(*found, attributes);
+}
+
+void VastXMLParser::start(VastElement element, const platform::XmlAttributeList& attributes) {
     using Element = VastElement;
     Slots& s = *slots_;
-    switch (*found) {
+    switch (element) {
         case Element::ad: s.currentVastAd = VastAd::fromAttributes(attributes); break;
         case Element::wrapper: s.currentWrapper = VastWrapper::fromAttributes(attributes); break;
         case Element::adSystem: s.currentAdSystem = VastAdSystem::fromAttributes(attributes); break;
@@ -401,11 +406,18 @@ void VastXMLParser::handleStartElement(std::string_view name, const platform::Xm
 }
 
 void VastXMLParser::handleEndElement(std::string_view name) {
+    std::optional<VastElement> found;
+    if (auto& open = slots_->openElements; !open.empty()) {
+        found = open.back();
+        open.pop_back();
+    } else {
+        found = elementNamed(name);
+    }
     trimInPlace(currentContent_);
     if (!validVastDocument_ || fatalError_) {
         return;
     }
-    if (const std::optional<VastElement> found = elementNamed(name)) {
+    if (found) {
         end(*found, currentContent_);
     }
     currentContent_.clear();

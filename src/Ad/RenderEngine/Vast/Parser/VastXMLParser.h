@@ -76,6 +76,7 @@ private:
 
     struct Slots;
 
+    void start(VastElement element, const platform::XmlAttributeList& attributes);
     void end(VastElement element, std::string_view text);
     void attachTrackingEvent();
     void attachStaticResource();
