@@ -49,7 +49,6 @@ public:
     explicit URL(Key) {}
 
 private:
-
     std::string text_;
     URLComponents components_;
 };
