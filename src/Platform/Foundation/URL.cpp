@@ -5,9 +5,13 @@
 namespace solen::platform {
 
 std::optional<URL> URL::parse(std::string_view text) {
-    auto components = URLComponents::parse(text);
-    if (!components) return std::nullopt;
-    return URL(std::string(text), std::move(*components));
+    // Parsed straight into the result: a URL is parsed for every tracking address of a document,
+    // and moving its parts from one object to the next costs as much as reading them.
+    std::optional<URL> url;
+    url.emplace(Key());
+    if (!URLComponents::read(text, url->components_)) return std::nullopt;
+    url->text_.assign(text);
+    return url;
 }
 
 std::string URL::path() const {

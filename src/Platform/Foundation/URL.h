@@ -41,10 +41,14 @@ public:
 
     friend bool operator==(const URL& a, const URL& b) { return a.text_ == b.text_; }
 
-private:
-    URL(std::string text, URLComponents components)
-        : text_(std::move(text)), components_(std::move(components)) {}
+    // Opens the constructor to `parse` alone, which builds the URL in place inside its result.
+    class Key {
+        friend class URL;
+        Key() = default;
+    };
+    explicit URL(Key) {}
 
+private:
     std::string text_;
     URLComponents components_;
 };

@@ -3,23 +3,29 @@
 #include "Platform/Foundation/CharacterSet.h"
 #include "Platform/Foundation/URL.h"
 
-#include <cctype>
+#include <array>
 
 namespace solen::platform {
 
 namespace {
 
-bool isHexDigit(char c) { return std::isxdigit(static_cast<unsigned char>(c)) != 0; }
 bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
+bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
-// Characters that may appear anywhere in a URL text (brackets only inside an IP-literal host,
-// which is checked separately).
-bool isUrlCharacter(char c) {
-    static const CharacterSet allowed =
-        CharacterSet("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._~!$&'()*+,;=:@/?#%[]");
-    return allowed.contains(static_cast<unsigned char>(c));
-}
+// What one byte of a URL text may be: not allowed anywhere, allowed (brackets only inside an
+// IP-literal host, which is checked separately), or a '%' that must start an escape.
+enum class UrlByte : unsigned char { invalid, plain, percent };
+
+constexpr std::array<UrlByte, 256> urlByteTable = [] {
+    std::array<UrlByte, 256> table{};
+    for (const char c :
+         std::string_view("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._~!$&'()*+,;=:@/?#[]")) {
+        table[static_cast<unsigned char>(c)] = UrlByte::plain;
+    }
+    table['%'] = UrlByte::percent;
+    return table;
+}();
 
 bool isValidScheme(std::string_view text) {
     if (text.empty() || !isAlpha(text.front())) return false;
@@ -30,7 +36,10 @@ bool isValidScheme(std::string_view text) {
 }
 
 bool hasBracket(std::string_view text) {
-    return text.find_first_of("[]") != std::string_view::npos;
+    for (const char c : text) {
+        if (c == '[' || c == ']') return true;
+    }
+    return false;
 }
 
 // Host: an IP literal in brackets, or a name without brackets or ':' (a ':' there would be read
@@ -86,30 +95,39 @@ std::vector<URLQueryItem> splitQuery(std::string_view query, bool decode) {
 URLComponents::URLComponents(const URL& url) : URLComponents(url.components()) {}
 
 std::optional<URLComponents> URLComponents::parse(std::string_view text) {
-    if (text.empty()) return std::nullopt;
+    std::optional<URLComponents> parts(std::in_place);
+    if (!read(text, *parts)) return std::nullopt;
+    return parts;
+}
+
+bool URLComponents::read(std::string_view text, URLComponents& parts) {
+    if (text.empty()) return false;
     for (std::size_t i = 0; i < text.size(); ++i) {
-        const char c = text[i];
-        if (!isUrlCharacter(c)) return std::nullopt;
-        if (c == '%' && (i + 2 >= text.size() || !isHexDigit(text[i + 1]) || !isHexDigit(text[i + 2]))) {
-            return std::nullopt;
+        switch (urlByteTable[static_cast<unsigned char>(text[i])]) {
+            case UrlByte::plain: break;
+            case UrlByte::invalid: return false;
+            case UrlByte::percent:
+                if (i + 2 >= text.size() || !isHexDigit(text[i + 1]) || !isHexDigit(text[i + 2])) {
+                    return false;
+                }
+                break;
         }
     }
 
-    URLComponents parts;
     std::string_view rest = text;
 
     // Fragment: everything after the first '#'; a second '#' is not allowed.
     if (const std::size_t hash = rest.find('#'); hash != std::string_view::npos) {
         const std::string_view fragment = rest.substr(hash + 1);
-        if (fragment.find('#') != std::string_view::npos || hasBracket(fragment)) return std::nullopt;
-        parts.percentEncodedFragment = std::string(fragment);
+        if (fragment.find('#') != std::string_view::npos || hasBracket(fragment)) return false;
+        parts.percentEncodedFragment.emplace(fragment);
         rest = rest.substr(0, hash);
     }
     // Query: everything after the first '?'.
     if (const std::size_t question = rest.find('?'); question != std::string_view::npos) {
         const std::string_view query = rest.substr(question + 1);
-        if (hasBracket(query)) return std::nullopt;
-        parts.percentEncodedQuery = std::string(query);
+        if (hasBracket(query)) return false;
+        parts.percentEncodedQuery.emplace(query);
         rest = rest.substr(0, question);
     }
     // Scheme: the text before a ':' that comes before any '/'.
@@ -117,8 +135,8 @@ std::optional<URLComponents> URLComponents::parse(std::string_view text) {
     const std::size_t slash = rest.find('/');
     if (colon != std::string_view::npos && (slash == std::string_view::npos || colon < slash)) {
         const std::string_view scheme = rest.substr(0, colon);
-        if (!isValidScheme(scheme)) return std::nullopt;
-        parts.scheme = std::string(scheme);
+        if (!isValidScheme(scheme)) return false;
+        parts.scheme.emplace(scheme);
         rest = rest.substr(colon + 1);
     }
     // Authority.
@@ -130,7 +148,7 @@ std::optional<URLComponents> URLComponents::parse(std::string_view text) {
 
         if (const std::size_t at = authority.rfind('@'); at != std::string_view::npos) {
             const std::string_view userInfo = authority.substr(0, at);
-            if (hasBracket(userInfo)) return std::nullopt;
+            if (hasBracket(userInfo)) return false;
             const std::size_t separator = userInfo.find(':');
             parts.percentEncodedUser = std::string(userInfo.substr(0, separator));
             if (separator != std::string_view::npos) {
@@ -144,24 +162,24 @@ std::optional<URLComponents> URLComponents::parse(std::string_view text) {
         if (portColon != std::string_view::npos && (closing == std::string_view::npos || portColon > closing)) {
             const std::string_view portText = authority.substr(portColon + 1);
             if (!portText.empty()) {
-                if (portText.size() > 5) return std::nullopt;
+                if (portText.size() > 5) return false;
                 int port = 0;
                 for (const char c : portText) {
-                    if (!isDigit(c)) return std::nullopt;
+                    if (!isDigit(c)) return false;
                     port = port * 10 + (c - '0');
                 }
-                if (port > 65535) return std::nullopt;
+                if (port > 65535) return false;
                 parts.port = port;
             }
             authority = authority.substr(0, portColon);
         }
-        if (!isValidHost(authority)) return std::nullopt;
-        parts.percentEncodedHost = std::string(authority);
+        if (!isValidHost(authority)) return false;
+        parts.percentEncodedHost.emplace(authority);
     }
     // Path.
-    if (hasBracket(rest)) return std::nullopt;
-    parts.percentEncodedPath = std::string(rest);
-    return parts;
+    if (hasBracket(rest)) return false;
+    parts.percentEncodedPath.assign(rest);
+    return true;
 }
 
 std::optional<std::string> URLComponents::host() const { return decoded(percentEncodedHost); }

@@ -62,6 +62,12 @@ public:
     std::optional<URL> url() const;
 
     friend bool operator==(const URLComponents&, const URLComponents&) = default;
+
+private:
+    friend class URL;
+    // Parses `text` into `parts`, which must be empty; false when the text is not valid (`parts`
+    // then holds whatever was read before the fault).
+    static bool read(std::string_view text, URLComponents& parts);
 };
 
 }  // namespace solen::platform

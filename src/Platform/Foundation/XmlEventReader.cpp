@@ -15,6 +15,13 @@ namespace solen::platform {
 
 void XmlEventReaderDelegate::didStartElement(XmlEventReader&, const std::string&, const XmlAttributes&) {}
 void XmlEventReaderDelegate::didEndElement(XmlEventReader&, const std::string&) {}
+void XmlEventReaderDelegate::didStartTag(XmlEventReader& reader, std::string_view name,
+                                         const XmlAttributeList& attributes) {
+    didStartElement(reader, std::string(name), attributes.toMap());
+}
+void XmlEventReaderDelegate::didEndTag(XmlEventReader& reader, std::string_view name) {
+    didEndElement(reader, std::string(name));
+}
 void XmlEventReaderDelegate::foundCharacters(XmlEventReader&, std::string_view) {}
 void XmlEventReaderDelegate::foundCDATA(XmlEventReader&, std::string_view) {}
 void XmlEventReaderDelegate::parseErrorOccurred(XmlEventReader&, const XmlParseError&) {}
@@ -25,8 +32,14 @@ struct XmlEventReader::State {
     std::optional<std::string> encoding;
     Limits limits;
     std::weak_ptr<XmlEventReaderDelegate> delegate;
+    // The receiver events go to while a parse runs, taken from `delegate` when the parse starts and
+    // on every hand-over; one lookup instead of one per event.
+    std::shared_ptr<XmlEventReaderDelegate> active;
+    // A receiver handed over from inside its own callback, kept until that callback returns.
+    std::shared_ptr<XmlEventReaderDelegate> retired;
     XML_Parser parser = nullptr;
     bool started = false;
+    bool parsing = false;
     // Set once a callback stopped the parse; expat may still deliver an event or two after
     // XML_StopParser, and none of them may reach the delegate.
     bool stopped = false;
@@ -36,7 +49,7 @@ struct XmlEventReader::State {
     bool inCdata = false;
     std::string cdata;
 
-    std::shared_ptr<XmlEventReaderDelegate> receiver() const { return delegate.lock(); }
+    std::shared_ptr<XmlEventReaderDelegate> receiver() const { return parsing ? active : delegate.lock(); }
 
     XmlParseError makeError(std::int64_t code, std::string message) const {
         XmlParseError e;
@@ -65,16 +78,18 @@ struct XmlEventReader::State {
         if (stopped) {
             return;
         }
-        auto target = receiver();
-        if (!target) {
+        if (!active) {
             return;
         }
         try {
-            call(*target);
+            call(*active);
         } catch (const std::exception& e) {
             stop(XmlParseError::parseAborted, std::string("receiver failed: ") + e.what());
         } catch (...) {
             stop(XmlParseError::parseAborted, "receiver failed");
+        }
+        if (retired) {
+            retired.reset();
         }
     }
 
@@ -89,12 +104,10 @@ struct XmlEventReader::State {
             s.stop(XmlParseError::nestingTooDeep, "elements nested too deeply");
             return;
         }
-        XmlAttributes map;
-        for (const XML_Char** a = attributes; a != nullptr && *a != nullptr; a += 2) {
-            map.insert_or_assign(std::string(a[0]), std::string(a[1] != nullptr ? a[1] : ""));
-        }
-        const std::string elementName(name);
-        s.deliver([&](XmlEventReaderDelegate& d) { d.didStartElement(*s.owner, elementName, map); });
+        static const XML_Char* const noAttributes[] = {nullptr};
+        const XmlAttributeList list(attributes != nullptr ? attributes : noAttributes);
+        const std::string_view elementName(name);
+        s.deliver([&](XmlEventReaderDelegate& d) { d.didStartTag(*s.owner, elementName, list); });
     }
 
     static void onEnd(void* userData, const XML_Char* name) {
@@ -102,8 +115,8 @@ struct XmlEventReader::State {
         if (s.depth > 0) {
             --s.depth;
         }
-        const std::string elementName(name);
-        s.deliver([&](XmlEventReaderDelegate& d) { d.didEndElement(*s.owner, elementName); });
+        const std::string_view elementName(name);
+        s.deliver([&](XmlEventReaderDelegate& d) { d.didEndTag(*s.owner, elementName); });
     }
 
     static void onCharacters(void* userData, const XML_Char* text, int length) {
@@ -166,7 +179,15 @@ XmlEventReader::~XmlEventReader() {
 }
 
 void XmlEventReader::setDelegate(std::weak_ptr<XmlEventReaderDelegate> delegate) {
-    state_->delegate = std::move(delegate);
+    State& s = *state_;
+    s.delegate = std::move(delegate);
+    if (s.parsing) {
+        // The receiver that calls this may be running; it is released once its callback returns.
+        if (!s.retired) {
+            s.retired = std::move(s.active);
+        }
+        s.active = s.delegate.lock();
+    }
 }
 
 std::weak_ptr<XmlEventReaderDelegate> XmlEventReader::delegate() const { return state_->delegate; }
@@ -227,8 +248,14 @@ bool XmlEventReader::parse() {
     XML_SetBillionLaughsAttackProtectionMaximumAmplification(s.parser, s.limits.maxAmplification);
     XML_SetBillionLaughsAttackProtectionActivationThreshold(s.parser, s.limits.amplificationThreshold);
 
+    s.active = s.delegate.lock();
+    s.parsing = true;
     const XML_Status status =
         XML_Parse(s.parser, s.data.data(), static_cast<int>(s.data.size()), XML_TRUE);
+    s.parsing = false;
+    s.retired.reset();
+    // The receiver that saw the last event hears of a failure too, then the reader lets go of it.
+    const std::shared_ptr<XmlEventReaderDelegate> last = std::move(s.active);
 
     if (s.stopError) {
         return fail(*s.stopError);

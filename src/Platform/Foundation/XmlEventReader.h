@@ -1,8 +1,9 @@
 #pragma once
 
+#include "Platform/Foundation/XmlAttributeList.h"
+
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -11,9 +12,6 @@
 namespace solen::platform {
 
 class XmlEventReader;
-
-// Attribute name to value, names exactly as written (prefixes kept).
-using XmlAttributes = std::map<std::string, std::string>;
 
 // The first fatal error of a parse. `code` is expat's error number, or one of the reader's own
 // codes below when a safety bound stopped the parse.
@@ -38,6 +36,12 @@ public:
 
     virtual void didStartElement(XmlEventReader& reader, const std::string& name, const XmlAttributes& attributes);
     virtual void didEndElement(XmlEventReader& reader, const std::string& name);
+    // The same two events with the name and attributes as views into the parser's buffer, valid
+    // for the length of the call. The reader calls these; by default they copy the name and the
+    // attributes and call the two above. A receiver that reads many elements overrides these
+    // instead and copies only what it keeps.
+    virtual void didStartTag(XmlEventReader& reader, std::string_view name, const XmlAttributeList& attributes);
+    virtual void didEndTag(XmlEventReader& reader, std::string_view name);
     // A run of character data outside CDATA sections; one text may arrive in any number of runs.
     virtual void foundCharacters(XmlEventReader& reader, std::string_view characters);
     // One whole CDATA section, as UTF-8 bytes.
@@ -61,8 +65,9 @@ struct XmlReaderLimits {
 // internal entities, the document size and the element depth. Namespace processing is off: names
 // are reported as written, "vmap:VMAP" stays "vmap:VMAP".
 //
-// The delegate is held weakly and looked up afresh for every event, so a callback may hand the
-// rest of the document to another receiver by calling `setDelegate`.
+// The delegate is held weakly. A parse takes hold of it when it starts and of each receiver set
+// by `setDelegate` during the parse, so a callback may hand the rest of the document to another
+// receiver; the receiver of the moment stays alive until the parse ends or hands it over.
 //
 // One reader parses once; it is used on one thread at a time.
 class XmlEventReader {

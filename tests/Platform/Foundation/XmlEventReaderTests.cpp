@@ -102,6 +102,47 @@ TEST(XmlEventReaderTests, aCallbackCanHandTheRestOfTheDocumentToAnotherReceiver)
     EXPECT_EQ(second->events, (std::vector<std::string>{"start:x", "end:x", "start:back"}));
 }
 
+// A receiver may hand over to another and let go of itself in one callback: it stays alive until
+// that callback returns, and the rest of the document goes to the new receiver.
+TEST(XmlEventReaderTests, aReceiverMayReleaseItselfWhileHandingOver) {
+    XmlEventReader reader("<a><b/><c/></a>");
+    auto first = std::make_shared<Recorder>();
+    auto second = std::make_shared<Recorder>();
+    std::weak_ptr<Recorder> gone = first;
+    first->onStart = [&](XmlEventReader& r, const std::string& name) {
+        if (name == "b") {
+            r.setDelegate(second);
+            first.reset();  // the last owner of the receiver that is running
+        }
+    };
+    reader.setDelegate(first);
+    EXPECT_TRUE(reader.parse());
+    EXPECT_TRUE(gone.expired()) << "the reader lets go of a receiver once the parse ends";
+    EXPECT_EQ(second->events, (std::vector<std::string>{"end:b", "start:c", "end:c", "end:a"}));
+}
+
+// A start tag's attributes read the same by name whether the list views the parser's array, a
+// map or name/value pairs; a name that only starts or ends like another is a different name.
+TEST(XmlAttributeListTests, readsTheSameValuesFromEverySource) {
+    const char* const array[] = {"type", "video/mp4", "width", "", "xmlns:v", "urn:x", nullptr};
+    const XmlAttributes map = {{"type", "video/mp4"}, {"width", ""}, {"xmlns:v", "urn:x"}};
+    const XmlAttributeList lists[] = {XmlAttributeList(array), XmlAttributeList(map),
+                                      XmlAttributeList{{"type", "video/mp4"}, {"width", ""}, {"xmlns:v", "urn:x"}}};
+    for (const XmlAttributeList& list : lists) {
+        EXPECT_EQ(list.value("type"), "video/mp4");
+        EXPECT_EQ(list.value("width"), "");
+        EXPECT_EQ(list.value("xmlns:v"), "urn:x");
+        for (const char* other : {"typ", "types", "Type", "", "v", "height"}) {
+            EXPECT_FALSE(list.value(other)) << other;
+        }
+        EXPECT_EQ(list.size(), 3u);
+        EXPECT_EQ(list.toMap(), map);
+    }
+    EXPECT_EQ(XmlAttributeList(array)[2], XmlAttributeList::Pair("xmlns:v", "urn:x")) << "document order";
+    EXPECT_TRUE(XmlAttributeList().empty());
+    EXPECT_FALSE(XmlAttributeList().value("type"));
+}
+
 TEST(XmlEventReaderTests, aReceiverThatIsGoneThrowsOrAbortsEndsNothingBadly) {
     XmlEventReader reader("<a><b/></a>");
     reader.setDelegate(std::make_shared<Recorder>());  // released at once

@@ -26,11 +26,11 @@ bool isUnicodeSpace(char32_t c) {
 }  // namespace
 
 std::optional<std::string> VastAttributes::text(const Map& attributes, std::string_view name) {
-    const auto it = attributes.find(std::string(name));
-    if (it == attributes.end()) {
+    const std::optional<std::string_view> value = attributes.value(name);
+    if (!value) {
         return std::nullopt;
     }
-    return it->second;
+    return std::string(*value);
 }
 
 std::optional<bool> VastAttributes::boolean(std::string_view text) { return boolValue(text); }
@@ -81,10 +81,9 @@ std::optional<double> VastAttributes::decimal(std::string_view text) {
     return value;
 }
 
-std::optional<platform::URL> VastAttributes::address(std::string_view text) {
-    if (auto parsed = platform::URL::parse(text)) {
-        return parsed;
-    }
+namespace {
+
+std::optional<platform::URL> repairedAddress(std::string_view text) {
     // Ad servers write their macros raw ("?err=[ERRORCODE]&ts=[TIMESTAMP]"). Such characters are
     // not allowed in a URL, so they are percent-encoded after the authority, as a browser would do,
     // rather than losing the whole address.
@@ -113,6 +112,17 @@ std::optional<platform::URL> VastAttributes::address(std::string_view text) {
         }
     }
     return changed ? platform::URL::parse(encoded) : std::nullopt;
+}
+
+}  // namespace
+
+std::optional<platform::URL> VastAttributes::address(std::string_view text) {
+    // One result object on every path, so the parsed URL is returned without being moved.
+    std::optional<platform::URL> url = platform::URL::parse(text);
+    if (!url) {
+        url = repairedAddress(text);
+    }
+    return url;
 }
 
 std::string_view VastAttributes::trimmed(std::string_view text) {

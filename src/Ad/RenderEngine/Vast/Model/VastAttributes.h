@@ -13,7 +13,8 @@ namespace solen {
 // The readings that the VAST record builders apply to attribute and element texts.
 class VastAttributes {
 public:
-    using Map = platform::XmlAttributes;
+    // The attributes of one start tag; an attribute map converts to it.
+    using Map = platform::XmlAttributeList;
 
     // The attribute's text, absent when the element does not carry it.
     static std::optional<std::string> text(const Map& attributes, std::string_view name);

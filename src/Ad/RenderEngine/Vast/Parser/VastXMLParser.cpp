@@ -97,31 +97,39 @@ constexpr ElementName elementNameTable[] = {
     {"CompanionClickTracking", VastElement::companionClickTracking},
 };
 
-// The element read under a name, or none. The names are grouped by length, so a lookup compares
-// the given name with the few names of its length only.
-constexpr std::size_t longestElementName = [] {
-    std::size_t longest = 0;
+// The element read under a name, or none: an open-addressed table built at compile time, keyed
+// by the length and three letters of the name, so a lookup mostly compares one name.
+constexpr std::size_t elementSlotCount = 256;
+
+constexpr std::size_t elementNameHash(std::string_view name) {
+    const auto at = [&](std::size_t i) { return static_cast<std::size_t>(static_cast<unsigned char>(name[i])); };
+    return (name.size() * 31u + at(0) * 7u + at(name.size() / 2) * 3u + at(name.size() - 1)) % elementSlotCount;
+}
+
+struct ElementSlot {
+    std::string_view name;
+    VastElement element{};
+};
+
+constexpr std::array<ElementSlot, elementSlotCount> elementSlots = [] {
+    std::array<ElementSlot, elementSlotCount> slots{};
     for (const ElementName& entry : elementNameTable) {
-        longest = std::max(longest, entry.name.size());
+        std::size_t i = elementNameHash(entry.name);
+        while (!slots[i].name.empty()) {
+            i = (i + 1) % elementSlotCount;
+        }
+        slots[i] = ElementSlot{entry.name, entry.element};
     }
-    return longest;
+    return slots;
 }();
 
 std::optional<VastElement> elementNamed(std::string_view name) {
-    static constexpr std::size_t longest = longestElementName;
-    static const auto byLength = [] {
-        std::array<std::vector<ElementName>, longest + 1> groups;
-        for (const ElementName& entry : elementNameTable) {
-            groups[entry.name.size()].push_back(entry);
-        }
-        return groups;
-    }();
-    if (name.size() > longest) {
+    if (name.empty()) {
         return std::nullopt;
     }
-    for (const ElementName& entry : byLength[name.size()]) {
-        if (entry.name == name) {
-            return entry.element;
+    for (std::size_t i = elementNameHash(name); !elementSlots[i].name.empty(); i = (i + 1) % elementSlotCount) {
+        if (elementSlots[i].name == name) {
+            return elementSlots[i].element;
         }
     }
     return std::nullopt;
@@ -188,6 +196,8 @@ struct VastXMLParser::Slots {
     std::vector<VastCreativeParameter> creativeParameters;
     std::optional<VastCreativeParameter> currentCreativeParameter;
     std::optional<VastCompanionCreative> currentCompanionCreative;
+    // The element of every open tag, innermost last (absent for names the parser does not read).
+    std::vector<std::optional<VastElement>> openElements;
 };
 
 namespace {
@@ -217,7 +227,9 @@ std::shared_ptr<VastXMLParser> VastXMLParser::create(TrackingUrlSender sender) {
 }
 
 VastXMLParser::VastXMLParser(TrackingUrlSender sender)
-    : sender_(std::move(sender)), slots_(std::make_unique<Slots>()) {}
+    // Default-initialised on purpose: every slot starts empty, and the records' storage (several
+    // kilobytes) need not be zeroed first, as value-initialisation would.
+    : sender_(std::move(sender)), slots_(new Slots) {}
 
 VastXMLParser::~VastXMLParser() = default;
 
@@ -278,6 +290,13 @@ void VastXMLParser::didStartElement(platform::XmlEventReader&, const std::string
 
 void VastXMLParser::didEndElement(platform::XmlEventReader&, const std::string& name) { handleEndElement(name); }
 
+void VastXMLParser::didStartTag(platform::XmlEventReader&, std::string_view name,
+                                const platform::XmlAttributeList& attributes) {
+    handleStartElement(name, attributes);
+}
+
+void VastXMLParser::didEndTag(platform::XmlEventReader&, std::string_view name) { handleEndElement(name); }
+
 void VastXMLParser::foundCharacters(platform::XmlEventReader&, std::string_view characters) {
     currentContent_.append(characters);
 }
@@ -292,7 +311,10 @@ void VastXMLParser::parseErrorOccurred(platform::XmlEventReader&, const platform
     fatalError_ = error;
 }
 
-void VastXMLParser::handleStartElement(const std::string& name, const XmlAttributes& attributes) {
+void VastXMLParser::handleStartElement(std::string_view name, const platform::XmlAttributeList& attributes) {
+    // Each element is looked up once: its end takes it back from the stack of open elements.
+    const std::optional<VastElement> found = elementNamed(name);
+    slots_->openElements.push_back(found);
     if (!validVastDocument_) {
         if (!parsedFirstElement_) {
             parsedFirstElement_ = true;
@@ -305,16 +327,16 @@ void VastXMLParser::handleStartElement(const std::string& name, const XmlAttribu
             return;
         }
     }
-    if (fatalError_) {
+    if (fatalError_ || !found) {
         return;
     }
-    const std::optional<VastElement> found = elementNamed(name);
-    if (!found) {
-        return;
-    }
+    start(*found, attributes);
+}
+
+void VastXMLParser::start(VastElement element, const platform::XmlAttributeList& attributes) {
     using Element = VastElement;
     Slots& s = *slots_;
-    switch (*found) {
+    switch (element) {
         case Element::ad: s.currentVastAd = VastAd::fromAttributes(attributes); break;
         case Element::wrapper: s.currentWrapper = VastWrapper::fromAttributes(attributes); break;
         case Element::adSystem: s.currentAdSystem = VastAdSystem::fromAttributes(attributes); break;
@@ -383,12 +405,19 @@ void VastXMLParser::handleStartElement(const std::string& name, const XmlAttribu
     }
 }
 
-void VastXMLParser::handleEndElement(const std::string& name) {
+void VastXMLParser::handleEndElement(std::string_view name) {
+    std::optional<VastElement> found;
+    if (auto& open = slots_->openElements; !open.empty()) {
+        found = open.back();
+        open.pop_back();
+    } else {
+        found = elementNamed(name);
+    }
     trimInPlace(currentContent_);
     if (!validVastDocument_ || fatalError_) {
         return;
     }
-    if (const std::optional<VastElement> found = elementNamed(name)) {
+    if (found) {
         end(*found, currentContent_);
     }
     currentContent_.clear();

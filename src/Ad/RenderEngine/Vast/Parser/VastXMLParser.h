@@ -45,13 +45,16 @@ public:
     VastParseResult parseDocument();
 
     // The element handlers, called for every element start and end of the document.
-    void handleStartElement(const std::string& name, const platform::XmlAttributes& attributes);
-    void handleEndElement(const std::string& name);
+    void handleStartElement(std::string_view name, const platform::XmlAttributeList& attributes);
+    void handleEndElement(std::string_view name);
 
     // Receiver callbacks.
     void didStartElement(platform::XmlEventReader& reader, const std::string& name,
                          const platform::XmlAttributes& attributes) override;
     void didEndElement(platform::XmlEventReader& reader, const std::string& name) override;
+    void didStartTag(platform::XmlEventReader& reader, std::string_view name,
+                     const platform::XmlAttributeList& attributes) override;
+    void didEndTag(platform::XmlEventReader& reader, std::string_view name) override;
     void foundCharacters(platform::XmlEventReader& reader, std::string_view characters) override;
     void foundCDATA(platform::XmlEventReader& reader, std::string_view block) override;
     void parseErrorOccurred(platform::XmlEventReader& reader, const platform::XmlParseError& error) override;
@@ -73,6 +76,7 @@ private:
 
     struct Slots;
 
+    void start(VastElement element, const platform::XmlAttributeList& attributes);
     void end(VastElement element, std::string_view text);
     void attachTrackingEvent();
     void attachStaticResource();
