@@ -2,6 +2,7 @@
 #include "Commons/Configs/ConfigDocument.h"
 #include "Commons/Configs/Network/ConfigResponse.h"
 #include "Commons/Json/JsonWriter.h"
+#include "DecodeOnlyTiming.h"
 
 #include <benchmark/benchmark.h>
 #include <simdjson.h>
@@ -43,6 +44,14 @@ void BM_DecodeMediationDocument(benchmark::State& state) {
     state.counters["bytes"] = static_cast<double>(text.size());
 }
 BENCHMARK(BM_DecodeMediationDocument)->Unit(benchmark::kMicrosecond);
+
+// The decode alone, the decoded documents released outside the timed region.
+void BM_DecodeOnlyMediationDocument(benchmark::State& state) {
+    const std::string text = mediationText();
+    solen::bench::timeDecodeOnly(state, [&] { return solen::decodeConfigDocument(solen::ConfigType::primeMediation, text); });
+    state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * text.size()));
+}
+BENCHMARK(BM_DecodeOnlyMediationDocument)->Unit(benchmark::kMicrosecond);
 
 // The fastest parse of the same bytes (a reused simdjson DOM parser, nothing decoded): the floor
 // the strict decode above is measured against.

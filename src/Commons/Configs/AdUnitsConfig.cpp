@@ -1,14 +1,21 @@
 #include "Commons/Configs/AdUnitsConfig.h"
 
+#include "Commons/Json/JsonFields.h"
 #include "Commons/Json/JsonWriter.h"
 
 namespace solen {
+namespace {
+
+constexpr JsonKeys kKeys{"adUnitId", "refresh", "hbNetworks"};
+
+}  // namespace
 
 AdUnitsConfig AdUnitsConfig::decode(const JsonReader& reader) {
+    const JsonFields<kKeys> fields(reader);
     AdUnitsConfig adUnit;
-    adUnit.adUnitId = reader.require<std::string>("adUnitId");
-    adUnit.refresh = reader.require<std::int64_t>("refresh");
-    adUnit.hbNetworks = reader.optional<std::vector<std::string>>("hbNetworks");
+    adUnit.adUnitId = fields.require<std::string>("adUnitId");
+    adUnit.refresh = fields.require<std::int64_t>("refresh");
+    adUnit.hbNetworks = fields.optional<std::vector<std::string>>("hbNetworks");
     return adUnit;
 }
 

@@ -1,19 +1,24 @@
 #include "Commons/Configs/AdapterConfig.h"
 
+#include "Commons/Json/JsonFields.h"
 #include "Commons/Json/JsonWriter.h"
 #include "Commons/Utilities/AnyDictionary.h"
 
 namespace solen {
+namespace {
+
+constexpr JsonKeys kKeys{"networkId", "adapterName", "adapterMeta", "headerBidder", "timeout"};
+
+}  // namespace
 
 AdapterConfig AdapterConfig::decode(const JsonReader& reader) {
+    const JsonFields<kKeys> fields(reader);
     AdapterConfig adapter;
-    adapter.networkId = reader.require<std::string>("networkId");
-    adapter.adapterName = reader.require<std::string>("adapterName");
-    if (reader.hasValue("adapterMeta")) {
-        adapter.adapterMeta = decodeAnyDictionary(reader.at("adapterMeta"));
-    }
-    adapter.headerBidder = reader.require<bool>("headerBidder");
-    adapter.timeout = reader.require<double>("timeout");
+    adapter.networkId = fields.require<std::string>("networkId");
+    adapter.adapterName = fields.require<std::string>("adapterName");
+    adapter.adapterMeta = fields.optionalWith("adapterMeta", decodeAnyDictionary);
+    adapter.headerBidder = fields.require<bool>("headerBidder");
+    adapter.timeout = fields.require<double>("timeout");
     return adapter;
 }
 

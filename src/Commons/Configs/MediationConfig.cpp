@@ -1,13 +1,20 @@
 #include "Commons/Configs/MediationConfig.h"
 
+#include "Commons/Json/JsonFields.h"
 #include "Commons/Json/JsonWriter.h"
 
 namespace solen {
+namespace {
+
+constexpr JsonKeys kKeys{"adapters", "adUnits"};
+
+}  // namespace
 
 MediationConfig MediationConfig::decode(const JsonReader& reader) {
+    const JsonFields<kKeys> fields(reader);
     MediationConfig config;
-    config.adapters = reader.require<std::vector<AdapterConfig>>("adapters");
-    config.adUnits = reader.optional<std::vector<AdUnitsConfig>>("adUnits");
+    config.adapters = fields.require<std::vector<AdapterConfig>>("adapters");
+    config.adUnits = fields.optional<std::vector<AdUnitsConfig>>("adUnits");
     return config;
 }
 

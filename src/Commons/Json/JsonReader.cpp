@@ -338,7 +338,7 @@ std::vector<std::pair<std::size_t, std::size_t>> JsonReader::uniqueMembersOfLarg
 Json JsonReader::build(const JsonDocument& document, std::size_t at, bool* holdsNull) {
     switch (document.kind(at)) {
         case Kind::object: {
-            Json result = Json::object();
+            Json result(Json::value_t::object);
             auto& members = result.get_ref<Json::object_t&>();
             if (const std::size_t count = document.countHint(at); count < JsonDocument::countSaturated) {
                 members.reserve(count);
@@ -350,7 +350,7 @@ Json JsonReader::build(const JsonDocument& document, std::size_t at, bool* holds
             return result;
         }
         case Kind::array: {
-            Json result = Json::array();
+            Json result(Json::value_t::array);
             auto& elements = result.get_ref<Json::array_t&>();
             if (const std::size_t count = document.countHint(at); count < JsonDocument::countSaturated) {
                 elements.reserve(count);

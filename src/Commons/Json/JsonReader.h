@@ -22,6 +22,8 @@ namespace solen {
 using Json = nlohmann::ordered_json;
 
 class JsonReader;
+template <const auto& Keys>
+class JsonFields;
 
 template <class T>
 concept JsonDecodableRecord = requires(const JsonReader& reader) {
@@ -68,6 +70,7 @@ constexpr std::string_view expectedTypeName() {
 class JsonReader {
 public:
     using DecodingKind = JsonDecodingError::Kind;
+    using Kind = JsonDocument::Kind;
 
     // The top-level value of a parsed document, which must outlive the reader.
     explicit JsonReader(const JsonDocument& document);
@@ -90,6 +93,7 @@ public:
     std::string path() const;
     std::string childPath(std::string_view key) const;
 
+    Kind kind() const { return document_->kind(position_); }
     bool isObject() const { return kind() == JsonDocument::Kind::object; }
     bool isArray() const { return kind() == JsonDocument::Kind::array; }
     bool isNull() const { return kind() == JsonDocument::Kind::null; }
@@ -150,13 +154,26 @@ public:
             if (const std::size_t count = document_->countHint(position_); count < JsonDocument::countSaturated) {
                 result.reserve(count);
             }
-            forEachElement([&](const JsonReader& element) {
-                if constexpr (std::is_same_v<typename T::value_type, std::string>) {
-                    result.emplace_back(element.asStringView());
-                } else {
-                    result.push_back(element.template as<typename T::value_type>());
+            if constexpr (std::is_same_v<typename T::value_type, std::string>) {
+                // Texts are taken straight from the document; a reader is made only to fail.
+                std::size_t index = 0;
+                for (std::size_t at = position_ + 1, end = document_->end(position_); at < end; at = document_->after(at)) {
+                    if (document_->kind(at) != JsonDocument::Kind::string) {
+                        JsonReader(*this, at, index).rejectType("string", "a string");
+                    }
+                    result.emplace_back(document_->string(at));
+                    ++index;
                 }
-            });
+            } else if constexpr (JsonDecodableRecord<typename T::value_type>) {
+                // Records are decoded straight into their place in the vector.
+                forEachElement([&](const JsonReader& element) {
+                    result.emplace_back(DecodedInPlace<typename T::value_type>{element});
+                });
+            } else {
+                forEachElement([&](const JsonReader& element) {
+                    result.push_back(element.template as<typename T::value_type>());
+                });
+            }
             return result;
         } else if constexpr (json_detail::IsStringMap<T>::value) {
             T result;
@@ -230,17 +247,25 @@ public:
                                   DecodingKind kind = DecodingKind::dataCorrupted, std::string expectedType = {});
 
 private:
+    template <const auto& Keys>
+    friend class JsonFields;
     struct Source;
     static constexpr std::size_t npos = static_cast<std::size_t>(-1);
     // Objects up to this many members are checked for repeated keys without an index.
     static constexpr std::size_t kSmallObject = 8;
+
+    // Converts to the record the reader holds, so that a container constructs it in place.
+    template <class T>
+    struct DecodedInPlace {
+        const JsonReader& reader;
+        operator T() const { return reader.template as<T>(); }
+    };
 
     JsonReader(const JsonReader& parent, std::size_t position, std::string_view key)
         : document_(parent.document_), position_(position), parent_(&parent), key_(key) {}
     JsonReader(const JsonReader& parent, std::size_t position, std::size_t index)
         : document_(parent.document_), position_(position), parent_(&parent), index_(index) {}
 
-    JsonDocument::Kind kind() const { return document_->kind(position_); }
     // Position of the last value under `key`, or npos; fails on a non-object.
     std::size_t find(std::string_view key) const;
     [[noreturn]] void rejectType(std::string_view expectedType, std::string_view expected) const;

@@ -1,5 +1,6 @@
 #include "Platform/Foundation/UserDefaults.h"
 
+#include "Commons/Json/JsonReader.h"
 #include "Commons/Utilities/Logger.h"
 
 #include <cerrno>
@@ -7,6 +8,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <optional>
 #include <string_view>
 #include <sys/stat.h>
 #include <stdexcept>
@@ -22,6 +24,9 @@ constexpr const char* kFormatName = "solen-user-defaults";
 constexpr int kFormatVersion = 1;
 // Deeper nesting than this in a file is treated as corruption (the decoder recurses).
 constexpr int kMaxDepth = 512;
+// Nesting the file's text may have: two levels per tagged value (its object and its payload's
+// container) under the file's own two.
+constexpr std::size_t kMaxJsonDepth = 2 * kMaxDepth + 8;
 
 // ---- Tagged encoding: every value is a one-member object {"<kind>": payload}. ----
 
@@ -80,45 +85,46 @@ struct FormatError : std::runtime_error {
     using std::runtime_error::runtime_error;
 };
 
-double decodeReal(const Json& payload) {
-    if (payload.is_number()) {
-        return payload.get<double>();
-    }
-    if (payload.is_string()) {
-        const auto& text = payload.get_ref<const std::string&>();
-        if (text == "nan") return std::nan("");
-        if (text == "inf") return HUGE_VAL;
-        if (text == "-inf") return -HUGE_VAL;
+double decodeReal(const JsonReader& payload) {
+    switch (payload.kind()) {
+        case JsonReader::Kind::int64:
+        case JsonReader::Kind::uint64:
+        case JsonReader::Kind::real: return payload.asDouble();
+        case JsonReader::Kind::string: {
+            const std::string_view text = payload.asStringView();
+            if (text == "nan") return std::nan("");
+            if (text == "inf") return HUGE_VAL;
+            if (text == "-inf") return -HUGE_VAL;
+            break;
+        }
+        default: break;
     }
     throw FormatError("bad real");
 }
 
-PropertyValue decodeTagged(const Json& tagged, int depth) {
-    if (depth > kMaxDepth) {
-        throw FormatError("nesting too deep");
+PropertyValue decodeTagged(const JsonReader& tagged, int depth);
+
+// The value of a tagged object's one member.
+PropertyValue decodePayload(std::string_view tag, const JsonReader& payload, int depth) {
+    using Kind = JsonReader::Kind;
+    const Kind kind = payload.kind();
+    if (tag == "text" && kind == Kind::string) {
+        return PropertyValue(payload.asString());
     }
-    if (!tagged.is_object() || tagged.size() != 1) {
-        throw FormatError("value is not a tagged object");
-    }
-    const auto& tag = tagged.begin().key();
-    const Json& payload = tagged.begin().value();
-    if (tag == "text" && payload.is_string()) {
-        return PropertyValue(payload.get<std::string>());
-    }
-    if (tag == "integer" && payload.is_number_integer()) {
-        if (payload.is_number_unsigned() && payload.get<std::uint64_t>() > static_cast<std::uint64_t>(INT64_MAX)) {
+    if (tag == "integer" && (kind == Kind::int64 || kind == Kind::uint64)) {
+        if (kind == Kind::uint64) {
             throw FormatError("integer out of range");
         }
-        return PropertyValue(payload.get<std::int64_t>());
+        return PropertyValue(payload.asInt64());
     }
     if (tag == "real") {
         return PropertyValue(decodeReal(payload));
     }
-    if (tag == "bool" && payload.is_boolean()) {
-        return PropertyValue(payload.get<bool>());
+    if (tag == "bool" && (kind == Kind::trueValue || kind == Kind::falseValue)) {
+        return PropertyValue(payload.asBool());
     }
-    if (tag == "data" && payload.is_string()) {
-        const auto& text = payload.get_ref<const std::string&>();
+    if (tag == "data" && kind == Kind::string) {
+        const std::string_view text = payload.asStringView();
         if (text.size() % 2 != 0) {
             throw FormatError("bad data");
         }
@@ -134,29 +140,42 @@ PropertyValue decodeTagged(const Json& tagged, int depth) {
         }
         return PropertyValue(std::move(bytes));
     }
-    if (tag == "date" && payload.is_number_integer() && !payload.is_number_unsigned()) {
-        return PropertyValue(PropertyValue::Date(Clock::Duration(payload.get<std::int64_t>())));
+    // A date beyond the signed range is read as unsigned and has no tag that takes it.
+    if (tag == "date" && kind == Kind::int64) {
+        return PropertyValue(PropertyValue::Date(Clock::Duration(payload.asInt64())));
     }
-    if (tag == "date" && payload.is_number_unsigned() &&
-        payload.get<std::uint64_t>() <= static_cast<std::uint64_t>(INT64_MAX)) {
-        return PropertyValue(PropertyValue::Date(Clock::Duration(payload.get<std::int64_t>())));
-    }
-    if (tag == "array" && payload.is_array()) {
+    if (tag == "array" && kind == Kind::array) {
         PropertyValue::Array elements;
         elements.reserve(payload.size());
-        for (const auto& element : payload) {
-            elements.push_back(decodeTagged(element, depth + 1));
-        }
+        payload.forEachElement([&](const JsonReader& element) { elements.push_back(decodeTagged(element, depth + 1)); });
         return PropertyValue(std::move(elements));
     }
-    if (tag == "dictionary" && payload.is_object()) {
+    if (tag == "dictionary" && kind == Kind::object) {
         PropertyValue::Dictionary members;
-        for (auto it = payload.begin(); it != payload.end(); ++it) {
-            members.insert_or_assign(it.key(), decodeTagged(it.value(), depth + 1));
-        }
+        payload.forEachMember([&](std::string_view key, const JsonReader& element) {
+            members.insert_or_assign(std::string(key), decodeTagged(element, depth + 1));
+        });
         return PropertyValue(std::move(members));
     }
     throw FormatError("unknown tag or payload");
+}
+
+PropertyValue decodeTagged(const JsonReader& tagged, int depth) {
+    if (depth > kMaxDepth) {
+        throw FormatError("nesting too deep");
+    }
+    if (!tagged.isObject()) {
+        throw FormatError("value is not a tagged object");
+    }
+    // Exactly one distinct key; a repeated key counts once, with its last value.
+    std::size_t members = 0;
+    tagged.forEachMember([&](std::string_view, const JsonReader&) { ++members; });
+    if (members != 1) {
+        throw FormatError("value is not a tagged object");
+    }
+    std::optional<PropertyValue> value;
+    tagged.forEachMember([&](std::string_view tag, const JsonReader& payload) { value = decodePayload(tag, payload, depth); });
+    return std::move(*value);
 }
 
 std::string encodeFile(const std::map<std::string, PropertyValue>& values) {
@@ -172,21 +191,37 @@ std::string encodeFile(const std::map<std::string, PropertyValue>& values) {
 }
 
 std::map<std::string, PropertyValue> decodeFile(const std::string& text) {
-    const Json file = Json::parse(text, nullptr, /*allow_exceptions=*/false);
-    if (file.is_discarded() || !file.is_object()) {
+    // A NUL byte is never part of a JSON text (the reader would take it as the text's end).
+    if (text.find('\0') != std::string::npos) {
         throw FormatError("not a JSON object");
     }
-    const auto format = file.find("format");
-    const auto version = file.find("version");
-    const auto members = file.find("values");
-    if (format == file.end() || *format != kFormatName || version == file.end() || *version != kFormatVersion ||
-        members == file.end() || !members->is_object()) {
+    std::optional<JsonDocument> document;
+    try {
+        document.emplace(JsonDocument::parse(text, kMaxJsonDepth));
+    } catch (const JsonDecodingError&) {
+        throw FormatError("not a JSON object");
+    }
+    const JsonReader file(*document);
+    if (!file.isObject()) {
+        throw FormatError("not a JSON object");
+    }
+    // The version is a number equal to 1, however it is written.
+    const auto isFormatVersion = [](const JsonReader& version) {
+        switch (version.kind()) {
+            case JsonReader::Kind::int64: return version.asInt64() == kFormatVersion;
+            case JsonReader::Kind::real: return version.asDouble() == kFormatVersion;
+            default: return false;
+        }
+    };
+    if (!file.contains("format") || !file.at("format").isString() || file.at("format").asStringView() != kFormatName ||
+        !file.contains("version") || !isFormatVersion(file.at("version")) || !file.contains("values") ||
+        !file.at("values").isObject()) {
         throw FormatError("not a user-defaults file");
     }
     std::map<std::string, PropertyValue> values;
-    for (auto it = members->begin(); it != members->end(); ++it) {
-        values.insert_or_assign(it.key(), decodeTagged(it.value(), 0));
-    }
+    file.at("values").forEachMember([&](std::string_view key, const JsonReader& value) {
+        values.insert_or_assign(std::string(key), decodeTagged(value, 0));
+    });
     return values;
 }
 

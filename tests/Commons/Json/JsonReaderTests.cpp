@@ -1,3 +1,4 @@
+#include "Commons/Json/JsonFields.h"
 #include "Commons/Json/JsonReader.h"
 #include "Commons/Json/JsonWriter.h"
 
@@ -159,6 +160,51 @@ TEST(JsonReaderTests, LargeObjectsWithRepeatedKeys) {
     EXPECT_EQ(built["m"].begin().key(), "k0");
     EXPECT_EQ(built.begin().key(), "id");
     EXPECT_EQ(built["id"], "last");
+}
+
+// Keys that are prefixes of each other, the empty key, and keys of the document alike to them in
+// length and head or in everything but the bytes past the twelfth.
+constexpr JsonKeys kAlikeKeys{"", "a", "ab", "abcd", "abcdefgh", "abcdefghijkl", "abcdefghijklm", "abcdefghijklmX", "n"};
+using AlikeFields = JsonFields<kAlikeKeys>;
+
+// Fields found in one pass read each key's last value, skip keys outside the table (however much
+// they share with one inside it) and fail with the reader's own errors and paths.
+TEST(JsonReaderTests, FieldsMatchTheirTableExactly) {
+    const std::string text = R"({"x":{"abcdefghijklmZ":1,"abcdefghijk":2,"abc":3,"abcdefghijklmX":4,"abcde":5,"":6,)"
+                             R"("a":7,"abcdefghijklmY":8,"abcd":9,"ab":10,"abcdefghijkl":11,"abcdefgh":12,)"
+                             R"("abcdefghijklm":13,"a":14,"b":15,"n":null,"abcdefghijklmXY":16}})";
+    const JsonDocument document = JsonDocument::parse(text);
+    const JsonReader root(document);
+    const JsonReader object = root.at("x");
+    const AlikeFields fields(object);
+    const std::vector<std::pair<std::size_t, std::int64_t>> expected = {
+        {0, 6}, {1, 14}, {2, 10}, {3, 9}, {4, 12}, {5, 11}, {6, 13}, {7, 4}};
+    for (const auto& [index, value] : expected) {
+        EXPECT_EQ(fields.require<std::int64_t>(AlikeFields::Key(index)), value) << kAlikeKeys.name(index);
+    }
+    EXPECT_TRUE(fields.contains("n"));
+    EXPECT_FALSE(fields.hasValue("n"));
+    EXPECT_EQ(fields.optional<std::int64_t>("n"), std::nullopt);
+    EXPECT_EQ(errorPath([&] { fields.require<std::string>("n"); }), "x.n");
+    EXPECT_EQ(errorPath([&] { fields.require<std::string>("a"); }), "x.a");
+
+    const JsonDocument sparse = JsonDocument::parse(R"({"x":{"abcdefghijklmXY":1,"abcdefghijkl0":2}})");
+    const JsonReader sparseRoot(sparse);
+    const JsonReader sparseObject = sparseRoot.at("x");
+    const AlikeFields none(sparseObject);
+    for (std::size_t index = 0; index < kAlikeKeys.size; ++index) {
+        EXPECT_FALSE(none.contains(AlikeFields::Key(index))) << kAlikeKeys.name(index);
+    }
+    try {
+        none.require<std::int64_t>("abcdefghijklmX");
+        ADD_FAILURE() << "a missing key was read";
+    } catch (const JsonDecodingError& error) {
+        EXPECT_EQ(error.path(), "x.abcdefghijklmX");
+        EXPECT_EQ(error.kind(), JsonDecodingError::Kind::keyNotFound);
+        EXPECT_EQ(error.expectedType(), "integer");
+    }
+    EXPECT_EQ(errorPath([&] { none.at("a"); }), "x.a");
+    EXPECT_EQ(errorPath([&] { AlikeFields{JsonReader(sparse).at("x").at("abcdefghijklmXY")}; }), "x.abcdefghijklmXY");
 }
 
 TEST(JsonWriterTests, LeavesOutEmptyOptionalsAndRefusesNonFiniteNumbers) {

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <map>
 #include <optional>
 #include <linux/capability.h>
 #include <sys/syscall.h>
@@ -113,6 +114,56 @@ TEST_F(UserDefaultsTests, UnreadableFilesAreMovedAsideAndTheStoreStartsEmpty) {
     EXPECT_TRUE(std::filesystem::exists(path().string() + ".corrupt"));
     EXPECT_TRUE(std::filesystem::exists(path().string() + ".corrupt." + std::to_string(damaged.size() - 1)));
     EXPECT_TRUE(log.contains("moved to"));
+}
+
+// Files not written by the store itself read by the JSON rules the store has always applied:
+// any number equal to 1 is the version, a repeated key counts once with its last value (the value
+// it replaced is not read), a byte-order mark is skipped, and values nest to 512 levels, no deeper.
+TEST_F(UserDefaultsTests, HandWrittenFilesReadByTheRulesOfTheFormat) {
+    const std::string head = R"({"format":"solen-user-defaults","version":)";
+    const auto nested = [](int levels) {
+        std::string text = R"({"array":[]})";
+        for (int i = 0; i < levels; ++i) {
+            text = R"({"array":[)" + text + "]}";
+        }
+        return text;
+    };
+    const auto nestedValue = [](int levels) {
+        PropertyValue value{PropertyValue::Array{}};
+        for (int i = 0; i < levels; ++i) {
+            value = PropertyValue(PropertyValue::Array{value});
+        }
+        return value;
+    };
+    struct Case {
+        std::string text;
+        std::optional<std::map<std::string, PropertyValue>> expected;  // nothing: moved aside
+    };
+    const std::vector<Case> cases = {
+        {head + R"(1.0,"values":{"k":{"integer":-0}}})", std::map<std::string, PropertyValue>{{"k", PropertyValue(0)}}},
+        {head + R"(1,"values":{"k":{"bogus":1},"k":{"text":"b","text":"c"},"d":{"date":-5},"r":{"real":18446744073709551616}}})",
+         std::map<std::string, PropertyValue>{{"k", PropertyValue("c")},
+                                              {"d", PropertyValue(PropertyValue::Date(Clock::Duration(-5)))},
+                                              {"r", PropertyValue(18446744073709551616.0)}}},
+        {"\xEF\xBB\xBF " + head + R"(1,"values":{},"values":{"e":{"dictionary":{}}}})",
+         std::map<std::string, PropertyValue>{{"e", PropertyValue(PropertyValue::Dictionary{})}}},
+        {head + R"(1,"values":{"deep":)" + nested(512) + "}}",
+         std::map<std::string, PropertyValue>{{"deep", nestedValue(512)}}},
+        {head + R"(1,"values":{"deep":)" + nested(513) + "}}", std::nullopt},
+        {head + R"(1,"values":{}})" + std::string(1, '\0'), std::nullopt},
+        {head + R"(true,"values":{}})", std::nullopt},
+        {head + R"(1,"values":{"k":{"text":"a","integer":1}}})", std::nullopt},
+        {head + R"(1,"values":{"k":{"date":9223372036854775808}}})", std::nullopt},
+    };
+    for (std::size_t i = 0; i < cases.size(); ++i) {
+        std::ofstream(path(), std::ios::binary | std::ios::trunc) << cases[i].text;
+        {
+            UserDefaults defaults(path());
+            EXPECT_EQ(defaults.movedAsidePath().has_value(), !cases[i].expected) << i;
+            EXPECT_EQ(defaults.snapshot(), cases[i].expected.value_or(std::map<std::string, PropertyValue>{})) << i;
+        }
+        std::filesystem::remove(path());
+    }
 }
 
 // Takes read permission on `file` away from the calling thread (and the threads it starts) for

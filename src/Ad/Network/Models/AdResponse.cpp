@@ -1,19 +1,27 @@
 #include "Ad/Network/Models/AdResponse.h"
 
+#include "Commons/Json/JsonFields.h"
 #include "Commons/Json/JsonWriter.h"
 
 namespace solen {
+namespace {
+
+constexpr JsonKeys kKeys{"requestId",      "refreshConfig", "noAdFillEventUrl", "auctionTimeout",
+                         "auctionTimeoutSource", "rewardedVideo", "rewards", "ads"};
+
+}  // namespace
 
 AdResponse AdResponse::decode(const JsonReader& reader) {
+    const JsonFields<kKeys> fields(reader);
     AdResponse response;
-    response.requestId = reader.require<std::string>("requestId");
-    response.refreshConfig = reader.require<bool>("refreshConfig");
-    response.noAdFillEventUrl = reader.require<std::string>("noAdFillEventUrl");
-    response.auctionTimeout = reader.require<std::int64_t>("auctionTimeout");
-    response.auctionTimeoutSource = reader.optional<std::string>("auctionTimeoutSource");
-    response.rewardedVideo = reader.optional<bool>("rewardedVideo");
-    response.rewards = optionalFreeFormValue(reader, "rewards");
-    response.ads = reader.require<std::vector<Ads>>("ads");
+    response.requestId = fields.require<std::string>("requestId");
+    response.refreshConfig = fields.require<bool>("refreshConfig");
+    response.noAdFillEventUrl = fields.require<std::string>("noAdFillEventUrl");
+    response.auctionTimeout = fields.require<std::int64_t>("auctionTimeout");
+    response.auctionTimeoutSource = fields.optional<std::string>("auctionTimeoutSource");
+    response.rewardedVideo = fields.optional<bool>("rewardedVideo");
+    response.rewards = fields.optionalWith("rewards", decodeAnyDictionary);
+    response.ads = fields.require<std::vector<Ads>>("ads");
     return response;
 }
 

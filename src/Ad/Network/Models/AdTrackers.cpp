@@ -1,9 +1,9 @@
 #include "Ad/Network/Models/AdTrackers.h"
 
+#include "Commons/Json/JsonFields.h"
 #include "Commons/Json/JsonWriter.h"
 
 #include <array>
-#include <utility>
 
 namespace solen {
 
@@ -12,36 +12,31 @@ namespace {
 using Member = AdTrackers::UrlList AdTrackers::*;
 
 // Key and member of every list, in document order.
-constexpr std::array<std::pair<const char*, Member>, 13> members{{
-    {"networkLoad", &AdTrackers::networkLoad},
-    {"click", &AdTrackers::click},
-    {"impression", &AdTrackers::impression},
-    {"adFill", &AdTrackers::adFill},
-    {"networkNoFill", &AdTrackers::networkNoFill},
-    {"bidLoss", &AdTrackers::bidLoss},
-    {"networkFill", &AdTrackers::networkFill},
-    {"videoStart", &AdTrackers::videoStart},
-    {"videoQ1", &AdTrackers::videoQ1},
-    {"videoQ2", &AdTrackers::videoQ2},
-    {"videoQ3", &AdTrackers::videoQ3},
-    {"videoSkip", &AdTrackers::videoSkip},
-    {"videoComplete", &AdTrackers::videoComplete},
-}};
+constexpr JsonKeys kKeys{"networkLoad", "click",      "impression", "adFill",  "networkNoFill",
+                         "bidLoss",     "networkFill", "videoStart", "videoQ1", "videoQ2",
+                         "videoQ3",     "videoSkip",   "videoComplete"};
+constexpr std::array<Member, kKeys.size> kMembers{
+    &AdTrackers::networkLoad, &AdTrackers::click,       &AdTrackers::impression, &AdTrackers::adFill,
+    &AdTrackers::networkNoFill, &AdTrackers::bidLoss,   &AdTrackers::networkFill, &AdTrackers::videoStart,
+    &AdTrackers::videoQ1,     &AdTrackers::videoQ2,     &AdTrackers::videoQ3,    &AdTrackers::videoSkip,
+    &AdTrackers::videoComplete,
+};
 
 }  // namespace
 
 AdTrackers AdTrackers::decode(const JsonReader& reader) {
+    const JsonFields<kKeys> fields(reader);
     AdTrackers trackers;
-    for (const auto& [key, member] : members) {
-        trackers.*member = reader.optional<std::vector<std::string>>(key);
+    for (std::size_t i = 0; i < kMembers.size(); ++i) {
+        trackers.*kMembers[i] = fields.optional<std::vector<std::string>>(JsonFields<kKeys>::Key(i));
     }
     return trackers;
 }
 
 Json AdTrackers::encode() const {
     JsonWriter writer;
-    for (const auto& [key, member] : members) {
-        writer.set(key, this->*member);
+    for (std::size_t i = 0; i < kMembers.size(); ++i) {
+        writer.set(std::string(kKeys.name(i)), this->*kMembers[i]);
     }
     return writer.take();
 }

@@ -1,8 +1,15 @@
 #include "Ad/Network/Models/Ads.h"
 
+#include "Commons/Json/JsonFields.h"
 #include "Commons/Json/JsonWriter.h"
 
 namespace solen {
+namespace {
+
+constexpr JsonKeys kKeys{"lineItemId", "networkId", "lineItemMeta", "adm",     "s2s",
+                         "trackers",   "impressionData", "timeout", "creative"};
+
+}  // namespace
 
 std::optional<Json> encodeFreeForm(const std::optional<AnyDictionary>& value, const std::string& path) {
     if (!value) {
@@ -11,25 +18,18 @@ std::optional<Json> encodeFreeForm(const std::optional<AnyDictionary>& value, co
     return encodeAnyDictionary(*value, path);
 }
 
-std::optional<AnyDictionary> optionalFreeFormValue(const JsonReader& reader, std::string_view key) {
-    if (!reader.hasValue(key)) {
-        reader.requireObject();
-        return std::nullopt;
-    }
-    return decodeAnyDictionary(reader.at(key));
-}
-
 Ads Ads::decode(const JsonReader& reader) {
+    const JsonFields<kKeys> fields(reader);
     Ads ad;
-    ad.lineItemId = reader.require<std::string>("lineItemId");
-    ad.networkId = reader.require<std::string>("networkId");
-    ad.lineItemMeta = optionalFreeFormValue(reader, "lineItemMeta");
-    ad.adm = reader.optional<std::string>("adm");
-    ad.s2s = reader.optional<bool>("s2s");
-    ad.trackers = reader.require<AdTrackers>("trackers");
-    ad.impressionData = optionalFreeFormValue(reader, "impressionData");
-    ad.timeout = reader.optional<std::int64_t>("timeout");
-    ad.creative = reader.optional<Creative>("creative");
+    ad.lineItemId = fields.require<std::string>("lineItemId");
+    ad.networkId = fields.require<std::string>("networkId");
+    ad.lineItemMeta = fields.optionalWith("lineItemMeta", decodeAnyDictionary);
+    ad.adm = fields.optional<std::string>("adm");
+    ad.s2s = fields.optional<bool>("s2s");
+    ad.trackers = fields.require<AdTrackers>("trackers");
+    ad.impressionData = fields.optionalWith("impressionData", decodeAnyDictionary);
+    ad.timeout = fields.optional<std::int64_t>("timeout");
+    ad.creative = fields.optional<Creative>("creative");
     return ad;
 }
 

@@ -28,9 +28,6 @@ struct Ads {
     bool operator==(const Ads&) const = default;
 };
 
-// An optional free-form member: absent or null gives no value; a present one decodes as a
-// free-form value (a null nested inside it fails).
-std::optional<AnyDictionary> optionalFreeFormValue(const JsonReader& reader, std::string_view key);
 // Encodes an optional free-form member; absent stays absent.
 std::optional<Json> encodeFreeForm(const std::optional<AnyDictionary>& value, const std::string& path);
 

@@ -1,14 +1,21 @@
 #include "Ad/RenderEngine/Native/AssetOnClick.h"
 
+#include "Commons/Json/JsonFields.h"
 #include "Commons/Json/JsonWriter.h"
 
 namespace solen {
+namespace {
+
+constexpr JsonKeys kKeys{"url", "openMode", "clickTrackers"};
+
+}  // namespace
 
 AssetOnClick AssetOnClick::decode(const JsonReader& reader) {
+    const JsonFields<kKeys> fields(reader);
     AssetOnClick click;
-    click.url = reader.require<std::string>("url");
-    click.openMode = optionalIntegerCodedEnum<OpenModeType>(reader, "openMode");
-    click.clickTrackers = reader.optional<std::vector<std::string>>("clickTrackers");
+    click.url = fields.require<std::string>("url");
+    click.openMode = fields.optionalWith("openMode", decodeIntegerCodedEnum<OpenModeType>);
+    click.clickTrackers = fields.optional<std::vector<std::string>>("clickTrackers");
     return click;
 }
 

@@ -1,13 +1,20 @@
 #include "Ad/RenderEngine/Native/Creative.h"
 
+#include "Commons/Json/JsonFields.h"
 #include "Commons/Json/JsonWriter.h"
 
 namespace solen {
+namespace {
+
+constexpr JsonKeys kKeys{"pubContent", "markupType", "creativeId"};
+
+}  // namespace
 
 Creative Creative::decode(const JsonReader& reader) {
-    auto pubContent = PubContentModel::decode(reader.at("pubContent"));
-    const auto markupType = requireIntegerCodedEnum<MarkupType>(reader, "markupType");
-    auto creativeId = reader.optional<std::string>("creativeId");
+    const JsonFields<kKeys> fields(reader);
+    auto pubContent = PubContentModel::decode(fields.at("pubContent"));
+    const auto markupType = decodeIntegerCodedEnum<MarkupType>(fields.at("markupType"));
+    auto creativeId = fields.optional<std::string>("creativeId");
     return Creative{std::move(pubContent), markupType, std::move(creativeId)};
 }
 

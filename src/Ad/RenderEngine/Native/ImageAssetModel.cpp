@@ -1,14 +1,21 @@
 #include "Ad/RenderEngine/Native/ImageAssetModel.h"
 
+#include "Commons/Json/JsonFields.h"
 #include "Commons/Json/JsonWriter.h"
 
 namespace solen {
+namespace {
+
+constexpr JsonKeys kKeys{"required", "url", "onClick"};
+
+}  // namespace
 
 ImageAssetModel ImageAssetModel::decode(const JsonReader& reader) {
+    const JsonFields<kKeys> fields(reader);
     ImageAssetModel image;
-    image.required = reader.require<bool>("required");
-    image.url = reader.require<std::string>("url");
-    image.onClick = reader.optional<AssetOnClick>("onClick");
+    image.required = fields.require<bool>("required");
+    image.url = fields.require<std::string>("url");
+    image.onClick = fields.optional<AssetOnClick>("onClick");
     return image;
 }
 

@@ -36,23 +36,6 @@ E decodeIntegerCodedEnum(const JsonReader& value) {
     return integerCodedEnumFromRaw<E>(raw).value_or(static_cast<E>(0));
 }
 
-// A required enumeration member: a missing key fails as such; a present one (null included) is
-// decoded by the enumeration's own rule.
-template <class E>
-E requireIntegerCodedEnum(const JsonReader& object, std::string_view key) {
-    return decodeIntegerCodedEnum<E>(object.at(key));
-}
-
-// An optional enumeration member: absent or null gives no value.
-template <class E>
-std::optional<E> optionalIntegerCodedEnum(const JsonReader& object, std::string_view key) {
-    if (!object.hasValue(key)) {
-        object.requireObject();
-        return std::nullopt;
-    }
-    return decodeIntegerCodedEnum<E>(object.at(key));
-}
-
 template <class E>
 std::int64_t integerCodedEnumRaw(E value) {
     return static_cast<std::int64_t>(value);

@@ -1,14 +1,21 @@
 #include "Ad/RenderEngine/Native/LabelAssetModel.h"
 
+#include "Commons/Json/JsonFields.h"
 #include "Commons/Json/JsonWriter.h"
 
 namespace solen {
+namespace {
+
+constexpr JsonKeys kKeys{"required", "value", "onClick"};
+
+}  // namespace
 
 LabelAssetModel LabelAssetModel::decode(const JsonReader& reader) {
+    const JsonFields<kKeys> fields(reader);
     LabelAssetModel label;
-    label.required = reader.require<bool>("required");
-    label.value = reader.require<std::string>("value");
-    label.onClick = reader.optional<AssetOnClick>("onClick");
+    label.required = fields.require<bool>("required");
+    label.value = fields.require<std::string>("value");
+    label.onClick = fields.optional<AssetOnClick>("onClick");
     return label;
 }
 

@@ -1,15 +1,22 @@
 #include "Ad/RenderEngine/Native/MediaAssetVideoContentModel.h"
 
+#include "Commons/Json/JsonFields.h"
 #include "Commons/Json/JsonWriter.h"
 
 namespace solen {
+namespace {
+
+constexpr JsonKeys kKeys{"required", "vastXml", "onClick", "videoPlayerControls"};
+
+}  // namespace
 
 MediaAssetVideoContentModel MediaAssetVideoContentModel::decode(const JsonReader& reader) {
+    const JsonFields<kKeys> fields(reader);
     MediaAssetVideoContentModel video;
-    video.required = reader.require<bool>("required");
-    video.vastXml = reader.require<std::string>("vastXml");
-    video.onClick = reader.optional<AssetOnClick>("onClick");
-    video.videoPlayerControls = reader.require<VideoPlayerControlsModel>("videoPlayerControls");
+    video.required = fields.require<bool>("required");
+    video.vastXml = fields.require<std::string>("vastXml");
+    video.onClick = fields.optional<AssetOnClick>("onClick");
+    video.videoPlayerControls = fields.require<VideoPlayerControlsModel>("videoPlayerControls");
     return video;
 }
 

@@ -1,19 +1,26 @@
 #include "Ad/RenderEngine/Native/NativePubContent.h"
 
+#include "Commons/Json/JsonFields.h"
 #include "Commons/Json/JsonWriter.h"
 
 namespace solen {
+namespace {
+
+constexpr JsonKeys kKeys{"title", "description", "icon", "media", "sponsored", "rating", "cta", "adChoices", "onClick"};
+
+}  // namespace
 
 NativePubContent NativePubContent::decode(const JsonReader& reader) {
-    auto title = reader.require<LabelAssetModel>("title");
-    auto description = reader.require<LabelAssetModel>("description");
-    auto icon = reader.optional<ImageAssetModel>("icon");
-    auto media = reader.require<MediaAssetModel>("media");
-    auto sponsored = reader.require<LabelAssetModel>("sponsored");
-    auto rating = reader.optional<LabelAssetModel>("rating");
-    auto cta = reader.optional<LabelAssetModel>("cta");
-    auto adChoices = reader.optional<ImageAssetModel>("adChoices");
-    auto onClick = reader.optional<AssetOnClick>("onClick");
+    const JsonFields<kKeys> fields(reader);
+    auto title = fields.require<LabelAssetModel>("title");
+    auto description = fields.require<LabelAssetModel>("description");
+    auto icon = fields.optional<ImageAssetModel>("icon");
+    auto media = fields.require<MediaAssetModel>("media");
+    auto sponsored = fields.require<LabelAssetModel>("sponsored");
+    auto rating = fields.optional<LabelAssetModel>("rating");
+    auto cta = fields.optional<LabelAssetModel>("cta");
+    auto adChoices = fields.optional<ImageAssetModel>("adChoices");
+    auto onClick = fields.optional<AssetOnClick>("onClick");
     return NativePubContent{std::move(title),  std::move(description), std::move(icon),
                             std::move(media),  std::move(sponsored),   std::move(rating),
                             std::move(cta),    std::move(adChoices),   std::move(onClick)};

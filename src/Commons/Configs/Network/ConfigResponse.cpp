@@ -1,11 +1,14 @@
 #include "Commons/Configs/Network/ConfigResponse.h"
 
 #include "Commons/Configs/Network/ConfigRequest.h"
+#include "Commons/Json/JsonFields.h"
 #include "Commons/Json/JsonWriter.h"
 #include "Commons/Utilities/Logger.h"
 
 namespace solen {
 namespace {
+
+constexpr JsonKeys kConfigKeys{"status", "lastUpdatedTs", "type", "content"};
 
 ConfigResponse::ConfigStatus decodeStatus(const JsonReader& reader) {
     switch (reader.asInteger<std::int64_t>()) {
@@ -18,12 +21,13 @@ ConfigResponse::ConfigStatus decodeStatus(const JsonReader& reader) {
 }  // namespace
 
 ConfigResponse::Config ConfigResponse::Config::decode(const JsonReader& reader) {
+    const JsonFields<kConfigKeys> fields(reader);
     Config config;
-    config.status = decodeStatus(reader.at("status"));
-    config.lastUpdatedTs = reader.require<double>("lastUpdatedTs");
-    config.type = decodeConfigType(reader.at("type"));
-    if (reader.hasValue("content")) {
-        config.content = decodeConfigDocument(config.type, reader.at("content"));
+    config.status = decodeStatus(fields.at("status"));
+    config.lastUpdatedTs = fields.require<double>("lastUpdatedTs");
+    config.type = decodeConfigType(fields.at("type"));
+    if (fields.hasValue("content")) {
+        config.content = decodeConfigDocument(config.type, fields.at("content"));
     }
     return config;
 }
