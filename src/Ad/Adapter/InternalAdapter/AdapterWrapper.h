@@ -90,6 +90,21 @@ protected:
     // Reports to the gated bidder, with this wrapper as the adapter; nothing without one.
     void reportGated(const std::function<void(InternalAdapterDelegate& bidder,
                                               const std::shared_ptr<InternalAdAdapter>& adapter)>& report);
+    // A network callback that only logs and reports to the gated bidder, on the main thread.
+    using GatedReport = void (InternalAdapterDelegate::*)(const std::shared_ptr<InternalAdAdapter>& adapter);
+    void forwardGated(std::string_view callback, GatedReport report);
+    // A wrapper's `create`: makes `Wrapper` around `adapter` (none without one) and sets it as the
+    // adapter's delegate. The wrappers befriend this class for their constructors.
+    template <class Wrapper, class Adapter>
+    static std::shared_ptr<Wrapper> make(std::shared_ptr<Adapter> adapter, std::weak_ptr<InternalAdapterDelegate> owner,
+                                         std::shared_ptr<TrackerManager> trackerManager) {
+        if (!adapter) {
+            return nullptr;
+        }
+        std::shared_ptr<Wrapper> wrapper(new Wrapper(adapter, std::move(owner), std::move(trackerManager)));
+        adapter->setDelegate(wrapper);
+        return wrapper;
+    }
     // The answer of the bidder's view-controller query, made on the main thread (a caller on
     // another thread waits for it); none when the bidder is gone or not of `Refinement`.
     template <class Refinement>
@@ -113,7 +128,8 @@ private:
     // Readiness of the line item's network; none when it may load.
     std::optional<SolenAdapterError> networkReadiness() const;
     SolenAdapterError objectDeallocatedError() const;
-    const std::vector<std::string>* trackerList(std::optional<std::vector<std::string>> AdTrackers::*list) const;
+    // The line item's list, when it has one that is not empty.
+    const std::vector<std::string>* trackerList(AdTrackers::UrlList AdTrackers::*list) const;
 
     const AdFormat format_;
     const Gate gate_;

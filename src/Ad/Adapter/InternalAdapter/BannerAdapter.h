@@ -23,6 +23,7 @@ public:
     std::shared_ptr<platform::ViewController> viewControllerForModalPresentation() override;
 
 private:
+    friend class AdapterWrapper;
     BannerAdapter(std::shared_ptr<SolenBaseBannerAdapter> adapter, std::weak_ptr<InternalAdapterDelegate> owner,
                   std::shared_ptr<TrackerManager> trackerManager);
 

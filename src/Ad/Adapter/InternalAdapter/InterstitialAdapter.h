@@ -25,6 +25,7 @@ public:
     void adAdapterDidFailToPresent(SolenBaseAdAdapter& adapter, SolenAdapterError error) override;
 
 private:
+    friend class AdapterWrapper;
     InterstitialAdapter(std::shared_ptr<SolenBaseInterstitialAdapter> adapter,
                         std::weak_ptr<InternalAdapterDelegate> owner, std::shared_ptr<TrackerManager> trackerManager);
 

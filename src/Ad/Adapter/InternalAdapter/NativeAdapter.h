@@ -37,6 +37,8 @@ public:
     std::shared_ptr<platform::ViewController> viewControllerForModalPresentation() override;
 
 private:
+    friend class AdapterWrapper;
+
     // What the views handed out hold (weakly, sharing the wrapper's lifetime).
     class ViewLink final : public SolenNativeAdViewDelegate {
     public:

@@ -27,6 +27,7 @@ public:
     void adAdapterRewardsUnlocked(SolenBaseAdAdapter& adapter, nlohmann::ordered_json rewards) override;
 
 private:
+    friend class AdapterWrapper;
     RewardedAdapter(std::shared_ptr<SolenBaseRewardedAdapter> adapter, std::weak_ptr<InternalAdapterDelegate> owner,
                     std::shared_ptr<TrackerManager> trackerManager);
 

@@ -19,6 +19,7 @@ public:
     const std::shared_ptr<SolenBaseSplashAdapter>& splashAdapter() const { return splashAdapter_; }
 
 private:
+    friend class AdapterWrapper;
     SplashAdapter(std::shared_ptr<SolenBaseSplashAdapter> adapter, std::weak_ptr<InternalAdapterDelegate> owner,
                   std::shared_ptr<TrackerManager> trackerManager);
 

@@ -42,7 +42,7 @@ public:
     static Trackers bidLoss(Value impression, Value creativeID, Value dropReason, Value dropReasonDesciptor);
     static Trackers impression(Value impression, Value creativeID, Value renderLatency);
     static Trackers click(Value impression, Value creativeID);
-    // The six video kinds carry no value.
+    // A moment without values: the six video kinds (any other kind made here carries none either).
     static Trackers video(Kind kind);
 
     Kind kind() const { return kind_; }
