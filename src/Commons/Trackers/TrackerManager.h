@@ -4,6 +4,7 @@
 #include "Commons/Network/Request.h"
 #include "Commons/Trackers/TrackerData.h"
 #include "Commons/Trackers/TrackerNetworkInterface.h"
+#include "Platform/Dispatch/DispatchQueue.h"
 #include "Platform/Foundation/URL.h"
 
 #include <functional>
@@ -23,9 +24,11 @@ public:
     using EventReportingSource = std::function<PrimeAdsConfig::EventReporting()>;
 
     // `eventReporting` replaces the configuration read (tests); empty reads the current ad-format
-    // document, else its built-in default.
+    // document, else its built-in default. `sendQueue` replaces the global default-priority queue
+    // the requests leave from (tests: a serial queue keeps their order).
     explicit TrackerManager(std::shared_ptr<TrackerNetworkInterface> trackerNetworkInterface,
-                            EventReportingSource eventReporting = nullptr);
+                            EventReportingSource eventReporting = nullptr,
+                            std::shared_ptr<platform::DispatchQueue> sendQueue = nullptr);
 
     // The process-wide instance with its own transport, created on first use.
     static std::shared_ptr<TrackerManager> shared();
@@ -39,6 +42,13 @@ public:
     void fire(const std::vector<std::string>& urls) const;
     // The same after replacing the macros of each URL text (line-item trackers).
     void fire(const std::vector<std::string>& urls, const std::vector<TrackerData>& macros) const;
+    // What `fire` sends, built on the calling thread: the requests of the URL texts after replacing
+    // their macros, in list order; a text that is not an absolute URL is logged and left out.
+    std::vector<std::shared_ptr<Request>> trackerRequests(const std::vector<std::string>& urls,
+                                                          const std::vector<TrackerData>& macros) const;
+    // Hands a request to the transport from the calling thread, for a caller that is itself a block
+    // of a background queue (it saves a block of its own).
+    void sendFromCurrentQueue(const std::shared_ptr<Request>& request) const;
     // Fires already parsed URLs (VAST impression, error and progress trackers) as given; `event`
     // names the tracked event and does not change what is sent.
     void fireTrackingUrls(const std::vector<platform::URL>& urls, const std::optional<std::string>& event = {}) const;
@@ -54,6 +64,7 @@ public:
 private:
     std::shared_ptr<TrackerNetworkInterface> interface_;
     EventReportingSource eventReporting_;
+    std::shared_ptr<platform::DispatchQueue> sendQueue_;
 };
 
 }  // namespace solen
