@@ -52,6 +52,15 @@ std::vector<TrackerCapture::Hit> TrackerCapture::hits(std::string_view kind) con
     return result;
 }
 
+TrackerCapture::Hit TrackerCapture::hit(std::string_view kind, std::string_view lineItem) const {
+    for (Hit& hit : hits(kind)) {
+        if (hit.lineItem == lineItem) {
+            return std::move(hit);
+        }
+    }
+    return {};
+}
+
 std::vector<std::string> TrackerCapture::events() const {
     std::vector<std::string> result;
     for (const Hit& hit : hits()) {

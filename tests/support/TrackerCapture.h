@@ -37,6 +37,8 @@ public:
     // The hits since construction or the last `clear()`, in the order the session received them.
     std::vector<Hit> hits() const;
     std::vector<Hit> hits(std::string_view kind) const;
+    // The first hit of `kind` for `lineItem`; an empty hit (kind "") when there is none.
+    Hit hit(std::string_view kind, std::string_view lineItem) const;
     // "kind:lineItem" of every hit, sorted.
     std::vector<std::string> events() const;
     void clear();

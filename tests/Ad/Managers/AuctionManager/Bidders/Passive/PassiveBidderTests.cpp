@@ -112,7 +112,7 @@ TEST_F(PassiveWindowTest, HeadFailureSlidesTheWindowAndAWinAbandonsTheRest) {
     EXPECT_THAT(capture_.settledEvents(),
                 ElementsAre("bidLoss:A", "bidLoss:C", "networkFill:B", "networkLoad:A", "networkLoad:B", "networkLoad:C",
                             "networkNoFill:A", "networkNoFill:C"));
-    EXPECT_EQ(capture_.hits("bidLoss").back().macro("DROP_REASON"), "ObjectDeallocated");  // C, let go while loading
+    EXPECT_EQ(capture_.hit("bidLoss", "C").macro("DROP_REASON"), "ObjectDeallocated");  // C, let go while loading
     advance(20);  // C's load timer died with it
     EXPECT_EQ(auction_->events().size(), 2u);
     EXPECT_THAT(loaded(), ElementsAre("A", "B", "C"));
