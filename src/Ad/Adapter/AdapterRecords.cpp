@@ -14,10 +14,6 @@ AdapterSdkConfiguration makeAdapterSdkConfiguration(const AdapterConfig& network
     return AdapterSdkConfiguration(objectOnly(network.adapterMeta));
 }
 
-AdapterSdkConfiguration makeAdapterSdkConfiguration(AdapterConfig&& network) {
-    return AdapterSdkConfiguration(objectOnly(std::move(network.adapterMeta)));
-}
-
 AdapterAdConfiguration makeAdapterAdConfiguration(const Ads& lineItem, const AdapterConfig* network,
                                                   std::optional<platform::Size> adSize) {
     std::optional<AdapterSdkConfiguration> sdkConfiguration;

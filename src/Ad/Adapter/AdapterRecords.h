@@ -17,8 +17,6 @@ namespace solen {
 
 // The network's start-up configuration: its `adapterMeta` when that is an object.
 AdapterSdkConfiguration makeAdapterSdkConfiguration(const AdapterConfig& network);
-// The same from settings that are no longer needed: their `adapterMeta` is taken, not copied.
-AdapterSdkConfiguration makeAdapterSdkConfiguration(AdapterConfig&& network);
 
 // A line item's load configuration: its `lineItemMeta` when that is an object, the network's
 // start-up configuration when the network is registered (`network` not null), and the placement's

@@ -28,15 +28,17 @@ std::optional<std::map<std::string, NetworkSDKData>> AdapterUtils::fetchTPSdksDa
     }
     std::map<std::string, NetworkSDKData> data;
     for (const std::string& networkId : *adUnit->hbNetworks) {
-        auto network = settings->adapterSettings(networkId);
-        if (!network || !network->headerBidder) {
+        // The network's shared snapshot: neither its settings nor its start-up configuration are
+        // copied for a bid request.
+        const auto network = settings->adapterSettingsSnapshot(networkId);
+        if (!network || !network->config.headerBidder) {
             continue;
         }
-        const auto adapter = AdapterFactory::sdkAdapter(*network);
+        const auto adapter = AdapterFactory::sdkAdapter(network->config);
         if (!adapter) {
             continue;
         }
-        const AdapterSdkConfiguration configuration = makeAdapterSdkConfiguration(std::move(*network));
+        const AdapterSdkConfiguration& configuration = network->sdkConfiguration;
         if (!adapter->isStarted()) {
             adapter->initOnSDKInit(configuration);
             adapter->initOnAdLoad(configuration);

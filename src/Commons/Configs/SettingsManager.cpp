@@ -1,5 +1,6 @@
 #include "Commons/Configs/SettingsManager.h"
 
+#include "Ad/Adapter/AdapterRecords.h"
 #include "Ad/Adapter/AdapterUtils.h"
 #include "Commons/Utilities/Logger.h"
 #include "Platform/Dispatch/DispatchQueue.h"
@@ -46,7 +47,11 @@ std::map<std::string, AdUnitsConfig> SettingsManager::adUnitsSettingsDict() cons
 
 std::map<std::string, AdapterConfig> SettingsManager::sdkAdapterSettingsDict() const {
     std::shared_lock lock(mutex_);
-    return adapters_;
+    std::map<std::string, AdapterConfig> dict;
+    for (const auto& [networkId, settings] : adapters_) {
+        dict.emplace_hint(dict.end(), networkId, settings->config);
+    }
+    return dict;
 }
 
 std::optional<AdUnitsConfig> SettingsManager::adUnitSettings(const std::string& adUnitId) const {
@@ -56,9 +61,14 @@ std::optional<AdUnitsConfig> SettingsManager::adUnitSettings(const std::string& 
 }
 
 std::optional<AdapterConfig> SettingsManager::adapterSettings(const std::string& networkId) const {
+    const auto settings = adapterSettingsSnapshot(networkId);
+    return settings ? std::optional<AdapterConfig>(settings->config) : std::nullopt;
+}
+
+std::shared_ptr<const AdapterSettings> SettingsManager::adapterSettingsSnapshot(const std::string& networkId) const {
     std::shared_lock lock(mutex_);
     const auto it = adapters_.find(networkId);
-    return it == adapters_.end() ? std::nullopt : std::optional<AdapterConfig>(it->second);
+    return it == adapters_.end() ? nullptr : it->second;
 }
 
 SettingsManager::Tables SettingsManager::tables() const {
@@ -84,9 +94,15 @@ void SettingsManager::setAdapters(const std::optional<std::vector<AdapterConfig>
 }
 
 void SettingsManager::fillAdapterSettings(const std::vector<AdapterConfig>& adapters) {
-    std::unique_lock lock(mutex_);
+    // The snapshots are made before the lock is taken.
+    std::vector<std::shared_ptr<const AdapterSettings>> snapshots;
+    snapshots.reserve(adapters.size());
     for (const AdapterConfig& adapter : adapters) {
-        adapters_.insert_or_assign(adapter.networkId, adapter);
+        snapshots.push_back(std::make_shared<const AdapterSettings>(AdapterSettings{adapter, makeAdapterSdkConfiguration(adapter)}));
+    }
+    std::unique_lock lock(mutex_);
+    for (auto& snapshot : snapshots) {
+        adapters_.insert_or_assign(snapshot->config.networkId, std::move(snapshot));
     }
 }
 

@@ -3,6 +3,8 @@
 #include "Commons/Configs/AdUnitsConfig.h"
 #include "Commons/Configs/AdapterConfig.h"
 
+#include <solen/adapters/AdapterSdkConfiguration.h>
+
 #include <functional>
 #include <map>
 #include <memory>
@@ -12,6 +14,14 @@
 #include <vector>
 
 namespace solen {
+
+// A registered network's settings as one immutable snapshot, shared by every reader: a change of
+// the network's settings replaces the snapshot as a whole, so a holder never sees it change and
+// nothing derived from it goes stale.
+struct AdapterSettings {
+    AdapterConfig config;
+    AdapterSdkConfiguration sdkConfiguration;  // the network's start-up configuration, made once
+};
 
 // Lookup tables over the mediation document: ad units by id and network adapters by network id.
 // Entries are added or replaced, never removed. Thread-safe; readers get copies.
@@ -30,6 +40,8 @@ public:
     std::map<std::string, AdapterConfig> sdkAdapterSettingsDict() const;
     std::optional<AdUnitsConfig> adUnitSettings(const std::string& adUnitId) const;
     std::optional<AdapterConfig> adapterSettings(const std::string& networkId) const;
+    // The same without a copy: the network's current snapshot, null when it is not registered.
+    std::shared_ptr<const AdapterSettings> adapterSettingsSnapshot(const std::string& networkId) const;
 
     // Registers the adapters by network id (a later duplicate wins) and then starts the configured
     // network adapters in the background. An absent or empty list is only logged.
@@ -55,7 +67,7 @@ public:
 private:
     mutable std::shared_mutex mutex_;
     std::map<std::string, AdUnitsConfig> adUnits_;
-    std::map<std::string, AdapterConfig> adapters_;
+    std::map<std::string, std::shared_ptr<const AdapterSettings>> adapters_;
 };
 
 }  // namespace solen

@@ -1,5 +1,6 @@
 #include "Commons/Utilities/Base64.h"
 
+#include <bit>
 #include <cstdint>
 #include <cstring>
 
@@ -37,11 +38,20 @@ std::string base64Encode(std::string_view bytes) {
     std::string text((bytes.size() + 2) / 3 * 4, '=');
     char* out = text.data();
     std::size_t at = 0;
-    // Six bytes, eight characters, one store at a time.
+    // Six bytes, eight characters, one store at a time; the six are read as the top of one
+    // eight-byte load while eight remain.
     for (; at + 6 <= bytes.size(); at += 6, out += 8) {
-        const std::uint64_t group = std::uint64_t{byte(at)} << 40 | std::uint64_t{byte(at + 1)} << 32 |
-                                    std::uint64_t{byte(at + 2)} << 24 | std::uint64_t{byte(at + 3)} << 16 |
-                                    std::uint64_t{byte(at + 4)} << 8 | byte(at + 5);
+        std::uint64_t group;
+        if (at + 8 <= bytes.size()) {
+            std::memcpy(&group, bytes.data() + at, sizeof group);
+            if constexpr (std::endian::native == std::endian::little) {
+                group = __builtin_bswap64(group);
+            }
+            group >>= 16;
+        } else {
+            group = std::uint64_t{byte(at)} << 40 | std::uint64_t{byte(at + 1)} << 32 | std::uint64_t{byte(at + 2)} << 24 |
+                    std::uint64_t{byte(at + 3)} << 16 | std::uint64_t{byte(at + 4)} << 8 | byte(at + 5);
+        }
         char characters[8];
         std::memcpy(characters, kPairs.pairs[group >> 36], 2);
         std::memcpy(characters + 2, kPairs.pairs[group >> 24 & 0xFFF], 2);

@@ -51,12 +51,37 @@ TEST_F(SettingsManagerTest, EntriesAreKeyedByIdAndNeverRemoved) {
     EXPECT_EQ(settings.adUnitsSettingsDict().size(), 2u);
 }
 
+TEST_F(SettingsManagerTest, SnapshotsAreSharedAndReplacedWhole) {
+    EXPECT_EQ(settings.adapterSettingsSnapshot("A"), nullptr);
+    AdapterConfig first = adapter("A", "first");
+    first.adapterMeta = Json{{"appKey", "one"}};
+    settings.fillAdapterSettings({first, adapter("B", "b")});
+    const auto held = settings.adapterSettingsSnapshot("A");
+    ASSERT_NE(held, nullptr);
+    EXPECT_EQ(settings.adapterSettingsSnapshot("A"), held);  // shared, not copied
+    EXPECT_EQ(held->sdkConfiguration.networkConfig, Json({{"appKey", "one"}}));
+    EXPECT_EQ(settings.adapterSettingsSnapshot("B")->sdkConfiguration.networkConfig, std::nullopt);
+
+    // A change replaces the snapshot: its start-up configuration follows, the held one stays as it was.
+    AdapterConfig second = adapter("A", "second");
+    second.adapterMeta = Json("not an object");
+    settings.fillAdapterSettings({second});
+    const auto current = settings.adapterSettingsSnapshot("A");
+    EXPECT_EQ(current->config, second);
+    EXPECT_EQ(current->sdkConfiguration.networkConfig, std::nullopt);
+    EXPECT_EQ(held->config, first);
+    EXPECT_EQ(held->sdkConfiguration.networkConfig, Json({{"appKey", "one"}}));
+    EXPECT_EQ(settings.adapterSettings("A"), second);
+}
+
 TEST_F(SettingsManagerTest, ConcurrentWritersAndReadersSeeWholeEntries) {
     std::atomic<bool> stop{false};
     std::thread reader([&] {
         while (!stop.load()) {
             for (const auto& [id, config] : settings.sdkAdapterSettingsDict()) {
                 ASSERT_EQ(config.networkId, id);
+                const auto snapshot = settings.adapterSettingsSnapshot(id);
+                ASSERT_EQ(snapshot->config.networkId, id);
             }
         }
     });
