@@ -134,6 +134,8 @@ public:
     virtual void didAddSubview(const std::shared_ptr<View>& subview);
     virtual void willRemoveSubview(const std::shared_ptr<View>& subview);
     virtual void layoutSubviews();
+    // The backing layer's layout of its sublayers, run after layoutSubviews in each layout pass.
+    virtual void layoutSublayersOfLayer(Layer& layer);
     virtual void draw(Rect rect);
 
 protected:

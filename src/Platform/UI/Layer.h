@@ -2,6 +2,7 @@
 
 #include <solen/ui/Color.h>
 #include <solen/ui/Rect.h>
+#include <solen/ui/Size.h>
 
 #include <cstddef>
 #include <memory>
@@ -33,6 +34,18 @@ public:
     void setBackgroundColor(std::optional<Color> color) { backgroundColor_ = color; }
     double cornerRadius() const { return cornerRadius_; }
     void setCornerRadius(double radius) { cornerRadius_ = radius; }
+    // Whether sublayers and content are clipped to the bounds (and the corners).
+    bool masksToBounds() const { return masksToBounds_; }
+    void setMasksToBounds(bool masks) { masksToBounds_ = masks; }
+    // The shadow drawn under the layer; recorded only.
+    std::optional<Color> shadowColor() const { return shadowColor_; }
+    void setShadowColor(std::optional<Color> color) { shadowColor_ = color; }
+    Size shadowOffset() const { return shadowOffset_; }
+    void setShadowOffset(Size offset) { shadowOffset_ = offset; }
+    double shadowOpacity() const { return shadowOpacity_; }
+    void setShadowOpacity(double opacity) { shadowOpacity_ = opacity; }
+    double shadowRadius() const { return shadowRadius_; }
+    void setShadowRadius(double radius) { shadowRadius_ = radius; }
 
     std::shared_ptr<Layer> superlayer() const { return superlayer_.lock(); }
     // Back to front.
@@ -48,6 +61,11 @@ private:
     double opacity_ = 1;
     std::optional<Color> backgroundColor_;
     double cornerRadius_ = 0;
+    bool masksToBounds_ = false;
+    std::optional<Color> shadowColor_ = Color::black();
+    Size shadowOffset_{0, -3};
+    double shadowOpacity_ = 0;
+    double shadowRadius_ = 3;
     std::weak_ptr<Layer> superlayer_;
     std::vector<std::shared_ptr<Layer>> sublayers_;
 };

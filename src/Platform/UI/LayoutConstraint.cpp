@@ -16,6 +16,36 @@ std::vector<std::weak_ptr<const View>>& nonTranslatingViews() {
     return views;
 }
 
+// Content priorities set on views, per axis: hugging and compression resistance.
+struct ContentPriorities {
+    std::weak_ptr<const View> view;
+    float hugging[2] = {250, 250};
+    float compressionResistance[2] = {750, 750};
+};
+
+std::vector<ContentPriorities>& contentPriorities() {
+    static std::vector<ContentPriorities> list;
+    return list;
+}
+
+ContentPriorities* prioritiesOf(const View& view) {
+    for (ContentPriorities& entry : contentPriorities()) {
+        if (entry.view.lock().get() == &view) {
+            return &entry;
+        }
+    }
+    return nullptr;
+}
+
+ContentPriorities& prioritiesFor(const View& view) {
+    if (ContentPriorities* found = prioritiesOf(view)) {
+        return *found;
+    }
+    std::erase_if(contentPriorities(), [](const ContentPriorities& entry) { return entry.view.expired(); });
+    contentPriorities().push_back(ContentPriorities{view.weak_from_this()});
+    return contentPriorities().back();
+}
+
 bool belongsTo(const LayoutAnchor& anchor, const View& view) {
     const std::shared_ptr<View> owner = anchor.view.lock();
     return owner.get() == &view;
@@ -40,8 +70,18 @@ std::shared_ptr<LayoutConstraint> LayoutAnchor::constraintEqualTo(const LayoutAn
     return std::make_shared<LayoutConstraint>(*this, other, constant);
 }
 
+std::shared_ptr<LayoutConstraint> LayoutAnchor::constraint(LayoutRelation relation, const LayoutAnchor& other,
+                                                         double multiplier, double constant) const {
+    return std::make_shared<LayoutConstraint>(*this, relation, other, multiplier, constant);
+}
+
 LayoutConstraint::LayoutConstraint(LayoutAnchor first, LayoutAnchor second, double constant)
     : first_(std::move(first)), second_(std::move(second)), constant_(constant) {}
+
+LayoutConstraint::LayoutConstraint(LayoutAnchor first, LayoutRelation relation, LayoutAnchor second,
+                                   double multiplier, double constant)
+    : first_(std::move(first)), second_(std::move(second)), relation_(relation), multiplier_(multiplier),
+      constant_(constant) {}
 
 void LayoutConstraint::setActive(bool active) {
     if (active_ == active) {
@@ -91,6 +131,7 @@ void LayoutConstraint::applyConstraints(View& superview) {
             const LayoutAnchor& first = constraint->firstAnchor();
             const LayoutAnchor& second = constraint->secondAnchor();
             if (belongsTo(second, superview) && first.attribute == second.attribute && constraint->constant() == 0 &&
+                constraint->relation() == LayoutRelation::equal && constraint->multiplier() == 1 &&
                 std::ranges::find(edges, first.attribute) != edges.end()) {
                 pinned |= 1u << static_cast<unsigned>(first.attribute);
             }
@@ -114,6 +155,24 @@ void LayoutConstraint::setTranslatesAutoresizingMaskIntoConstraints(const View& 
     if (!translates) {
         views.push_back(view.weak_from_this());
     }
+}
+
+float LayoutConstraint::contentHuggingPriority(const View& view, LayoutAxis axis) {
+    const ContentPriorities* entry = prioritiesOf(view);
+    return entry ? entry->hugging[static_cast<int>(axis)] : ContentPriorities{}.hugging[0];
+}
+
+void LayoutConstraint::setContentHuggingPriority(const View& view, float priority, LayoutAxis axis) {
+    prioritiesFor(view).hugging[static_cast<int>(axis)] = priority;
+}
+
+float LayoutConstraint::contentCompressionResistancePriority(const View& view, LayoutAxis axis) {
+    const ContentPriorities* entry = prioritiesOf(view);
+    return entry ? entry->compressionResistance[static_cast<int>(axis)] : ContentPriorities{}.compressionResistance[0];
+}
+
+void LayoutConstraint::setContentCompressionResistancePriority(const View& view, float priority, LayoutAxis axis) {
+    prioritiesFor(view).compressionResistance[static_cast<int>(axis)] = priority;
 }
 
 }  // namespace solen::platform

@@ -295,6 +295,7 @@ void View::layoutIfNeeded() {
             controller->viewWillLayoutSubviews();
         }
         layoutSubviews();
+        layoutSublayersOfLayer(*layer_);
         if (controller) {
             controller->viewDidLayoutSubviews();
         }
@@ -334,6 +335,7 @@ void View::didMoveToWindow() {}
 void View::didAddSubview(const std::shared_ptr<View>&) {}
 void View::willRemoveSubview(const std::shared_ptr<View>&) {}
 void View::layoutSubviews() {}
+void View::layoutSublayersOfLayer(Layer&) {}
 void View::draw(Rect) {}
 
 }  // namespace solen::platform

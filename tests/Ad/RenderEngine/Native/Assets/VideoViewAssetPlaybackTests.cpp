@@ -1,11 +1,15 @@
 // The video asset end to end: a VAST inline document whose media file is the committed clip,
-// served over loopback, read by the media module and played on the system clock.
+// served over loopback, read by the media module and played on the system clock; and a 30 s ad
+// on the manual clock whose companion picture comes over loopback.
 
 #include "Ad/RenderEngine/Native/Assets/VideoView/VideoViewAsset.h"
 
 #include "Platform/Dispatch/MainLoop.h"
+#include "Platform/UI/TapDriver.h"
+#include "support/LocalHttpServer.h"
 #include "support/ScopedApplication.h"
 #include "support/ServedMediaClip.h"
+#include "support/VideoAssetFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -65,6 +69,45 @@ TEST(VideoViewAssetPlayback, PlaysTheServedClipOfAnInlineAdToCompletion) {
     EXPECT_EQ(asset->assetState(), NativeAssetState::loaded);
     asset->removeFromSuperview();
     platform::MainLoop::shared().runUntilIdle();
+}
+
+using VideoAssetEndCard = test::VideoAssetTest;
+
+TEST_F(VideoAssetEndCard, ThirtySecondAdEndsWithItsServedCompanionWhoseTapGoesUp) {
+    using namespace std::string_literals;
+    test::LocalHttpServer server;
+    server.setHandler([](const test::RecordedRequest&) {
+        return test::ScriptedAnswer::text(
+            200, "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\x01\x2c\0\0\0\xfa\x08\x06\0\0\0"s, "image/png");
+    });
+    const std::string companions =
+        "<Creative><CompanionAds><Companion width=\"728\" height=\"90\"><StaticResource creativeType=\"image/png\">" +
+        server.url("/wide.png") + "</StaticResource><CompanionClickThrough>https://land.test/wide</CompanionClickThrough>"
+        "</Companion><Companion width=\"300\" height=\"250\"><StaticResource creativeType=\"image/png\">" +
+        server.url("/end.png") + "</StaticResource><CompanionClickThrough>https://land.test/end</CompanionClickThrough>"
+        "<CompanionClickTracking>https://t.test/cc</CompanionClickTracking></Companion></CompanionAds></Creative>";
+    // Not on Wi-Fi: the widest companion that fits the 390-point screen.
+    platform::NetworkReachability::setProvider([] {
+        return platform::NetworkReachability::reachable | platform::NetworkReachability::connectionRequired;
+    });
+    auto asset = make(test::vast(test::inlineAd(test::linear(), companions)));
+    load(*asset);
+    ASSERT_TRUE(test::waitUntil([&] {
+        return asset->companionImageView() && asset->companionImageView()->assetState() == NativeAssetState::loaded;
+    }));
+    EXPECT_EQ(server.requests().back().path, "/end.png");
+    run(31.0);
+
+    const auto companion = asset->companionImageView();
+    EXPECT_EQ(asset->subviews(), std::vector<std::shared_ptr<platform::View>>{companion});
+    asset->layoutIfNeeded();
+    EXPECT_EQ(companion->frame(), asset->bounds());
+    EXPECT_EQ(companion->image()->pixelWidth(), 300u);
+    EXPECT_EQ(witness->with("COMPLETE"), test::Journal{"COMPLETE https://t.test/complete"});
+    witness->journal.clear();
+    ASSERT_TRUE(platform::TapDriver::tap(companion));
+    EXPECT_EQ(witness->journal, test::Journal{"tapped https://land.test/end"});
+    EXPECT_EQ(witness->lastTapped, companion);
 }
 
 }  // namespace

@@ -1,14 +1,6 @@
-#include "Ad/RenderEngine/Native/Assets/VideoView/VideoViewAsset.h"
-
-#include "Platform/Device/NetworkReachability.h"
-#include "Platform/Dispatch/MainLoop.h"
 #include "Platform/Foundation/ResourceBundle.h"
 #include "Platform/UI/LayoutConstraint.h"
-#include "support/DispatchWait.h"
-#include "support/MainLoopPump.h"
-#include "support/ScopedApplication.h"
-#include "support/ScopedManualClock.h"
-#include "support/ScriptedMediaFactsSource.h"
+#include "support/VideoAssetFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -23,51 +15,7 @@ namespace solen {
 namespace {
 
 using platform::URL;
-using test::ScriptedMediaFactsSource;
-using Journal = std::vector<std::string>;
-
-const std::string kMedia = "https://media.test/ad.mp4";
-
-// The asset's three delegates and its tracking sender, writing into one journal so that the
-// order across tracking and video events is visible: "LABEL url ..." for each send that has
-// addresses, "event <n>" for video events, "loaded", "failed <code>", "tapped <url>".
-class Witness final : public NativeAssetInteractionDelegate,
-                      public NativeAssetLoadDelegate,
-                      public VideoAssetEventDelegate {
-public:
-    void assetLoadedSuccessfully(const std::shared_ptr<NativeAsset>&) override { journal.push_back("loaded"); }
-    void assetLoadFailed(const std::shared_ptr<NativeAsset>& asset, const platform::Error& error) override {
-        journal.push_back("failed " + std::to_string(error.code));
-        lastError = error;
-        EXPECT_EQ(asset->assetState(), NativeAssetState::failed);
-    }
-    void assetTapped(const std::shared_ptr<NativeAsset>&, const std::optional<AssetOnClick>& onClick) override {
-        journal.push_back("tapped " + (onClick ? onClick->url : std::string("none")));
-    }
-    void videoAssetEventOccurred(VideoEvent event) override {
-        journal.push_back("event " + std::to_string(static_cast<int>(event)));
-    }
-    VastTracker::TrackingUrlSender sender() {
-        return [this](const std::vector<URL>& urls, const std::optional<std::string>& event) {
-            std::string call = event.value_or("");
-            for (const auto& url : urls) call += " " + url.absoluteString();
-            if (!urls.empty()) journal.push_back(call);
-        };
-    }
-    // The journal's entries that start with `prefix`.
-    Journal with(const std::string& prefix) const {
-        Journal found;
-        for (const auto& entry : journal) {
-            if (entry.rfind(prefix, 0) == 0) found.push_back(entry);
-        }
-        return found;
-    }
-
-    Journal journal;
-    std::optional<platform::Error> lastError;
-};
-
-std::string event(VideoEvent value) { return "event " + std::to_string(static_cast<int>(value)); }
+using namespace test;
 
 // Serves nothing: each fetch waits until the test opens the gate (or its own time runs out).
 class GatedFetcher final : public VastDocumentFetcher {
@@ -81,79 +29,7 @@ public:
     std::atomic<bool> open{false};
 };
 
-// An inline ad "a" whose addresses are https://t.test/<event>. `linear` is the inside of its
-// Linear element; without it the ad's only creative is non-linear.
-std::string inlineAd(const std::optional<std::string>& linear) {
-    const std::string creative = linear ? "<Linear>" + *linear + "</Linear>"
-                                        : "<NonLinearAds><NonLinear width=\"300\" height=\"50\"/></NonLinearAds>";
-    return "<VAST version=\"4.2\"><Ad id=\"a\"><InLine><Error>https://t.test/error?c=[ERRORCODE]</Error>"
-           "<Impression>https://t.test/imp</Impression><Creatives><Creative>" +
-           creative + "</Creative></Creatives></InLine></Ad></VAST>";
-}
-
-std::string trackingEvents(int count = 0) {
-    std::string events;
-    for (const char* name : {"start", "creativeView", "firstQuartile", "midpoint", "thirdQuartile", "complete",
-                             "mute", "unmute", "pause", "resume"}) {
-        events += std::string("<Tracking event=\"") + name + "\">https://t.test/" + name + "</Tracking>";
-    }
-    events += "<Tracking event=\"progress\" offset=\"00:00:05\">https://t.test/p5</Tracking>";
-    for (int i = 0; i < count; ++i) {
-        events += "<Tracking event=\"progress\" offset=\"" + std::to_string(i % 100) + "%\">https://t.test/n</Tracking>";
-    }
-    return "<TrackingEvents>" + events + "</TrackingEvents>";
-}
-
-std::string mediaFiles(const std::string& url = kMedia) {
-    return "<MediaFiles><MediaFile delivery=\"progressive\" type=\"video/mp4\" width=\"640\" height=\"360\">" + url +
-           "</MediaFile></MediaFiles>";
-}
-
-std::string playable(const std::string& duration = "00:00:30", const std::string& clicks = "", int extraEvents = 0) {
-    return inlineAd("<Duration>" + duration + "</Duration>" + trackingEvents(extraEvents) + clicks + mediaFiles());
-}
-
-class VideoViewAssetTest : public ::testing::Test {
-protected:
-    void SetUp() override {
-        loop().runUntilIdle();
-        platform::NetworkReachability::setProvider([] { return platform::NetworkReachability::reachable; });
-        source->script(kMedia, ScriptedMediaFactsSource::video(30.0), 0.1);
-        window = app.showKeyWindow(platform::Rect{0, 0, 320, 480});
-    }
-    void TearDown() override {
-        for (const auto& asset : assets) asset->removeFromSuperview();
-        assets.clear();
-        window.reset();
-        ASSERT_TRUE(test::settle());
-        platform::NetworkReachability::setProvider({});
-    }
-    static platform::MainLoop& loop() { return platform::MainLoop::shared(); }
-    void run(double seconds) { test::advanceAndPump(clock, seconds, 0.01); }
-
-    std::shared_ptr<VideoViewAsset> make(std::string xml, bool mute = false, bool autoPlay = true,
-                                         std::shared_ptr<VastDocumentFetcher> fetcher = nullptr) {
-        MediaAssetVideoContentModel model{true, std::move(xml), std::nullopt, {mute, autoPlay}};
-        auto asset = VideoViewAsset::create("media", std::move(model), witness, platform::Rect{0, 0, 320, 180},
-                                            {std::move(fetcher), witness->sender(), source});
-        window->addSubview(asset);
-        assets.push_back(asset);
-        return asset;
-    }
-    // Loads and waits for the parse result to be handled (player built or failure reported).
-    void load(VideoViewAsset& asset) {
-        asset.loadAsset();
-        EXPECT_EQ(asset.assetState(), NativeAssetState::loading);
-        ASSERT_TRUE(test::waitUntil([&] { return asset.videoPlayer() || asset.assetState() == NativeAssetState::failed; }));
-    }
-
-    test::ScopedManualClock clock;
-    test::ScopedApplication app;
-    std::shared_ptr<ScriptedMediaFactsSource> source = ScriptedMediaFactsSource::create();
-    std::shared_ptr<Witness> witness = std::make_shared<Witness>();
-    std::shared_ptr<platform::Window> window;
-    std::vector<std::shared_ptr<VideoViewAsset>> assets;
-};
+using VideoViewAssetTest = VideoAssetTest;
 
 TEST_F(VideoViewAssetTest, EveryFailureEndsFailedWithItsCodeAndFiresErrorUrlsOnlyForAStartedAd) {
     struct Case {
@@ -169,14 +45,15 @@ TEST_F(VideoViewAssetTest, EveryFailureEndsFailedWithItsCodeAndFiresErrorUrlsOnl
         {"malformed XML", "<VAST version=\"4.2\"><Ad id=\"a\"><InLine>", 100, {}},
         {"XML that is not VAST", "<html><body/></html>", 101, {}},
         {"no ads", "<VAST version=\"4.2\"></VAST>", 200, {}},
-        {"non-linear only", inlineAd(std::nullopt), 200, {}},
+        {"non-linear only", vast(inlineAd(std::nullopt)), 200, {}},
         {"companion only",
          "<VAST version=\"4.2\"><Ad id=\"a\"><InLine><Creatives><Creative><CompanionAds><Companion width=\"300\"/>"
          "</CompanionAds></Creative></Creatives></InLine></Ad></VAST>",
          200, {}},
-        {"no media URL, with duration", inlineAd("<Duration>00:00:30</Duration>" + mediaFiles("")), 401, fired401},
-        {"no media URL, no duration", inlineAd(mediaFiles("")), 401, {}},
-        {"media never loads", inlineAd("<Duration>00:00:30</Duration>" + mediaFiles("https://media.test/404.mp4")),
+        {"no media URL, with duration", vast(inlineAd("<Duration>00:00:30</Duration>" + mediaFiles(""))), 401, fired401},
+        {"no media URL, no duration", vast(inlineAd(mediaFiles(""))), 401, {}},
+        {"media never loads",
+         vast(inlineAd("<Duration>00:00:30</Duration>" + mediaFiles("https://media.test/404.mp4"))),
          402, fired402},
     };
     for (const Case& test : cases) {
@@ -304,7 +181,7 @@ TEST_F(VideoViewAssetTest, ThirtySecondAdPlaysToItsEndWithTrackingInOrder) {
 }
 
 TEST_F(VideoViewAssetTest, ALinearWithoutDurationPlaysAndReportsWithoutTracking) {
-    auto asset = make(inlineAd(trackingEvents() + mediaFiles()), false, true);
+    auto asset = make(vast(inlineAd(trackingEvents() + mediaFiles())), false, true);
     load(*asset);
     run(31.0);
     EXPECT_EQ(asset->assetState(), NativeAssetState::loaded);
@@ -343,10 +220,11 @@ TEST_F(VideoViewAssetTest, RepeatedReadinessThumbnailsAndASecondLoad) {
     EXPECT_EQ(asset->videoThumbnailImageView()->assetState(), NativeAssetState::loaded);
     EXPECT_EQ(asset->videoThumbnailImageView()->model()->onClick->url, "https://land.test/");
 
-    // A second load replaces the player view instead of stacking another one.
+    // A second load replaces the player view and the control bar instead of stacking more.
     load(*asset);
     EXPECT_NE(asset->videoPlayer(), first);
-    EXPECT_EQ(asset->subviews(), (std::vector<std::shared_ptr<platform::View>>{asset->videoPlayer()}));
+    EXPECT_EQ(asset->subviews(),
+              (std::vector<std::shared_ptr<platform::View>>{asset->videoPlayer(), asset->videoControlStackView()}));
     EXPECT_FALSE(first->superview());
 }
 

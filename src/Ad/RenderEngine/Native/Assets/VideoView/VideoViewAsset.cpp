@@ -40,6 +40,11 @@ std::string describe(const std::optional<platform::Error>& error) {
 
 }  // namespace
 
+bool VideoViewAsset::onWiFi() {
+    const std::optional<platform::NetworkReachability::Flags> flags = platform::NetworkReachability::internetFlags();
+    return flags && Reachability::currentConnectionType(*flags) == 1;
+}
+
 std::shared_ptr<VideoViewAsset> VideoViewAsset::create(std::string assetName, MediaAssetVideoContentModel model,
                                                        Delegate delegate, platform::Rect frame, Services services) {
     std::shared_ptr<VideoViewAsset> asset(
@@ -99,18 +104,13 @@ void VideoViewAsset::loadAsset() {
     const std::uint64_t load = ++loadCount_;
     // The views of an earlier load go first: its player would otherwise keep playing beside the
     // new one and drive the new tracker.
-    if (videoPlayer_) {
-        platform::LayoutConstraint::removeConstraints(*videoPlayer_);
-    }
-    for (const std::shared_ptr<platform::View>& view :
-         {std::shared_ptr<platform::View>(videoPlayer_), videoControlStackView_,
-          std::shared_ptr<platform::View>(companionImageView_)}) {
-        if (view) {
-            view->removeFromSuperview();
-        }
+    removePlaybackViews();
+    if (companionImageView_) {
+        companionImageView_->removeFromSuperview();
     }
     videoPlayer_.reset();
     videoControlStackView_.reset();
+    controlGradient_.reset();
     companionImageView_.reset();
     playbackUnderWay_ = false;
     pauseTracked_ = false;
@@ -170,10 +170,8 @@ std::optional<platform::URL> VideoViewAsset::prepareMediaFileURL() {
     // A creative without a duration cannot be tracked; playback goes on without it.
     (void)vastTracker_->start(chosen->id);
     setupVideoClicks(*linear);
-    const std::optional<platform::NetworkReachability::Flags> flags = platform::NetworkReachability::internetFlags();
-    const bool onWiFi = flags && Reachability::currentConnectionType(*flags) == 1;
     std::optional<platform::URL> url =
-        linear->selectMediaFileURL(onWiFi, platform::Screen::main().bounds().size.width);
+        linear->selectMediaFileURL(onWiFi(), platform::Screen::main().bounds().size.width);
     if (!url) {
         trackError(VastErrorCodes::fileNotFound);
     }
@@ -226,28 +224,24 @@ void VideoViewAsset::addPlayerView() {
     if (!videoPlayer_ || videoPlayer_->superview()) {
         return;
     }
+    fillWith(videoPlayer_);
+}
+
+void VideoViewAsset::fillWith(const std::shared_ptr<platform::View>& view) {
     const std::shared_ptr<platform::View> self = strongSelf();
-    const std::shared_ptr<platform::View> player = videoPlayer_;
-    addSubview(player);
+    addSubview(view);
     using platform::LayoutAttribute;
-    platform::LayoutConstraint::setTranslatesAutoresizingMaskIntoConstraints(*player, false);
+    platform::LayoutConstraint::setTranslatesAutoresizingMaskIntoConstraints(*view, false);
     std::vector<std::shared_ptr<platform::LayoutConstraint>> constraints;
     for (LayoutAttribute attribute : {LayoutAttribute::top, LayoutAttribute::left, LayoutAttribute::right,
                                       LayoutAttribute::bottom, LayoutAttribute::centerX, LayoutAttribute::centerY}) {
-        constraints.push_back(platform::anchor(player, attribute).constraintEqualTo(platform::anchor(self, attribute)));
+        constraints.push_back(platform::anchor(view, attribute).constraintEqualTo(platform::anchor(self, attribute)));
     }
     platform::LayoutConstraint::activate(constraints);
-    player->setCenter(center());
+    view->setCenter(center());
     setNeedsLayout();
 }
 
-void VideoViewAsset::setupControls() {}
-
-void VideoViewAsset::setupCompanionImageView() {}
-
-void VideoViewAsset::showCompanionImageView() {}
-
-void VideoViewAsset::removePlaybackViews() {}
 
 void VideoViewAsset::trackError(VastErrorCodes code) {
     const std::shared_ptr<VideoViewAsset> self = strongSelf();
@@ -278,17 +272,6 @@ void VideoViewAsset::assetLoadedSuccessfully(const std::shared_ptr<NativeAsset>&
 
 void VideoViewAsset::assetLoadFailed(const std::shared_ptr<NativeAsset>& asset, const platform::Error&) {
     Logger::debug("assetLoadFailed(_:error:), " + asset->assetName());
-}
-
-void VideoViewAsset::assetTapped(const std::shared_ptr<NativeAsset>& asset, const std::optional<AssetOnClick>& onClick) {
-    // Taps of the controls are the control bar's; the end card's images pass theirs on.
-    const bool endCard = asset && (asset == std::static_pointer_cast<NativeAsset>(companionImageView_) ||
-                                   asset == std::static_pointer_cast<NativeAsset>(videoThumbnailImageView_));
-    if (endCard) {
-        if (const auto delegate = assetViewdelegate()) {
-            delegate->assetTapped(asset, onClick);
-        }
-    }
 }
 
 double VideoViewAsset::latency() const {
@@ -335,6 +318,7 @@ void VideoViewAsset::playerPlaybackStateDidChange(Player& player) {
             break;
         case Player::PlaybackState::failed: break;
     }
+    updatePlayControlImage();
 }
 
 void VideoViewAsset::playerBufferingStateDidChange(Player& player) {

@@ -7,13 +7,16 @@
 #include "Ad/RenderEngine/Native/MediaAssetVideoContentModel.h"
 #include "Ad/RenderEngine/Native/MediaPlayer/Player.h"
 #include "Ad/RenderEngine/Vast/Model/VastAd.h"
+#include "Ad/RenderEngine/Vast/Model/VastCompanionCreative.h"
 #include "Ad/RenderEngine/Vast/Model/VastError.h"
 #include "Ad/RenderEngine/Vast/Model/VastErrorCodes.h"
 #include "Ad/RenderEngine/Vast/Parser/VastClient.h"
 #include "Ad/RenderEngine/Vast/Parser/VastTracker.h"
 #include "Platform/Dispatch/Clock.h"
 #include "Platform/Media/MediaFactsSource.h"
+#include "Platform/UI/GradientLayer.h"
 #include "Platform/UI/ProgressView.h"
+#include "Platform/UI/StackView.h"
 
 #include <solen/ui/Error.h>
 #include <solen/ui/View.h>
@@ -24,6 +27,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace solen {
 
@@ -42,8 +46,15 @@ namespace solen {
 // start and the completion, and a resume only after a tracked pause: the player pauses and
 // resumes by itself while it attaches and becomes viewable, which is not the viewer's doing.
 //
+// A control bar over the bottom of the video (play/pause, progress, mute/unmute) toggles
+// playback and sound on taps. When the played ad offers static-image companions, one suited to
+// the screen width and the network is downloaded while the video plays; at completion it (or,
+// when its picture failed, the video's thumbnail) replaces the playback views, and its taps go
+// up to the interaction delegate with the companion's click target.
+//
 // The parse completion and the thumbnail completions hold the asset weakly; a released asset
-// drops them. Main thread only.
+// drops them. Main thread only. (The control bar is defined in VideoViewAssetControls.cpp, the
+// companion and the end card in VideoViewAssetCompanion.cpp.)
 class VideoViewAsset final : public platform::View,
                              public NativeAsset,
                              public NativeAssetLoadDelegate,
@@ -99,7 +110,7 @@ public:
     const std::shared_ptr<ImageViewAsset>& videoPlayControlImageView() const { return videoPlayControlImageView_; }
     const std::shared_ptr<platform::ProgressView>& videoProgressBar() const { return videoProgressBar_; }
     const std::shared_ptr<ImageViewAsset>& companionImageView() const { return companionImageView_; }
-    const std::shared_ptr<platform::View>& videoControlStackView() const { return videoControlStackView_; }
+    const std::shared_ptr<platform::StackView>& videoControlStackView() const { return videoControlStackView_; }
     std::shared_ptr<VideoAssetEventDelegate> videoAssetEventDelegate() const { return videoAssetEventDelegate_.lock(); }
     platform::Clock::TimePoint loadTimerStamp() const { return loadTimerStamp_; }
 
@@ -110,11 +121,38 @@ public:
     void setupVideoClicks(const VastLinearCreative& linear);
     void setupPlayer(const platform::URL& url);
     void addPlayerView();
-    // The control bar, the companion and the end card; hooks that do nothing yet.
+    // The control bar: built anew (a bar held before is dropped); with a player, styled, put over
+    // the player's bottom and filled with the play/pause button, the progress bar and the
+    // mute/unmute button.
     void setupControls();
-    void setupCompanionImageView();
-    void showCompanionImageView();
+    void setupPlayControl();
+    void setupProgressBar();
+    void setupMuteControl();
+    // The buttons' images from the player's state ("sol_Pause" while playing, "sol_Mute" while
+    // muted); nothing without a player.
+    void updatePlayControlImage();
+    void updateMuteControlImage();
+    // Play/pause by the player's state: a stopped video starts again from zero, a playing one is
+    // paused by the user, a paused one resumes; a failed one is only paused.
+    void togglePlayback();
+    // Takes the player view and the controls off the asset and stops the player.
     void removePlaybackViews();
+
+    // The companion of the played ad: chosen for the screen and the network, built as the image
+    // asset "companion" and downloaded at once, off screen. An ad without companions gets none
+    // and reports nothing; where companions exist but none can be used (none chosen, no image
+    // address, no click-through) code 600 is tracked and no companion is kept.
+    void setupCompanionImageView();
+    // Among the companions with a static resource of type "image/png" (a case-sensitive part of
+    // the type; others are skipped): on Wi-Fi the narrowest at least as wide as the main screen,
+    // else the widest; on other networks the widest no wider than the screen, else the narrowest.
+    // Of equal widths the later in the document wins.
+    static std::optional<VastCompanionCreative> companionForWiFi(const std::vector<VastCompanionCreative>& companions);
+    static std::optional<VastCompanionCreative> companionForOtherNetworks(
+        const std::vector<VastCompanionCreative>& companions);
+    // The end card, at completion: the companion unless its picture failed, else a thumbnail,
+    // fills the asset in place of the playback views; with neither the video stays.
+    void showCompanionImageView();
     // State failed, the code tracked (when there is a tracker), the load delegate told.
     void trackError(VastErrorCodes code);
     // A thumbnail image from the player replaces the previous thumbnail view.
@@ -144,6 +182,8 @@ public:
 
     void willMoveToSuperview(const std::shared_ptr<platform::View>& newSuperview) override;
     void layoutSubviews() override;
+    // Each pass re-applies the control bar's gradient to the bar's current bounds.
+    void layoutSublayersOfLayer(platform::Layer& layer) override;
 
 private:
     VideoViewAsset(std::string assetName, MediaAssetVideoContentModel model, platform::Rect frame,
@@ -153,6 +193,16 @@ private:
     // (now - loadTimerStamp) in milliseconds.
     double latency() const;
     void applyRate(Player& player) const;
+    // Whether the route to the internet is Wi-Fi; an unreadable route is not.
+    static bool onWiFi();
+    // Hands the view a delegate and an enabled recogniser; places it when the bar exists and it
+    // is not placed yet, which it reports.
+    bool setupControlButton(ImageViewAsset& button);
+    // One gradient layer per bar, made on the first call and resized to the bar on later ones.
+    void applyControlGradient();
+    // Adds the view and pins its edges and centre to the asset's.
+    void fillWith(const std::shared_ptr<platform::View>& view);
+    void reportCompanionError();
 
     std::string assetName_;
     std::weak_ptr<VideoAssetEventDelegate> videoAssetEventDelegate_;
@@ -169,7 +219,8 @@ private:
     std::shared_ptr<ImageViewAsset> videoPlayControlImageView_;
     std::shared_ptr<platform::ProgressView> videoProgressBar_;
     std::shared_ptr<ImageViewAsset> companionImageView_;
-    std::shared_ptr<platform::View> videoControlStackView_;
+    std::shared_ptr<platform::StackView> videoControlStackView_;
+    std::shared_ptr<platform::GradientLayer> controlGradient_;
     // Numbers the loads, so that the result of a superseded parse is dropped.
     std::uint64_t loadCount_ = 0;
     // Playback under way: started and not yet completed. A pause is tracked only then, and a
