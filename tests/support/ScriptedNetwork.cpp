@@ -322,10 +322,19 @@ void ScriptedAdAdapter::load(const AdapterAdConfiguration& configuration) {
         state_->lastLoad = configuration;
     }
     const ScriptedNetwork::Script current = script();
+    ScriptedNetwork::LoadScript load{current.loadAnswers, current.loadTiming};
+    if (configuration.lineItemConfig && configuration.lineItemConfig->is_object()) {
+        const auto id = configuration.lineItemConfig->find("lineItemId");
+        if (id != configuration.lineItemConfig->end() && id->is_string()) {
+            if (const auto it = current.lineItemLoads.find(id->get<std::string>()); it != current.lineItemLoads.end()) {
+                load = it->second;
+            }
+        }
+    }
     // Answers hold the adapter weakly: an adapter released by its owner answers nothing.
     const std::weak_ptr<ScriptedAdAdapter> weakSelf = weak_from_this();
-    for (const auto& answer : current.loadAnswers) {
-        deliver(current.loadTiming, [weakSelf, answer] {
+    for (const auto& answer : load.answers) {
+        deliver(load.timing, [weakSelf, answer] {
             if (const auto self = weakSelf.lock()) {
                 self->reportLoad(answer);
             }

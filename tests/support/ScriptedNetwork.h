@@ -15,6 +15,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,6 +57,13 @@ public:
         static LoadAnswer failed(SolenAdapterError error) { return {nullptr, std::move(error)}; }
     };
 
+    // How one load answers: each answer in turn (none: silent; a second one: what the adapter
+    // reports after its first outcome), made with `timing`.
+    struct LoadScript {
+        std::vector<LoadAnswer> answers;
+        Timing timing;
+    };
+
     struct Script {
         std::string networkSDKVersion = "1.0.0";
         std::string adapterVersion = "1.0.0.0";
@@ -67,6 +75,9 @@ public:
         // Load: each answer in turn (none: no answer; two: two answers), made with `loadTiming`.
         std::vector<LoadAnswer> loadAnswers = {LoadAnswer::loaded()};
         Timing loadTiming;
+        // Per line item, by the "lineItemId" member of the load's `lineItemConfig`: replaces the two
+        // above for that line item's loads.
+        std::map<std::string, LoadScript> lineItemLoads;
         std::optional<std::string> creativeId = "creative-1";
         bool ready = true;
         // Show: presents (will/did present, impression, the video events, then the reward of a

@@ -1,5 +1,7 @@
 #include "ExampleSDKAdapter.h"
 
+#include "ExampleHttp.h"
+
 #include <solen/adapters/AdapterRegistration.h>
 
 #include <curl/curl.h>
@@ -10,36 +12,6 @@
 namespace example {
 namespace {
 
-std::optional<std::string> setting(const solen::AdapterSdkConfiguration& configuration, const char* key) {
-    if (!configuration.networkConfig || !configuration.networkConfig->is_object()) {
-        return std::nullopt;
-    }
-    const auto it = configuration.networkConfig->find(key);
-    if (it == configuration.networkConfig->end() || !it->is_string()) {
-        return std::nullopt;
-    }
-    return it->get<std::string>();
-}
-
-std::size_t discard(char*, std::size_t size, std::size_t count, void*) { return size * count; }
-
-// The status of a GET of `url`; 0 when no answer came.
-long getStatus(const std::string& url) {
-    const std::unique_ptr<CURL, decltype(&curl_easy_cleanup)> handle(curl_easy_init(), &curl_easy_cleanup);
-    if (!handle) {
-        return 0;
-    }
-    curl_easy_setopt(handle.get(), CURLOPT_URL, url.c_str());
-    curl_easy_setopt(handle.get(), CURLOPT_TIMEOUT_MS, 5000L);
-    curl_easy_setopt(handle.get(), CURLOPT_NOSIGNAL, 1L);
-    curl_easy_setopt(handle.get(), CURLOPT_WRITEFUNCTION, &discard);
-    long status = 0;
-    if (curl_easy_perform(handle.get()) == CURLE_OK) {
-        curl_easy_getinfo(handle.get(), CURLINFO_RESPONSE_CODE, &status);
-    }
-    return status;
-}
-
 solen::SdkInitializedResult failure(const ExampleSDKAdapter& adapter, const std::string& reason) {
     return solen::SdkInitializedResult::failure(solen::SolenAdapterError::adapterInitializationFailed(
         solen::SolenErrorData(adapter, reason, "Check the example network's endpoint and appKey")));
@@ -48,8 +20,8 @@ solen::SdkInitializedResult failure(const ExampleSDKAdapter& adapter, const std:
 }  // namespace
 
 solen::SdkInitializedResult ExampleSDKAdapter::start(const solen::AdapterSdkConfiguration& configuration) const {
-    const auto endpoint = setting(configuration, "endpoint");
-    const auto appKey = setting(configuration, "appKey");
+    const auto endpoint = setting(configuration.networkConfig, "endpoint");
+    const auto appKey = setting(configuration.networkConfig, "appKey");
     if (!endpoint || !appKey) {
         return failure(*this, "The example network needs an endpoint and an appKey");
     }
@@ -82,7 +54,7 @@ std::optional<solen::SdkInitializedResult> ExampleSDKAdapter::initOnAdLoad(
 }
 
 std::optional<std::string> ExampleSDKAdapter::getBidToken(const solen::AdapterSdkConfiguration& configuration) {
-    const auto appKey = setting(configuration, "appKey");
+    const auto appKey = setting(configuration.networkConfig, "appKey");
     if (!appKey) {
         return std::nullopt;
     }

@@ -4,6 +4,7 @@
 
 #include <functional>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <type_traits>
 #include <typeinfo>
@@ -19,6 +20,9 @@ bool runAdapterCall(std::string_view className, std::string_view operation, cons
 // The same for an adapter known by its dynamic type; its class name is worked out only for the
 // error line, so a call that returns costs no name.
 bool runAdapterCall(const std::type_info& adapterType, std::string_view operation, const std::function<void()>& call) noexcept;
+// The same, giving the text of the exception that escaped (none when the call returned).
+std::optional<std::string> adapterCallFailure(const std::type_info& adapterType, std::string_view operation,
+                                              const std::function<void()>& call) noexcept;
 
 // Calls into `adapter` through `runAdapterCall`, naming the adapter's dynamic class. Gives the
 // call's result, or `fallback` when it threw.

@@ -61,6 +61,17 @@ std::optional<AdapterConfig> SettingsManager::adapterSettings(const std::string&
     return it == adapters_.end() ? std::nullopt : std::optional<AdapterConfig>(it->second);
 }
 
+SettingsManager::Tables SettingsManager::tables() const {
+    std::shared_lock lock(mutex_);
+    return Tables{adUnits_, adapters_};
+}
+
+void SettingsManager::restoreTables(Tables tables) {
+    std::unique_lock lock(mutex_);
+    adUnits_ = std::move(tables.adUnits);
+    adapters_ = std::move(tables.adapters);
+}
+
 void SettingsManager::setAdapters(const std::optional<std::vector<AdapterConfig>>& adapters) {
     if (!adapters || adapters->empty()) {
         Logger::log("Adapters are not available in Mediation config", 2);

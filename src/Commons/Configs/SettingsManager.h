@@ -39,6 +39,15 @@ public:
     // one ignored.
     virtual void setAdUnits(const std::optional<std::vector<AdUnitsConfig>>& adUnits);
 
+    // Both tables as they stand, and a way to put such a copy back: tests that register networks
+    // and ad units of their own restore the shared manager afterwards.
+    struct Tables {
+        std::map<std::string, AdUnitsConfig> adUnits;
+        std::map<std::string, AdapterConfig> adapters;
+    };
+    Tables tables() const;
+    void restoreTables(Tables tables);
+
     // What starts the configured network adapters: by default `AdapterUtils::initializeAdapters`
     // (the adapter layer); tests put another in its place. An empty hook restores the default.
     static void setAdapterStartHook(AdapterStartHook hook);

@@ -18,8 +18,11 @@ constexpr double longestMilliseconds = 86400000.0;
 }  // namespace
 
 TrackerManager::TrackerManager(std::shared_ptr<TrackerNetworkInterface> trackerNetworkInterface,
-                               EventReportingSource eventReporting)
-    : interface_(std::move(trackerNetworkInterface)), eventReporting_(std::move(eventReporting)) {
+                               EventReportingSource eventReporting,
+                               std::shared_ptr<platform::DispatchQueue> sendQueue)
+    : interface_(std::move(trackerNetworkInterface)),
+      eventReporting_(std::move(eventReporting)),
+      sendQueue_(sendQueue ? std::move(sendQueue) : platform::DispatchQueue::global()) {
     if (!interface_) {
         interface_ = std::make_shared<TrackerNetworkInterface>();
     }
@@ -54,8 +57,7 @@ void TrackerManager::send(std::shared_ptr<Request> request) const {
     if (!request) {
         return;
     }
-    platform::DispatchQueue::global()->async(
-        [nsp = interface_->nsp(), request = std::move(request)] { nsp->send(request); });
+    sendQueue_->async([nsp = interface_->nsp(), request = std::move(request)] { nsp->send(request); });
 }
 
 void TrackerManager::fire(const std::vector<std::string>& urls) const {

@@ -4,6 +4,7 @@
 #include "Commons/Network/Request.h"
 #include "Commons/Trackers/TrackerData.h"
 #include "Commons/Trackers/TrackerNetworkInterface.h"
+#include "Platform/Dispatch/DispatchQueue.h"
 #include "Platform/Foundation/URL.h"
 
 #include <functional>
@@ -23,9 +24,11 @@ public:
     using EventReportingSource = std::function<PrimeAdsConfig::EventReporting()>;
 
     // `eventReporting` replaces the configuration read (tests); empty reads the current ad-format
-    // document, else its built-in default.
+    // document, else its built-in default. `sendQueue` replaces the global default-priority queue
+    // the requests leave from (tests: a serial queue keeps their order).
     explicit TrackerManager(std::shared_ptr<TrackerNetworkInterface> trackerNetworkInterface,
-                            EventReportingSource eventReporting = nullptr);
+                            EventReportingSource eventReporting = nullptr,
+                            std::shared_ptr<platform::DispatchQueue> sendQueue = nullptr);
 
     // The process-wide instance with its own transport, created on first use.
     static std::shared_ptr<TrackerManager> shared();
@@ -54,6 +57,7 @@ public:
 private:
     std::shared_ptr<TrackerNetworkInterface> interface_;
     EventReportingSource eventReporting_;
+    std::shared_ptr<platform::DispatchQueue> sendQueue_;
 };
 
 }  // namespace solen

@@ -1,0 +1,319 @@
+#include "Ad/Adapter/InternalAdapter/AdapterWrapper.h"
+
+#include "Ad/Adapter/AdapterCall.h"
+#include "Ad/Adapter/AdapterFactory.h"
+#include "Ad/Adapter/InternalAdapter/BannerAdapter.h"
+#include "Ad/Adapter/InternalAdapter/InterstitialAdapter.h"
+#include "Ad/Adapter/InternalAdapter/NativeAdapter.h"
+#include "Ad/Adapter/InternalAdapter/RewardedAdapter.h"
+#include "Ad/Adapter/InternalAdapter/SplashAdapter.h"
+#include "Commons/Configs/SettingsManager.h"
+#include "Commons/Utilities/Logger.h"
+#include "Commons/Utilities/MainQueue.h"
+#include "Platform/Dispatch/DispatchQueue.h"
+#include "Platform/Dispatch/MainLoop.h"
+
+#include <string>
+#include <utility>
+
+namespace solen {
+
+namespace {
+
+// The wrapper of `Wrapper`'s format when `adapter` is of its protocol.
+template <class Wrapper, class Protocol>
+std::shared_ptr<InternalAdAdapter> wrap(const std::shared_ptr<SolenBaseAdAdapter>& adapter,
+                                        std::weak_ptr<InternalAdapterDelegate> owner,
+                                        std::shared_ptr<TrackerManager> trackerManager) {
+    auto typed = std::dynamic_pointer_cast<Protocol>(adapter);
+    return typed ? Wrapper::create(std::move(typed), std::move(owner), std::move(trackerManager)) : nullptr;
+}
+
+std::string supportSuggestion() { return std::string("Please contact ") + SolenAdapterError::supportAddress; }
+
+}  // namespace
+
+std::shared_ptr<InternalAdAdapter> AdapterWrapper::create(AdFormat format, std::shared_ptr<SolenBaseAdAdapter> adapter,
+                                                          std::weak_ptr<InternalAdapterDelegate> owner,
+                                                          std::shared_ptr<TrackerManager> trackerManager) {
+    switch (format) {
+        case AdFormat::banner:
+            return wrap<BannerAdapter, SolenBaseBannerAdapter>(adapter, std::move(owner), std::move(trackerManager));
+        case AdFormat::interstitial:
+            return wrap<InterstitialAdapter, SolenBaseInterstitialAdapter>(adapter, std::move(owner),
+                                                                           std::move(trackerManager));
+        case AdFormat::rewarded:
+            return wrap<RewardedAdapter, SolenBaseRewardedAdapter>(adapter, std::move(owner), std::move(trackerManager));
+        case AdFormat::native:
+            return wrap<NativeAdapter, SolenBaseNativeAdapter>(adapter, std::move(owner), std::move(trackerManager));
+        case AdFormat::splash:
+            return wrap<SplashAdapter, SolenBaseSplashAdapter>(adapter, std::move(owner), std::move(trackerManager));
+    }
+    return nullptr;
+}
+
+AdapterWrapper::AdapterWrapper(AdFormat format, Gate gate, std::shared_ptr<SolenBaseAdAdapter> adapter,
+                               std::weak_ptr<InternalAdapterDelegate> owner,
+                               std::shared_ptr<TrackerManager> trackerManager)
+    : format_(format),
+      gate_(gate),
+      internaldelegate_(std::move(owner)),
+      solenAdAdapter_(std::move(adapter)),
+      tracker_(std::move(trackerManager)) {}
+
+AdapterWrapper::~AdapterWrapper() {
+    // Nobody is told: the owner asks with `abandon()` before it lets go.
+    if (state_ == AdapterAdState::loading) {
+        fail(objectDeallocatedError(), false);
+    }
+    killAdTimer();
+}
+
+void AdapterWrapper::load(Ads ad, AdapterAdConfiguration adConfiguration, double timeoutInMilli) {
+    const auto keep = shared_from_this();  // the bidder may let go of the wrapper when told of a failure
+    ad_ = std::move(ad);
+    adConfiguration_ = std::move(adConfiguration);
+    state_ = AdapterAdState::loading;
+    networkLatency_.markStart();
+    if (const auto* urls = trackerList(&AdTrackers::networkLoad)) {
+        tracker_.fireAdTracker(*urls, Trackers::networkLoad(""));
+    }
+    if (const auto error = networkReadiness()) {
+        fail(*error, true);
+        return;
+    }
+    if (!(timeoutInMilli > 0)) {
+        timeoutFailure();
+        return;
+    }
+    startAdLoadTimer(timeoutInMilli);
+    platform::DispatchQueue::global()->async([weak = weak_from_this(), adapter = solenAdAdapter_,
+                                              configuration = *adConfiguration_] {
+        const auto failure = adapterCallFailure(typeid(*adapter), "load", [&] { adapter->load(configuration); });
+        if (!failure) {
+            return;
+        }
+        auto error = SolenAdapterError::adapterError(SolenErrorData(adapter, *failure, "Please try again"));
+        performOnMainQueue([weak, error = std::move(error)] {
+            if (const auto wrapper = weak.lock()) {
+                wrapper->fail(error, true);
+            }
+        });
+    });
+}
+
+std::optional<std::string> AdapterWrapper::creativeId() {
+    return callAdapter(*solenAdAdapter_, "getCreativeId", std::optional<std::string>(),
+                       [this] { return solenAdAdapter_->getCreativeId(); });
+}
+
+void AdapterWrapper::abandon() {
+    const auto keep = shared_from_this();
+    if (state_ == AdapterAdState::loading) {
+        fail(objectDeallocatedError(), true);
+    }
+    stopTimers();
+}
+
+void AdapterWrapper::startAdLoadTimer(double withIntervalInMilli) {
+    loadTimeout_.start(withIntervalInMilli, weak_from_this(), [this] { timeoutFailure(); });
+}
+
+void AdapterWrapper::killAdTimer() { loadTimeout_.kill(); }
+
+void AdapterWrapper::timeoutFailure() {
+    if (state_ != AdapterAdState::loading) {
+        return;
+    }
+    fail(SolenAdapterError::lineItemTimeout(
+             SolenErrorData(solenAdAdapter_, "The network adapter timed out", "Please try again")),
+         true);
+}
+
+void AdapterWrapper::stopTimers() { killAdTimer(); }
+
+std::optional<SolenAdapterError> AdapterWrapper::networkReadiness() const {
+    const auto networks = SettingsManager::shared()->sdkAdapterSettingsDict();
+    const auto network = ad_ ? networks.find(ad_->networkId) : networks.end();
+    if (network == networks.end()) {
+        return std::nullopt;  // the line item loads without an SDK-level adapter
+    }
+    const auto& adapterName = network->second.adapterName;
+    const auto sdkAdapter = AdapterFactory::sdkAdapter(network->second);
+    if (!sdkAdapter) {
+        return SolenAdapterError::adapterInitializationFailed(SolenErrorData(
+            *this, "Not able to find the SDKAdapter class of this network" + adapterName, supportSuggestion()));
+    }
+    const auto result = sdkAdapter->sdkInitializedResult();
+    if (auto error = result.failureError()) {
+        return error;
+    }
+    if (!result.isReady()) {
+        return SolenAdapterError::adapterInitializationFailed(
+            SolenErrorData(*this, adapterName + " adapter not initialized yet", supportSuggestion()));
+    }
+    return std::nullopt;
+}
+
+SolenAdapterError AdapterWrapper::objectDeallocatedError() const {
+    return SolenAdapterError::objectDeallocated(SolenErrorData(
+        solenAdAdapter_, "Adapter failed to get a fill because the object was deallocated",
+        std::string("Please try again. If you see this error consistently please reach out to ") +
+            SolenAdapterError::supportAddress));
+}
+
+const std::vector<std::string>* AdapterWrapper::trackerList(AdTrackers::UrlList AdTrackers::*list) const {
+    if (!ad_) {
+        return nullptr;
+    }
+    const auto& urls = ad_->trackers.*list;
+    return urls && !urls->empty() ? &*urls : nullptr;
+}
+
+void AdapterWrapper::fail(const SolenAdapterError& error, bool report) {
+    state_ = AdapterAdState::failed;
+    killAdTimer();
+    networkLatency_.markEnd();
+    const auto noFill = trackerList(&AdTrackers::networkNoFill);
+    const auto bidLoss = trackerList(&AdTrackers::bidLoss);
+    if (noFill || bidLoss) {
+        const auto creative = creativeId();
+        const std::string dropReason(error.rawValue());
+        const auto descriptor = error.errorUserInfoDescription();
+        if (noFill) {
+            tracker_.fireAdTracker(*noFill, Trackers::networkNoFill("", creative,
+                                                                    std::to_string(networkLatency_.getLatency()),
+                                                                    dropReason, descriptor));
+        }
+        if (bidLoss) {
+            tracker_.fireAdTracker(*bidLoss, Trackers::bidLoss("", creative, dropReason, descriptor));
+        }
+    }
+    if (!report) {
+        return;
+    }
+    if (const auto bidder = internaldelegate()) {
+        bidder->adAdapterDidFail(self(), error);
+    }
+}
+
+void AdapterWrapper::didLoad(std::shared_ptr<platform::View> adView, LatencyInterval::TimePoint arrival) {
+    state_ = AdapterAdState::loaded;
+    killAdTimer();
+    networkLatency_.setEnd(arrival);
+    if (const auto* urls = trackerList(&AdTrackers::networkFill)) {
+        tracker_.fireAdTracker(*urls,
+                               Trackers::networkFill("", creativeId(), std::to_string(networkLatency_.getLatency())));
+    }
+    if (const auto bidder = internaldelegate()) {
+        bidder->adAdapterDidLoad(self(), std::move(adView));
+    }
+}
+
+void AdapterWrapper::onMain(std::function<void(AdapterWrapper& wrapper)> work) {
+    performOnMainQueue([weak = weak_from_this(), work = std::move(work)] {
+        if (const auto wrapper = weak.lock()) {
+            work(*wrapper);
+        }
+    });
+}
+
+void AdapterWrapper::logCallback(std::string_view name) { Logger::debug(name); }
+
+std::shared_ptr<InternalAdapterDelegate> AdapterWrapper::gatedDelegate() const {
+    auto bidder = internaldelegate();
+    return bidder && gate_(*bidder) ? bidder : nullptr;
+}
+
+void AdapterWrapper::reportGated(
+    const std::function<void(InternalAdapterDelegate& bidder, const std::shared_ptr<InternalAdAdapter>& adapter)>&
+        report) {
+    if (const auto bidder = gatedDelegate()) {
+        report(*bidder, self());
+    }
+}
+
+void AdapterWrapper::forwardGated(std::string_view callback, GatedReport report) {
+    onMain([callback, report](AdapterWrapper& wrapper) {
+        logCallback(callback);
+        wrapper.reportGated([report](InternalAdapterDelegate& bidder, const std::shared_ptr<InternalAdAdapter>& adapter) {
+            (bidder.*report)(adapter);
+        });
+    });
+}
+
+std::shared_ptr<platform::ViewController> AdapterWrapper::answerOnMain(
+    const std::function<std::shared_ptr<platform::ViewController>()>& query) const {
+    auto& mainLoop = platform::MainLoop::shared();
+    if (mainLoop.isMainThread()) {
+        return query();
+    }
+    std::shared_ptr<platform::ViewController> answer;
+    mainLoop.sync([&] { answer = query(); });
+    return answer;
+}
+
+void AdapterWrapper::adAdapterDidLoad(SolenBaseAdAdapter& /*adapter*/, std::shared_ptr<platform::View> adView) {
+    const auto arrival = platform::Clock::shared()->wallNow();
+    onMain([adView = std::move(adView), arrival](AdapterWrapper& wrapper) mutable {
+        logCallback("adAdapterDidLoad");
+        wrapper.didLoad(std::move(adView), arrival);
+    });
+}
+
+void AdapterWrapper::adAdapterDidFailToLoad(SolenBaseAdAdapter& /*adapter*/, SolenAdapterError error) {
+    onMain([error = std::move(error)](AdapterWrapper& wrapper) {
+        logCallback("adAdapterDidFailToLoad");
+        wrapper.fail(error, true);
+    });
+}
+
+void AdapterWrapper::adAdapterDidClick(SolenBaseAdAdapter& /*adapter*/) {
+    forwardGated("adAdapterDidClick", &InternalAdapterDelegate::adAdapterDidInteract);
+}
+
+void AdapterWrapper::userWillLeaveApplicationFrom(SolenBaseAdAdapter& /*adapter*/) {
+    forwardGated("userWillLeaveApplicationFrom", &InternalAdapterDelegate::userWillLeaveApplicationFrom);
+}
+
+void AdapterWrapper::adAdapterWillPresentScreen(SolenBaseAdAdapter& /*adapter*/) {
+    forwardGated("adAdapterWillPresentScreen", &InternalAdapterDelegate::adAdapterWillPresentScreen);
+}
+
+void AdapterWrapper::adAdapterDidPresentScreen(SolenBaseAdAdapter& /*adapter*/) {
+    forwardGated("adAdapterDidPresentScreen", &InternalAdapterDelegate::adAdapterDidPresentScreen);
+}
+
+void AdapterWrapper::adAdapterWillDismissScreen(SolenBaseAdAdapter& /*adapter*/) {
+    forwardGated("adAdapterWillDismissScreen", &InternalAdapterDelegate::adAdapterWillDismissScreen);
+}
+
+void AdapterWrapper::adAdapterDidDismissScreen(SolenBaseAdAdapter& /*adapter*/) {
+    forwardGated("adAdapterDidDismissScreen", &InternalAdapterDelegate::adAdapterDidDismissScreen);
+}
+
+void AdapterWrapper::adapterDidAdImpression(SolenBaseAdAdapter& /*adapter*/) {
+    forwardGated("adapterDidAdImpression", &InternalAdapterDelegate::adapterDidAdImpression);
+}
+
+void AdapterWrapper::adAdapterDidVideoEventOccurred(VideoEvent event) {
+    onMain([event](AdapterWrapper& wrapper) {
+        logCallback("adAdapterDidVideoEventOccurred");
+        const auto fire = [&wrapper](AdTrackers::UrlList AdTrackers::*list, Trackers::Kind kind) {
+            if (const auto* urls = wrapper.trackerList(list)) {
+                wrapper.tracker_.fireAdTracker(*urls, Trackers::video(kind));
+            }
+        };
+        switch (event) {
+            case VideoEvent::start: return fire(&AdTrackers::videoStart, Trackers::Kind::videoStart);
+            case VideoEvent::firstQuartile: return fire(&AdTrackers::videoQ1, Trackers::Kind::videoQ1);
+            case VideoEvent::midpoint: return fire(&AdTrackers::videoQ2, Trackers::Kind::videoQ2);
+            case VideoEvent::thirdQuartile: return fire(&AdTrackers::videoQ3, Trackers::Kind::videoQ3);
+            case VideoEvent::complete: return fire(&AdTrackers::videoComplete, Trackers::Kind::videoComplete);
+            case VideoEvent::skip: return fire(&AdTrackers::videoSkip, Trackers::Kind::videoSkip);
+            default: return;  // the other events are not tracked here
+        }
+    });
+}
+
+}  // namespace solen

@@ -1,0 +1,44 @@
+#include "Ad/Adapter/InternalAdapter/Helper/AdTimeout.h"
+
+#include "Ad/RenderEngine/Bridge/JavaScriptText.h"
+#include "Commons/Utilities/Logger.h"
+#include "Commons/Utilities/MainQueue.h"
+
+#include <string>
+
+namespace solen {
+
+void AdTimeout::start(double milliseconds, std::weak_ptr<const void> owner, std::function<void()> onExpiry) {
+    if (keeper_) {
+        kill();
+    }
+    const double seconds = milliseconds / 1000;
+    const std::uint64_t generation = ++generation_;
+    keeper_ = TimeKeeper::create(seconds);
+    // The handler runs on the global queue: it only hops to main, where the owner's state lives.
+    keeper_->setEventHandler([this, owner = std::move(owner), generation, onExpiry = std::move(onExpiry)] {
+        performOnMainQueue([this, owner, generation, onExpiry] {
+            const auto alive = owner.lock();
+            if (!alive || generation != generation_) {
+                return;
+            }
+            Logger::debug(texts_.expired);
+            onExpiry();
+        });
+    });
+    keeper_->resume();
+    Logger::debug(std::string(texts_.created) + JavaScriptText::number(seconds));
+}
+
+void AdTimeout::kill() {
+    if (!keeper_) {
+        return;
+    }
+    ++generation_;
+    if (keeper_->state() == TimeKeeper::State::resumed) {
+        keeper_->suspend();
+        Logger::debug(texts_.suspended);
+    }
+}
+
+}  // namespace solen

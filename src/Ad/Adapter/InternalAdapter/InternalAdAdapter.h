@@ -1,0 +1,63 @@
+#pragma once
+
+#include "Ad/Adapter/InternalAdapter/AdapterAdState.h"
+#include "Ad/Adapter/InternalAdapter/Helper/AdLoadTimer.h"
+#include "Ad/Adapter/InternalAdapter/Helper/AdRenderTimer.h"
+#include "Ad/Adapter/InternalAdapter/InternalAdapterDelegate.h"
+#include "Ad/Network/Models/AdFormat.h"
+#include "Ad/Network/Models/Ads.h"
+#include "Commons/Latency/LatencyInterval.h"
+#include <solen/adapters/AdapterAdConfiguration.h>
+#include <solen/adapters/SolenBaseAdAdapter.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace solen {
+
+// What a bidder sees of the wrapper around one line item's network ad adapter: the shared load
+// with its readiness check, load time-out, trackers and failure path, and the state of that one
+// load. Made per line item by the bidder that owns it (the wrapper holds the bidder weakly and the
+// network adapter strongly). Main thread only: every call, and every report to the bidder.
+class InternalAdAdapter : public virtual AdLoadTimer {
+public:
+    ~InternalAdAdapter() override = default;
+
+    // The network ad adapter (always of the wrapper's format protocol).
+    virtual std::shared_ptr<SolenBaseAdAdapter> solenAdAdapter() const = 0;
+    // The owning bidder, while it exists.
+    virtual std::shared_ptr<InternalAdapterDelegate> internaldelegate() const = 0;
+    virtual AdFormat format() const = 0;
+
+    virtual const LatencyInterval& networkLatency() const = 0;
+    virtual const std::optional<Ads>& ad() const = 0;
+    virtual const std::optional<AdapterAdConfiguration>& adConfiguration() const = 0;
+    virtual AdapterAdState state() const = 0;
+
+    // Loads the line item once: remembers it and the configuration, becomes `loading`, starts the
+    // network latency, fires the `networkLoad` trackers, checks that the network's SDK adapter is
+    // ready, starts the load timer and submits the network adapter's `load` to the global queue.
+    // A readiness failure, or a time-out that is not positive, fails the load before this returns
+    // (the bidder hears `adAdapterDidFail` from inside this call); otherwise exactly the network's
+    // answers and the time-out reach the bidder, later, on the main thread.
+    virtual void load(Ads ad, AdapterAdConfiguration adConfiguration, double timeoutInMilli) = 0;
+    // The network adapter's creative id; none when it has none or threw.
+    virtual std::optional<std::string> creativeId() = 0;
+
+    // Called by the owner before it lets the wrapper go. While `loading`, fails the load with
+    // `objectDeallocated` (trackers, then the report); then stops every timer. Nothing is reported
+    // in any other state. A wrapper released without it while loading fires the same trackers and
+    // reports nothing.
+    virtual void abandon() = 0;
+};
+
+// The format tags, tested on a winning wrapper by the ad managers.
+class InternalBannerAdapter : public virtual InternalAdAdapter {};
+class InternalSplashAdapter : public virtual InternalAdAdapter {};
+class InternalNativeAdapter : public virtual InternalAdAdapter {};
+// The full-screen tags carry the render timer the show path starts.
+class InternalInterstitialAdapter : public virtual InternalAdAdapter, public virtual AdRenderTimer {};
+class InternalRewardedAdapter : public virtual InternalAdAdapter, public virtual AdRenderTimer {};
+
+}  // namespace solen

@@ -1,0 +1,283 @@
+#include "Ad/Managers/AuctionManager/Bidders/Bidder.h"
+
+#include "Ad/Adapter/AdapterFactory.h"
+#include "Ad/Adapter/AdapterRecords.h"
+#include "Ad/Adapter/InternalAdapter/AdapterWrapper.h"
+#include "Ad/RenderEngine/Native/CreativeRenderingEngineData.h"
+#include "Commons/Configs/ConfigUtil.h"
+#include "Commons/Configs/SettingsManager.h"
+#include "Commons/Trackers/TrackerManager.h"
+#include "Commons/Utilities/Base64.h"
+#include "Commons/Utilities/ClassLookup.h"
+#include "Commons/Utilities/Logger.h"
+#include "Commons/Utilities/MainQueue.h"
+#include "Platform/Dispatch/DispatchQueue.h"
+#include "Platform/Foundation/CharacterSet.h"
+
+#include <solen/adapters/CreativeData.h>
+#include <solen/adapters/SolenBaseBannerAdapter.h>
+#include <solen/adapters/SolenBaseInterstitialAdapter.h>
+#include <solen/adapters/SolenBaseNativeAdapter.h>
+#include <solen/adapters/SolenBaseRewardedAdapter.h>
+#include <solen/adapters/SolenBaseSplashAdapter.h>
+
+namespace solen {
+
+Bidder::Bidder(std::weak_ptr<AdBidderDelegate> delegate, AdSetting adSetting)
+    : delegate_(std::move(delegate)), adSetting_(std::move(adSetting)) {}
+
+Bidder::~Bidder() = default;
+
+Bidder::FormatSettings Bidder::formatSettings(AdFormat adType) {
+    const PrimeAdsConfig config = ConfigUtil::clientConfig();
+    switch (adType) {
+    case AdFormat::banner: return {config.banner.windowBatchSize, config.banner.s2sRenderTimeOut};
+    case AdFormat::interstitial:
+    case AdFormat::rewarded: return {config.interstitial.windowBatchSize, config.interstitial.s2sRenderTimeOut};
+    case AdFormat::native: return {config.native.windowBatchSize, config.native.s2sRenderTimeOut};
+    case AdFormat::splash: return {config.splash.windowBatchSize, config.splash.s2sRenderTimeOut};
+    }
+    return {};
+}
+
+std::optional<std::string> Bidder::adAdapterClassName(const std::string& adapterName, AdFormat adType) {
+    return AdapterFactory::adapterClassName(adapterName, std::string(AdFormats::rawValue(adType)) + "Adapter");
+}
+
+namespace {
+
+// A new network adapter from `cls`, when the class conforms to the format's base adapter. (Every
+// bidder takes every format's reports: `Bidder` implements all five refinements.)
+template <class BaseAdapter>
+std::shared_ptr<SolenBaseAdAdapter> makeNetworkAdapter(const platform::ClassRegistry::Class& cls) {
+    return cls.conformsTo<BaseAdapter>() ? cls.create<BaseAdapter>() : nullptr;
+}
+
+}  // namespace
+
+std::shared_ptr<InternalAdAdapter> Bidder::makeInternalAdapter(const std::string& adapterClassName, AdFormat adType) {
+    const auto cls = classFromString(adapterClassName);
+    if (!cls) {
+        return nullptr;
+    }
+    std::shared_ptr<SolenBaseAdAdapter> adapter;
+    switch (adType) {
+    case AdFormat::banner:
+        adapter = makeNetworkAdapter<SolenBaseBannerAdapter>(*cls);
+        break;
+    case AdFormat::interstitial:
+        adapter = makeNetworkAdapter<SolenBaseInterstitialAdapter>(*cls);
+        break;
+    case AdFormat::rewarded:
+        adapter = makeNetworkAdapter<SolenBaseRewardedAdapter>(*cls);
+        break;
+    case AdFormat::native:
+        adapter = makeNetworkAdapter<SolenBaseNativeAdapter>(*cls);
+        break;
+    case AdFormat::splash:
+        adapter = makeNetworkAdapter<SolenBaseSplashAdapter>(*cls);
+        break;
+    }
+    if (!adapter) {
+        return nullptr;
+    }
+    return AdapterWrapper::create(adType, std::move(adapter), std::weak_ptr<InternalAdapterDelegate>(weak_from_this()));
+}
+
+std::shared_ptr<InternalAdAdapter> Bidder::createAdapter(const std::string& networkId, AdFormat adType) {
+    const auto network = SettingsManager::shared()->adapterSettings(networkId);
+    if (!network) {
+        Logger::log("SDKAdapterSetting not present for networkId " + networkId, 2);
+        return nullptr;
+    }
+    std::shared_ptr<InternalAdAdapter> adapter;
+    if (const auto className = adAdapterClassName(network->adapterName, adType)) {
+        adapter = makeInternalAdapter(*className, adType);
+    }
+    if (!adapter) {
+        Logger::log(network->adapterName + " adapter not found", 2);
+    }
+    return adapter;
+}
+
+std::optional<double> Bidder::getLineItemLoadTimeInterval(const Ads& lineItem) {
+    if (lineItem.timeout && *lineItem.timeout != 0) {
+        return static_cast<double>(*lineItem.timeout);
+    }
+    if (const auto network = SettingsManager::shared()->adapterSettings(lineItem.networkId)) {
+        return network->timeout;
+    }
+    Logger::debug("Netowrk config not found for network id " + lineItem.networkId);
+    return std::nullopt;
+}
+
+AdapterAdConfiguration Bidder::adapterConfiguration(const Ads& lineItem, const std::optional<AdapterConfig>& network,
+                                                    const AdSetting& adSetting) {
+    std::optional<platform::Size> adSize;
+    if (adSetting.adSize) {
+        adSize = platform::Size{adSetting.adSize->width, adSetting.adSize->height};
+    }
+    AdapterAdConfiguration configuration = makeAdapterAdConfiguration(lineItem, network ? &*network : nullptr, adSize);
+    configuration.creativeModel = creativeModel(lineItem, network);
+    return configuration;
+}
+
+std::shared_ptr<const CreativeDataModelProtocol> Bidder::creativeModel(const Ads& lineItem,
+                                                                       const std::optional<AdapterConfig>& network) {
+    if (!lineItem.creative) {
+        return nullptr;
+    }
+    const Creative& creative = *lineItem.creative;
+    switch (creative.markupType) {
+    case MarkupType::default_:
+        return nullptr;
+    case MarkupType::native:
+        return std::make_shared<CreativeRenderingEngineData>(creative);
+    case MarkupType::encodedS2s:
+        break;
+    }
+    const std::string* encoded = creative.pubContent.encodedAdMarkupString();
+    if (!encoded) {
+        return nullptr;
+    }
+    if (!network || !network->headerBidder) {
+        return std::make_shared<CreativeRenderingEngineData>(creative);
+    }
+    std::optional<std::string> markup = base64Decode(*encoded);
+    if (markup && !platform::isValidUtf8(*markup)) {
+        markup.reset();
+    }
+    return std::make_shared<CreativeData>(std::move(markup));
+}
+
+void Bidder::fireTrackers(const AdTrackers::UrlList& urls, const Trackers& kind) {
+    if (urls && !urls->empty()) {
+        AdTracker().fireAdTracker(*urls, kind);
+    }
+}
+
+void Bidder::fireTrackers(const AdTrackers::UrlList& urls, const std::vector<TrackerData>& with) {
+    if (urls && !urls->empty()) {
+        AdTracker().fire(*urls, with);
+    }
+}
+
+void Bidder::fireNetworkNoFillTrackers(const Ads& lineItem, const SolenAdapterError& error) {
+    fireTrackers(lineItem.trackers.networkNoFill,
+                 Trackers::networkNoFill("", "", "0", std::string(error.rawValue()), error.errorUserInfoDescription()));
+}
+
+void Bidder::scheduleAdapterLoad(std::shared_ptr<InternalAdAdapter> adapter, Ads lineItem, double timeoutInMilli) {
+    platform::DispatchQueue::global()->async(
+        [load = AdapterLoad{std::move(adapter), std::move(lineItem), adSetting_, timeoutInMilli, weak_from_this()}]() mutable {
+            loadAdapter(std::move(load));
+        });
+}
+
+void Bidder::loadAdapter(AdapterLoad load) {
+    const auto network = SettingsManager::shared()->adapterSettings(load.lineItem.networkId);
+    AdapterAdConfiguration configuration = adapterConfiguration(load.lineItem, network, load.adSetting);
+    if (network) {
+        AdapterFactory::initilizeNetworkSDKOnAdLoad(*network);
+    }
+    performOnMainQueue([load = std::move(load), configuration = std::move(configuration)]() mutable {
+        const auto bidder = load.bidder.lock();
+        if (!bidder || !bidder->ownsLoad(*load.adapter)) {
+            return;
+        }
+        load.adapter->load(std::move(load.lineItem), std::move(configuration), load.timeoutInMilli);
+    });
+}
+
+void Bidder::moveToNextBatch() {
+    const std::shared_ptr<Bidder> self = shared_from_this();
+    const auto auction = delegate();
+    if (!auction) {
+        return;
+    }
+    auto [lineItems, kind] = auction->nextLineItems();
+    if (lineItems && !lineItems->empty() && kind != LineItemBatchKind::none) {
+        auction->loadNextBidder(std::move(*lineItems), kind);
+    } else {
+        auction->sendFailCallback(AdError::auctionNoFill());
+    }
+}
+
+bool Bidder::isWinner(const std::shared_ptr<InternalAdAdapter>& adapter) const {
+    return adapter && adapter == winnerBidder_;
+}
+
+void Bidder::adAdapterDidInteract(const std::shared_ptr<InternalAdAdapter>& adapter) {
+    Logger::debug("adAdapterDidInteract");
+    forwardFromWinner(adapter, [this](AdBidderDelegate& auction) { auction.adBidderDidInteract(*this); });
+}
+
+void Bidder::userWillLeaveApplicationFrom(const std::shared_ptr<InternalAdAdapter>& adapter) {
+    Logger::debug("userWillLeaveApplicationFrom");
+    forwardFromWinner(adapter, [this](AdBidderDelegate& auction) { auction.userWillLeaveApplicationFrom(*this); });
+}
+
+void Bidder::adAdapterWillPresentScreen(const std::shared_ptr<InternalAdAdapter>& adapter) {
+    Logger::debug("adAdapterWillPresentScreen");
+    if (isWinner(adapter)) {
+        renderLatency_.markEnd();
+    }
+    forwardFromWinner(adapter, [this](AdBidderDelegate& auction) { auction.adBidderWillPresentScreen(*this); });
+}
+
+void Bidder::adAdapterDidPresentScreen(const std::shared_ptr<InternalAdAdapter>& adapter) {
+    Logger::debug("adAdapterDidPresentScreen");
+    forwardFromWinner(adapter, [this](AdBidderDelegate& auction) { auction.adBidderDidPresentScreen(*this); });
+}
+
+void Bidder::adAdapterWillDismissScreen(const std::shared_ptr<InternalAdAdapter>& adapter) {
+    Logger::debug("adAdapterWillDismissScreen");
+    forwardFromWinner(adapter, [this](AdBidderDelegate& auction) { auction.adBidderWillDismissScreen(*this); });
+}
+
+void Bidder::adAdapterDidDismissScreen(const std::shared_ptr<InternalAdAdapter>& adapter) {
+    Logger::debug("adAdapterDidDismissScreen");
+    forwardFromWinner(adapter, [this](AdBidderDelegate& auction) { auction.adBidderDidDismissScreen(*this); });
+}
+
+void Bidder::adAdapterDidFailToPresentWith(const std::shared_ptr<InternalAdAdapter>& adapter, PresentationError error) {
+    Logger::debug("adAdapterDidFailToPresentWith");
+    forwardFromWinner(adapter, [this, &error](AdBidderDelegate& auction) {
+        auction.adBidderDidFailToPresentWith(*this, std::move(error));
+    });
+}
+
+void Bidder::adapterDidAdImpression(const std::shared_ptr<InternalAdAdapter>& adapter) {
+    Logger::debug("adapterDidAdImpression");
+    if (!isWinner(adapter)) {
+        return;
+    }
+    if (const auto& lineItem = adapter->ad()) {
+        fireTrackers(lineItem->trackers.impression,
+                     Trackers::impression("", adapter->creativeId(), std::to_string(renderLatency_.getLatency())));
+    }
+    report([this](AdBidderDelegate& auction) { auction.adBidderDidAdImpression(*this); });
+}
+
+void Bidder::adAdapterRewardedActionCompletedWith(const std::shared_ptr<InternalAdAdapter>& adapter,
+                                                  nlohmann::ordered_json reward) {
+    Logger::debug("adAdapterRewardedActionCompletedWith");
+    forwardFromWinner(adapter, [this, &reward](AdBidderDelegate& auction) {
+        auction.adBidderRewardedActionCompletedWith(*this, std::move(reward));
+    });
+}
+
+std::shared_ptr<platform::ViewController> Bidder::viewControllerForModalPresentation() {
+    const auto auction = delegate();
+    return auction ? auction->viewControllerForModalPresentation() : nullptr;
+}
+
+SolenAdapterError Bidder::adapterNotFoundError(const Ads& lineItem) const {
+    const auto network = SettingsManager::shared()->adapterSettings(lineItem.networkId);
+    const std::string name = network ? network->adapterName : lineItem.networkId;
+    return SolenAdapterError::adapterNotFound(
+        SolenErrorData(*this, "The " + name + " adapter requested is either not included or the configuration is invalid",
+                       "Please link  the configured network adapter to the app"));
+}
+
+}  // namespace solen

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <solen/adapters/AdapterAdConfiguration.h>
+#include <solen/adapters/AdapterDelegate.h>
+#include <solen/adapters/SolenBaseAdAdapter.h>
+
+#include <mutex>
+#include <optional>
+#include <string>
+
+namespace example {
+
+// The load every example ad adapter shares: a GET of the URL "adUrl" from the line item's
+// settings. 200 fills the ad (its creative id is "creativeId" from the same settings), 204 is no
+// fill, anything else (no URL, no answer, another status) is an adapter error. Blocks the caller
+// for the request: the SDK calls `load` on a background queue.
+struct ExampleAdLoad {
+    enum class Outcome { filled, noFill, failed };
+
+    Outcome outcome = Outcome::failed;
+    std::string reason;                     // why it did not fill
+    std::optional<std::string> creativeId;  // of a filled ad
+
+    static ExampleAdLoad fetch(const solen::AdapterAdConfiguration& configuration);
+
+    // A load that did not fill, told to `delegate` with `adapter` as the raiser; false when it filled.
+    bool reportFailure(solen::AdapterDelegate* delegate, solen::SolenBaseAdAdapter& adapter) const;
+};
+
+// What an example ad adapter keeps of its loaded ad. Thread-safe.
+class ExampleLoadedAd {
+public:
+    // Fetches the ad (ExampleAdLoad). A fill is kept and gives true; anything else is reported to
+    // `delegate` and gives false.
+    bool load(const solen::AdapterAdConfiguration& configuration, solen::AdapterDelegate* delegate,
+              solen::SolenBaseAdAdapter& adapter);
+
+    bool isLoaded() const;
+    std::optional<std::string> creativeId() const;
+    // The line item's settings of the kept ad.
+    std::optional<nlohmann::ordered_json> settings() const;
+
+private:
+    mutable std::mutex mutex_;
+    bool loaded_ = false;
+    std::optional<std::string> creativeId_;
+    std::optional<nlohmann::ordered_json> settings_;
+};
+
+}  // namespace example

@@ -1,0 +1,42 @@
+#pragma once
+
+#include "ExampleAdLoad.h"
+
+#include <solen/SolenNativeAdView.h>
+#include <solen/adapters/SolenBaseNativeAdapter.h>
+
+#include <memory>
+#include <mutex>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace example {
+
+// The example network's native ad adapter. The ad loads with ExampleAdLoad and reports its load
+// (without a view) from the loading thread. `getAdView` (main thread) makes a view from the
+// application's template (none without a template, or when it is not a SolenNativeAdView) and
+// puts the line item's "title" setting into its title outlet. It keeps what its views tell it:
+// attachments and drawn frames.
+class ExampleNativeAdapter final : public solen::SolenBaseNativeAdapter {
+public:
+    static constexpr const char* className = "SolenExampleAdapter.ExampleNativeAdapter";
+
+    void load(const solen::AdapterAdConfiguration& configuration) override;
+    std::optional<std::string> getCreativeId() override;
+    std::shared_ptr<solen::SolenNativeAdView> getAdView(std::optional<solen::SolenAdViewConfiguration> configuration) override;
+    void adViewAttached(bool attached) override;
+    void adViewFrameUpdated(solen::platform::Rect frame) override;
+
+    // What the views handed out told, in order.
+    std::vector<bool> attachments() const;
+    std::vector<solen::platform::Rect> drawnFrames() const;
+
+private:
+    ExampleLoadedAd ad_;
+    mutable std::mutex mutex_;
+    std::vector<bool> attachments_;
+    std::vector<solen::platform::Rect> drawnFrames_;
+};
+
+}  // namespace example

@@ -1,0 +1,48 @@
+#pragma once
+
+#include "ExampleAdLoad.h"
+
+#include <solen/host/MainLoop.h>
+#include <solen/ui/View.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace example {
+
+// What the example banner and splash adapters share: the ad loads with ExampleAdLoad; a filled ad
+// becomes a view of the placement's size (320 x 50 without one), made on the main thread and
+// reported from there. Failures are reported from the loading thread. `Protocol` is the format's
+// adapter protocol.
+template <class Protocol>
+class ExampleViewAdapter : public Protocol, public std::enable_shared_from_this<ExampleViewAdapter<Protocol>> {
+public:
+    void load(const solen::AdapterAdConfiguration& configuration) override {
+        if (!ad_.load(configuration, this->delegate().get(), *this)) {
+            return;
+        }
+        const auto size = configuration.adSize.value_or(solen::platform::Size{320, 50});
+        solen::host::MainLoop::post([weak = this->weak_from_this(), size] {
+            const auto self = weak.lock();
+            if (!self) {
+                return;
+            }
+            self->view_ = std::make_shared<solen::platform::View>(solen::platform::Rect{{0, 0}, size});
+            if (const auto delegate = self->delegate()) {
+                delegate->adAdapterDidLoad(*self, self->view_);
+            }
+        });
+    }
+
+    std::optional<std::string> getCreativeId() override { return ad_.creativeId(); }
+
+protected:
+    // The loaded ad's view; main thread only.
+    std::shared_ptr<solen::platform::View> view_;
+
+private:
+    ExampleLoadedAd ad_;
+};
+
+}  // namespace example
