@@ -170,7 +170,7 @@ TEST_F(S2sNativeAdapterTest, MarkupFailuresOnTheCallersThreadAndOutcomesForwarde
     EXPECT_EQ(adapter->native(), nullptr);
     EXPECT_TRUE(waitUntil([&] { return !recorder->journal.empty(); }, 5s));
     EXPECT_EQ(recorder->journal, Journal{"load"});
-    EXPECT_EQ(adapter->native()->state(), S2sNative::State::loadedState);
+    EXPECT_EQ(adapter->native()->stateMachine().currentState(), S2sNativeState::loadedState);
 
     recorder->journal.clear();
     loadAndSettle(creative("/missing.png"));
@@ -250,7 +250,7 @@ TEST_F(S2sNativeAdapterTest, TheNativeAdLoadsOnceAndReportsOneOutcome) {
     fresh->load(creative("/late.png"));
     fresh->load(creative());
     EXPECT_TRUE(log.contains("Ad fail's due to Invalid StateMachine state loadingState"));
-    EXPECT_EQ(fresh->state(), S2sNative::State::loadingState);
+    EXPECT_EQ(fresh->stateMachine().currentState(), S2sNativeState::loadingState);
     const std::string refused = "S2sRenderError: " + AdError::invalidLoadRequest().toError().localizedDescription + " / ";
     EXPECT_EQ(recorder->journal, (Journal{refused, refused}));
     EXPECT_TRUE(log.contains("StateMachine: Changing the state to loadingState"));

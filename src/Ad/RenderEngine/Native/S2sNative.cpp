@@ -14,41 +14,11 @@ std::shared_ptr<S2sNative> S2sNative::create(std::weak_ptr<S2sNativeAdDelegate> 
     return std::shared_ptr<S2sNative>(new S2sNative(std::move(delegate), std::move(videoServices)));
 }
 
-std::string_view S2sNative::stateName(State state) {
-    switch (state) {
-        case State::createdState: return "createdState";
-        case State::loadingState: return "loadingState";
-        case State::loadedState: return "loadedState";
-        case State::failedState: return "failedState";
-    }
-    return "";
-}
-
-std::pair<bool, S2sNative::State> S2sNative::process(Event event) {
-    std::optional<State> next;
-    switch (event) {
-        case Event::loadCalledEvent:
-            if (state_ == State::createdState) next = State::loadingState;
-            break;
-        case Event::loadSuccessEvent:
-            if (state_ == State::loadingState) next = State::loadedState;
-            break;
-        case Event::loadFailureEvent:
-            if (state_ == State::createdState || state_ == State::loadingState) next = State::failedState;
-            break;
-    }
-    if (!next) {
-        return {false, state_};
-    }
-    Logger::debug("StateMachine: Changing the state to " + std::string(stateName(*next)));
-    return {true, std::exchange(state_, *next)};
-}
-
 void S2sNative::load(const NativePubContent& model) {
     assert(platform::MainLoop::shared().isMainThread());
-    const auto [accepted, state] = process(Event::loadCalledEvent);
+    const auto [accepted, state] = stateMachine_.process(S2sNativeTransitionEvent::loadCalledEvent);
     if (!accepted) {
-        Logger::error("Ad fail's due to Invalid StateMachine state " + std::string(stateName(state)));
+        Logger::error("Ad fail's due to Invalid StateMachine state " + std::string(caseName(state)));
         if (const auto adapter = delegate_.lock()) {
             adapter->nativeAdLoadFailed(AdError::invalidLoadRequest().toError());
         }
@@ -81,23 +51,23 @@ void S2sNative::buildAssetViews(const std::shared_ptr<NativeAdLoader>& loader, c
     loader->loadAssets();
 }
 
-void S2sNative::nativeAdAssetLoadedSuccessfully(NativeAdLoader&) {
-    const auto [accepted, state] = process(Event::loadSuccessEvent);
+bool S2sNative::acceptOutcome(S2sNativeTransitionEvent event) {
+    const auto [accepted, state] = stateMachine_.process(event);
     if (!accepted) {
-        Logger::error("Invalid StateMachine state " + std::string(stateName(state)));
-        return;
+        Logger::error("Invalid StateMachine state " + std::string(caseName(state)));
     }
+    return accepted;
+}
+
+void S2sNative::nativeAdAssetLoadedSuccessfully(NativeAdLoader&) {
+    if (!acceptOutcome(S2sNativeTransitionEvent::loadSuccessEvent)) return;
     if (const auto adapter = delegate_.lock()) {
         adapter->nativeAdLoaded();
     }
 }
 
 void S2sNative::nativeAdAssetLoadFailed(NativeAdLoader&, const platform::Error& error) {
-    const auto [accepted, state] = process(Event::loadFailureEvent);
-    if (!accepted) {
-        Logger::error("Invalid StateMachine state " + std::string(stateName(state)));
-        return;
-    }
+    if (!acceptOutcome(S2sNativeTransitionEvent::loadFailureEvent)) return;
     if (const auto adapter = delegate_.lock()) {
         adapter->nativeAdLoadFailed(error);
     }

@@ -5,12 +5,12 @@
 #include "Ad/RenderEngine/Native/Assets/VideoView/VideoViewAsset.h"
 #include "Ad/RenderEngine/Native/NativeAdLoader.h"
 #include "Ad/RenderEngine/Native/NativePubContent.h"
+#include "Ad/StateManager/S2sNativeStateMachine.h"
 #include "Commons/Utilities/AdImpressionTimer.h"
 
 #include <solen/ui/View.h>
 
 #include <memory>
-#include <string_view>
 #include <utility>
 
 namespace solen {
@@ -20,15 +20,11 @@ namespace solen {
 // one outcome of the load to its adapter (the whole set ready, or the first required asset that
 // failed), and counts the impression of the application's ad view once that view shows its
 // required assets: half of its area visible, while the application is active, for one second
-// without a break. A lifecycle guard lets it load once and report once; whatever it refuses is
-// logged at error level and goes no further (a refused load is reported as a failed load). Reports
-// go to the adapter, held weakly; a gone adapter drops them. Main thread only.
+// without a break. Its state machine lets it load once and report once; whatever the machine
+// refuses is logged at error level and goes no further (a refused load is reported as a failed
+// load). Reports go to the adapter, held weakly; a gone adapter drops them. Main thread only.
 class S2sNative final : public NativeAdAssetLoadDelegate, public std::enable_shared_from_this<S2sNative> {
 public:
-    // The lifecycle: created, loading while the assets load, then loaded or failed for good.
-    enum class State { createdState, loadingState, loadedState, failedState };
-    enum class Event { loadCalledEvent, loadSuccessEvent, loadFailureEvent };
-
     static constexpr double impressionTime = 1.0;
     // The share of the ad view's area that must be visible.
     static constexpr double impressionVisibleShare = 0.5;
@@ -56,8 +52,7 @@ public:
     void setPublisherAdView(const std::shared_ptr<platform::View>& view) { publisherAdView_ = view; }
     const std::shared_ptr<NativeAdLoader>& nativeLoader() const { return nativeLoader_; }
     const std::shared_ptr<AdImpressionTimer>& impressionTimer() const { return impressionTimer_; }
-    State state() const { return state_; }
-    static std::string_view stateName(State state);
+    const S2sNativeStateMachine& stateMachine() const { return stateMachine_; }
 
     void nativeAdAssetLoadedSuccessfully(NativeAdLoader& sender) override;
     void nativeAdAssetLoadFailed(NativeAdLoader& sender, const platform::Error& error) override;
@@ -67,16 +62,15 @@ private:
     S2sNative(std::weak_ptr<S2sNativeAdDelegate> delegate, VideoViewAsset::Services videoServices)
         : delegate_(std::move(delegate)), videoServices_(std::move(videoServices)) {}
 
-    // Accepted: the state moves on and the previous one comes back with true. Refused: the
-    // current state with false.
-    std::pair<bool, State> process(Event event);
+    // Feeds an outcome's event to the machine; a refusal is logged and gives false.
+    bool acceptOutcome(S2sNativeTransitionEvent event);
     void buildAssetViews(const std::shared_ptr<NativeAdLoader>& loader, const NativePubContent& model);
 
     std::weak_ptr<S2sNativeAdDelegate> delegate_;
     std::weak_ptr<platform::View> publisherAdView_;
     std::shared_ptr<AdImpressionTimer> impressionTimer_;
     std::shared_ptr<NativeAdLoader> nativeLoader_;
-    State state_ = State::createdState;
+    S2sNativeStateMachine stateMachine_;
     VideoViewAsset::Services videoServices_;
 };
 
