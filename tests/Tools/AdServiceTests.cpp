@@ -14,7 +14,11 @@ TEST(AdServiceTests, NeedsTheTools) { GTEST_SKIP() << "built without the tools";
 
 #include <httplib.h>
 
+#include <solen/ui/Image.h>
+
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 
 namespace solen {
 namespace {
@@ -133,6 +137,62 @@ TEST_F(AdServiceTests, ScenarioFilesAreCheckedWithAPathToTheFault) {
     ASSERT_TRUE(result);
     EXPECT_EQ(result->status, 503);
     EXPECT_EQ(Json::parse(result->body)["errors"][0], "The config service is unavailable");
+}
+
+TEST_F(AdServiceTests, FilesAreServedByPathWithTheirContentType) {
+    const auto media = std::filesystem::path(__FILE__).parent_path().parent_path() / "Platform" / "Media" / "media";
+    start(Scenario::parse(R"({"files": {
+        "/media/clip.mp4": {"file": "clip.mp4", "contentType": "video/mp4"},
+        "/img/companion.png": {"png": {"width": 300, "height": 250, "color": "#3366cc"}},
+        "/vast.xml": {"text": "<VAST><MediaFile>${BASE_URL}/media/clip.mp4</MediaFile></VAST>",
+                      "contentType": "application/xml"},
+        "/gone.mp4": {"text": "", "status": 404}}})",
+                          media));
+    std::ifstream in(media / "clip.mp4", std::ios::binary);
+    const std::string clip{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+    const struct {
+        std::string path;
+        int status;
+        std::string contentType;
+        std::string body;  // empty: checked below
+    } cases[] = {
+        {"/media/clip.mp4", 200, "video/mp4", clip},
+        {"/img/companion.png", 200, "image/png", ""},
+        {"/vast.xml", 200, "application/xml", "<VAST><MediaFile>" + service->baseUrl() + "/media/clip.mp4</MediaFile></VAST>"},
+        {"/gone.mp4", 404, "text/plain", ""},
+        {"/media/clip.mp4x", 200, "text/plain", ""},  // exact paths only: the scenario's other answer
+    };
+    for (const auto& expected : cases) {
+        const auto result = client->Get(expected.path.c_str());
+        ASSERT_TRUE(result) << expected.path;
+        EXPECT_EQ(result->status, expected.status) << expected.path;
+        EXPECT_EQ(result->get_header_value("Content-Type"), expected.contentType) << expected.path;
+        if (!expected.body.empty()) {
+            EXPECT_EQ(result->body, expected.body) << expected.path;
+        }
+        if (expected.contentType == "image/png") {
+            const auto image = platform::Image::fromData(platform::Image::Data(result->body.begin(), result->body.end()));
+            ASSERT_TRUE(image);
+            EXPECT_EQ(image->pixelWidth(), 300u);
+            EXPECT_EQ(image->pixelHeight(), 250u);
+        }
+    }
+    EXPECT_EQ(service->countOf(ServiceRequest::Kind::file), 4u);
+    EXPECT_EQ(service->requests().front().summary, "video/mp4 " + std::to_string(clip.size()) + " bytes");
+
+    const auto expectError = [&](const std::string& files, const std::string& fragment) {
+        try {
+            Scenario::parse(R"({"files": )" + files + "}", media);
+            ADD_FAILURE() << "accepted: " << files;
+        } catch (const ScenarioError& error) {
+            EXPECT_NE(std::string(error.what()).find(fragment), std::string::npos) << error.what();
+        }
+    };
+    expectError(R"({"x.png": {"text": ""}})", "files.x.png: must be a path");
+    expectError(R"({"/a": {"text": "", "file": "clip.mp4"}})", "files./a: must have exactly one");
+    expectError(R"({"/a": {"file": "none.mp4"}})", "files./a.file: cannot read");
+    expectError(R"({"/a": {"png": {"width": 0, "height": 5}}})", "files./a.png.width: must be 1 to 4096");
+    expectError(R"({"/a": {"png": {"width": 5, "height": 5, "color": "red"}}})", "files./a.png.color");
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <condition_variable>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <thread>
 
 namespace solen::adserver {
@@ -67,6 +68,12 @@ struct AdService::Impl {
         const Answer answer = it->second[std::min(served, it->second.size() - 1)];
         ++served;
         return answer;
+    }
+
+    std::optional<ServedFile> servedFile(const std::string& path) const {
+        std::lock_guard lock(mutex);
+        const auto it = scenario.files.find(path);
+        return it == scenario.files.end() ? std::nullopt : std::optional<ServedFile>(it->second);
     }
 
     Scenario currentScenario() const {
@@ -138,6 +145,13 @@ struct AdService::Impl {
             wait(answer.delay);
             record.status = answer.status;
             send(response, answer.status, ConfigDocuments::withBaseUrl(answer.body, base));
+        } else if (const std::optional<ServedFile> file = servedFile(request.path)) {
+            record.kind = ServiceRequest::Kind::file;
+            record.status = file->status;
+            record.summary = file->contentType + " " + std::to_string(file->body.size()) + " bytes";
+            response.status = file->status;
+            response.set_content(file->isText ? ConfigDocuments::withBaseUrl(file->body, base).get<std::string>() : file->body,
+                                 file->contentType);
         } else {
             const Answer answer = currentScenario().other;
             wait(answer.delay);

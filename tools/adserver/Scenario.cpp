@@ -1,7 +1,10 @@
 #include "Scenario.h"
 
+#include "PngImage.h"
+
 #include <array>
 #include <fstream>
+#include <iterator>
 #include <sstream>
 
 namespace solen::adserver {
@@ -44,7 +47,66 @@ std::chrono::milliseconds delayValue(const Json& value, const std::string& path)
     return std::chrono::milliseconds(ms);
 }
 
+std::string text(const Json& value, const std::string& path) {
+    if (!value.is_string()) {
+        fail(path, "must be a string");
+    }
+    return value.get<std::string>();
+}
+
+std::uint32_t side(const Json& png, const char* key, const std::string& path) {
+    const Json* value = member(png, key, path);
+    const std::int64_t pixels = value ? integer(*value, path + "." + key) : 0;
+    if (pixels < 1 || pixels > PngImage::maxSide) {
+        fail(path + "." + key, "must be 1 to " + std::to_string(PngImage::maxSide));
+    }
+    return static_cast<std::uint32_t>(pixels);
+}
+
+std::uint32_t colour(const Json* value, const std::string& path) {
+    if (!value) return 0x808080;
+    const std::string hex = text(*value, path);
+    if (hex.size() != 7 || hex[0] != '#' || hex.find_first_not_of("0123456789abcdefABCDEF", 1) != std::string::npos) {
+        fail(path, "must be #RRGGBB");
+    }
+    return static_cast<std::uint32_t>(std::stoul(hex.substr(1), nullptr, 16));
+}
+
 }  // namespace
+
+ServedFile ServedFile::decode(const Json& value, const std::string& path, const std::filesystem::path& folder) {
+    ServedFile file;
+    const Json* textBody = member(value, "text", path);
+    const Json* fileName = member(value, "file", path);
+    const Json* png = member(value, "png", path);
+    if ((textBody != nullptr) + (fileName != nullptr) + (png != nullptr) != 1) {
+        fail(path, "must have exactly one of text, file, png");
+    }
+    if (textBody) {
+        file.body = text(*textBody, path + ".text");
+        file.contentType = "text/plain";
+        file.isText = true;
+    } else if (fileName) {
+        const std::filesystem::path name = text(*fileName, path + ".file");
+        std::ifstream in(name.is_absolute() ? name : folder / name, std::ios::binary);
+        if (!in) {
+            fail(path + ".file", "cannot read " + name.string());
+        }
+        file.body.assign(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+        file.contentType = "application/octet-stream";
+    } else {
+        const std::string at = path + ".png";
+        file.body = PngImage::make(side(*png, "width", at), side(*png, "height", at), colour(member(*png, "color", at), at + ".color"));
+        file.contentType = "image/png";
+    }
+    if (const Json* type = member(value, "contentType", path)) {
+        file.contentType = text(*type, path + ".contentType");
+    }
+    if (const Json* code = member(value, "status", path)) {
+        file.status = statusCode(*code, path + ".status");
+    }
+    return file;
+}
 
 Answer Answer::decode(const Json& value, const std::string& path) {
     Answer answer;
@@ -68,7 +130,7 @@ Scenario Scenario::defaults() {
     return scenario;
 }
 
-Scenario Scenario::parse(const std::string& text) {
+Scenario Scenario::parse(const std::string& text, const std::filesystem::path& folder) {
     Json root;
     try {
         root = Json::parse(text);
@@ -134,6 +196,18 @@ Scenario Scenario::parse(const std::string& text) {
     if (const Json* analytics = member(root, "analytics", "$")) {
         scenario.analytics = Answer::decode(*analytics, "analytics");
     }
+    if (const Json* files = member(root, "files", "$")) {
+        if (!files->is_object()) {
+            fail("files", "must be an object");
+        }
+        for (const auto& [target, entry] : files->items()) {
+            const std::string path = "files." + target;
+            if (!target.starts_with("/")) {
+                fail(path, "must be a path starting with /");
+            }
+            scenario.files[target] = ServedFile::decode(entry, path, folder);
+        }
+    }
     if (const Json* other = member(root, "other", "$")) {
         scenario.other = Answer::decode(*other, "other");
     }
@@ -147,7 +221,7 @@ Scenario Scenario::load(const std::string& path) {
     }
     std::ostringstream text;
     text << file.rdbuf();
-    return parse(text.str());
+    return parse(text.str(), std::filesystem::path(path).parent_path());
 }
 
 }  // namespace solen::adserver

@@ -4,6 +4,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <filesystem>
 #include <map>
 #include <optional>
 #include <stdexcept>
@@ -26,6 +27,23 @@ struct Answer {
     std::chrono::milliseconds delay{0};
 
     static Answer decode(const nlohmann::ordered_json& value, const std::string& path);
+};
+
+// A file the service serves at one exact path: a body with its content type. A text body (a VAST
+// document, say) has every "${BASE_URL}" replaced like a JSON answer; a binary one (a clip, a
+// picture) is sent byte for byte.
+struct ServedFile {
+    int status = 200;
+    std::string contentType;
+    std::string body;
+    bool isText = false;
+
+    // One entry of a scenario's "files": {"text": ...} (default type "text/plain"),
+    // {"file": path} read at once, relative paths from `folder` (default type
+    // "application/octet-stream"), or {"png": {"width", "height", "color": "#RRGGBB"}} made here;
+    // each with optional "contentType" and "status".
+    static ServedFile decode(const nlohmann::ordered_json& value, const std::string& path,
+                             const std::filesystem::path& folder);
 };
 
 // One configuration document as the service holds it: the service's stamp of its version and its
@@ -51,13 +69,16 @@ struct Scenario {
     Answer defaultBid{204, nullptr, {}};
 
     Answer analytics{200, nlohmann::ordered_json::object(), {}};
+    // Files by exact path (media, pictures, VAST documents); they take precedence over `other`.
+    std::map<std::string, ServedFile> files;
     // Any other path (trackers, creatives).
     Answer other{200, "", {}};
 
     // The built-in scenario.
     static Scenario defaults();
-    // Reads a scenario; parts the text leaves out keep their built-in values. Throws ScenarioError.
-    static Scenario parse(const std::string& text);
+    // Reads a scenario; parts the text leaves out keep their built-in values. Relative file paths
+    // are read from `folder` (load: the scenario file's folder). Throws ScenarioError.
+    static Scenario parse(const std::string& text, const std::filesystem::path& folder = {});
     static Scenario load(const std::string& path);
 };
 

@@ -9,6 +9,7 @@ const char* ServiceRequest::kindName(Kind kind) {
         case Kind::config: return "config";
         case Kind::bid: return "bid";
         case Kind::analytics: return "analytics";
+        case Kind::file: return "file";
         case Kind::other: return "other";
     }
     return "other";

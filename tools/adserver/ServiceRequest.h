@@ -11,7 +11,7 @@ namespace solen::adserver {
 
 // One request the service received, with what it made of it and how it answered.
 struct ServiceRequest {
-    enum class Kind { config, bid, analytics, other };
+    enum class Kind { config, bid, analytics, file, other };
 
     std::size_t sequence = 0;  // 1 for the first request
     double atMs = 0;           // milliseconds since the service started

@@ -3,6 +3,7 @@
 #include "Platform/UI/TapDriver.h"
 #include "support/LocalHttpServer.h"
 #include "support/LogCapture.h"
+#include "support/ServedImages.h"
 #include "support/VideoAssetFixture.h"
 
 #include <gtest/gtest.h>
@@ -19,14 +20,15 @@ using namespace test;
 using namespace std::chrono_literals;
 using namespace std::string_literals;
 
-const std::string kPng = "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x02\0\0\0\x03\x08\x06\0\0\0"s;
-
 // The native ad above the loader and its adapter, both writing into one journal: "ready",
 // "failed <description>" from the ad; "click", "video <n>", "willPresent", ... from the adapter,
 // which answers the view-controller request with its delegate's controller.
 struct Chain {
     struct Adapter final : S2sNativeAdDelegate {
         explicit Adapter(Journal& journal) : journal(journal) {}
+        void nativeAdLoaded() override {}
+        void nativeAdLoadFailed(const platform::Error&) override {}
+        void nativeAdImpressionRecorded() override {}
         void nativeAdClicked() override { say("click"); }
         void nativeAdVideoEventOccurred(VideoEvent event) override { say(test::event(event)); }
         std::shared_ptr<platform::ViewController> viewControllerForModalPresentation() override {
@@ -75,16 +77,7 @@ protected:
         window->setRootViewController(platform::ViewController::create());
         chain = std::make_unique<Chain>(window->rootViewController());
         loader->setDelegate(chain->ad);
-        server.setHandler([](const RecordedRequest& request) -> std::optional<ScriptedAnswer> {
-            if (request.path == "/ok.png") return ScriptedAnswer::text(200, kPng, "image/png");
-            if (request.path == "/late.png") {
-                auto answer = ScriptedAnswer::text(200, kPng, "image/png");
-                answer.delay = 300ms;
-                return answer;
-            }
-            if (request.path.starts_with("/click")) return ScriptedAnswer::text(200, "");
-            return ScriptedAnswer::text(404, kPng, "image/png");
-        });
+        server.setHandler(servedImages());
     }
     void TearDown() override {
         loader.reset();
