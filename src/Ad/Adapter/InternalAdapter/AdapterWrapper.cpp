@@ -133,13 +133,12 @@ void AdapterWrapper::timeoutFailure() {
 void AdapterWrapper::stopTimers() { killAdTimer(); }
 
 std::optional<SolenAdapterError> AdapterWrapper::networkReadiness() const {
-    const auto networks = SettingsManager::shared()->sdkAdapterSettingsDict();
-    const auto network = ad_ ? networks.find(ad_->networkId) : networks.end();
-    if (network == networks.end()) {
+    const auto network = ad_ ? SettingsManager::shared()->adapterSettings(ad_->networkId) : std::nullopt;
+    if (!network) {
         return std::nullopt;  // the line item loads without an SDK-level adapter
     }
-    const auto& adapterName = network->second.adapterName;
-    const auto sdkAdapter = AdapterFactory::sdkAdapter(network->second);
+    const auto& adapterName = network->adapterName;
+    const auto sdkAdapter = AdapterFactory::sdkAdapter(*network);
     if (!sdkAdapter) {
         return SolenAdapterError::adapterInitializationFailed(SolenErrorData(
             *this, "Not able to find the SDKAdapter class of this network" + adapterName, supportSuggestion()));
