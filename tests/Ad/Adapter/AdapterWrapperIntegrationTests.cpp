@@ -169,6 +169,7 @@ TEST(AdapterWrapperIntegrationTests, ServedBannerLineItemsLoadThroughWrappersAnd
     const AdapterAdConfiguration exampleConfiguration(exampleItem.lineItemMeta, std::nullopt, platform::Size{320, 50});
     exampleWrapper->load(exampleItem, exampleConfiguration, 5000);
     ASSERT_TRUE(test::waitUntil([&] { return !bidder->reports().empty(); }, 10s));
+    trackers.urls();  // the fill tracker has been answered
     silentWrapper->load(silentItem, AdapterAdConfiguration(), static_cast<double>(*silentItem.timeout));
     ASSERT_TRUE(test::waitUntil([&] { return bidder->reports().size() == 2; }, 10s));
 
