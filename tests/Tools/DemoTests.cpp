@@ -58,6 +58,19 @@ TEST_F(DemoTests, StartsTheSdkAgainstTheLocalServiceThenRelaunches) {
     ASSERT_EQ(first.exitCode, 0) << first.output;
     EXPECT_NE(first.output.find("(first launch)"), std::string::npos) << first.output;
     EXPECT_NE(first.output.find("completion: initialisation succeeded"), std::string::npos) << first.output;
+    // The banners: a waterfall fill, refreshes with a fill and a no fill, and an auction time-out.
+    for (const char* line : {"demo-waterfall-banner: solenBannerDidLoad, creative cr-wf-2",
+                             "demo-waterfall-banner: solenBannerDidLoad, creative cr-wf-3",
+                             "demo-waterfall-banner: solenBannerDidFailToLoad", "demo-waterfall-banner: solenBannerDidLoad, creative cr-wf-4",
+                             "demo-timeout-banner: solenBannerDidFailToLoad", "both banners reached their callbacks"}) {
+        EXPECT_NE(first.output.find(line), std::string::npos) << line << "\n" << first.output;
+    }
+    for (const char* hit : {"/track/nofill?li=wf-1", "/track/fill?li=wf-2", "/track/fill?li=wf-3",
+                            "/track/nofill?unit=demo-timeout-banner"}) {
+        const auto requests = service.requests();
+        EXPECT_TRUE(std::any_of(requests.begin(), requests.end(), [&](const auto& request) { return request.target == hit; }))
+            << hit << "\n" << service.timeline();
+    }
     // The example network's linked package was found and started against the service.
     EXPECT_NE(first.output.find("NetworkSDK:Example, Version:2.4.0, AdapterVersion:2.4.0.1"), std::string::npos)
         << first.output;
@@ -78,6 +91,7 @@ TEST_F(DemoTests, StartsTheSdkAgainstTheLocalServiceThenRelaunches) {
     // The same store again: the cached mediation document starts the SDK at once, the service
     // confirms what the SDK holds, and the install is not reported twice.
     service.clearRequests();
+    service.setScenario(adserver::Scenario::defaults());  // the banners' answers from the start
     const test::ShellResult second = runDemo(service.baseUrl(), arguments + " --background-ms 0");
     ASSERT_EQ(second.exitCode, 0) << second.output;
     EXPECT_NE(second.output.find("(relaunch)"), std::string::npos) << second.output;

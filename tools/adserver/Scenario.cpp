@@ -122,11 +122,49 @@ Answer Answer::decode(const Json& value, const std::string& path) {
     return answer;
 }
 
+namespace {
+
+// A line item of the waterfall example network, scripted by its settings, with trackers that
+// point back at the service.
+Json waterfallItem(const std::string& id, const char* behaviour) {
+    const std::string track = "${BASE_URL}/track/";
+    return Json{{"lineItemId", id},
+                {"networkId", "example-waterfall"},
+                {"lineItemMeta", {{"behaviour", behaviour}, {"creativeId", "cr-" + id}}},
+                {"s2s", false},
+                {"timeout", 3000},
+                {"trackers",
+                 {{"adFill", {track + "fill?li=" + id}},
+                  {"networkNoFill", {track + "nofill?li=" + id}},
+                  {"impression", {track + "impression?li=" + id}},
+                  {"click", {track + "click?li=" + id}}}}};
+}
+
+Answer waterfallAnswer(const std::string& unit, std::vector<Json> ads, std::int64_t auctionTimeout = 5000) {
+    return Answer{200,
+                  Json{{"refreshConfig", false},
+                       {"noAdFillEventUrl", "${BASE_URL}/track/nofill?unit=" + unit},
+                       {"auctionTimeout", auctionTimeout},
+                       {"ads", ads}},
+                  {}};
+}
+
+}  // namespace
+
 Scenario Scenario::defaults() {
     Scenario scenario;
     for (const char* type : documentTypes) {
         scenario.documents[type] = DocumentSetting{defaultStamp, nullptr};
     }
+    // A refreshing banner: a waterfall whose first line item has no ad, a fill, no fill, then fills.
+    const std::string waterfall = "demo-waterfall-banner";
+    scenario.bids[waterfall] = {
+        waterfallAnswer(waterfall, {waterfallItem("wf-1", "noFill"), waterfallItem("wf-2", "fill")}),
+        waterfallAnswer(waterfall, {waterfallItem("wf-3", "fill")}), Answer{204, nullptr, {}},
+        waterfallAnswer(waterfall, {waterfallItem("wf-4", "fill")})};
+    // A banner whose only line item never answers: the auction times out.
+    const std::string timeout = "demo-timeout-banner";
+    scenario.bids[timeout] = {waterfallAnswer(timeout, {waterfallItem("to-1", "silent")}, 500)};
     return scenario;
 }
 

@@ -1,12 +1,14 @@
-// solen-demo: a host application that runs the SDK's start-up end to end against the local ad
-// service and prints what happened. It uses the SDK's public headers only, as any host does; the
+// solen-demo: a host application that runs the SDK's start-up and two banners end to end against
+// the local ad service and prints what happened. It uses the SDK's public headers only, as any host does; the
 // local ad service stands for a server and keeps its own code.
 #include "DemoTimeline.h"
 
 #include "adserver/AdService.h"
 
 #include <solen/Solen.h>
+#include <solen/SolenBanner.h>
 #include <solen/SolenConstant.h>
+#include <solen/ui/Window.h>
 #include <solen/host/Console.h>
 #include <solen/host/Device.h>
 #include <solen/host/Lifecycle.h>
@@ -81,6 +83,57 @@ std::optional<Options> parse(int argc, char** argv) {
         return std::nullopt;
     }
     return options;
+}
+
+// Writes a banner's callbacks into the timeline with its ad unit and the creative id of its ad view
+// (or the error), and counts them.
+class DemoBannerDelegate final : public solen::SolenBannerDelegate {
+public:
+    DemoBannerDelegate(std::shared_ptr<DemoTimeline> timeline, std::string adUnitId)
+        : timeline_(std::move(timeline)), adUnitId_(std::move(adUnitId)) {}
+
+    std::shared_ptr<solen::platform::ViewController> viewControllerForSolenBannerFullScreen() override { return nullptr; }
+    void solenBannerDidLoad(solen::SolenBanner& banner) override {
+        ++loads;
+        const auto views = banner.subviews();
+        const std::string creative = views.empty() ? "(no view)" : views.front()->accessibilityLabel();
+        timeline_->add("host", adUnitId_ + ": solenBannerDidLoad, creative " + creative);
+    }
+    void solenBannerDidFailToLoad(solen::SolenBanner&, const solen::platform::Error& error) override {
+        ++failures;
+        timeline_->add("host", adUnitId_ + ": solenBannerDidFailToLoad, " + std::to_string(error.code) + " " +
+                                   error.localizedFailureReason.value_or(error.localizedDescription));
+    }
+
+    int loads = 0;
+    int failures = 0;
+
+private:
+    std::shared_ptr<DemoTimeline> timeline_;
+    std::string adUnitId_;
+};
+
+// Two banners in a window: "demo-waterfall-banner" loads through a waterfall and refreshes three
+// times (a fill, a no fill, a fill); "demo-timeout-banner" fails with an auction time-out. True when
+// each reached those callbacks in time.
+bool runBanners(const std::shared_ptr<DemoTimeline>& timeline, std::chrono::milliseconds limit) {
+    const auto window = solen::platform::Window::create();
+    window->makeKeyAndVisible();
+    const auto waterfall = std::make_shared<DemoBannerDelegate>(timeline, "demo-waterfall-banner");
+    const auto timeout = std::make_shared<DemoBannerDelegate>(timeline, "demo-timeout-banner");
+    auto refreshing = solen::SolenBanner::create("demo-waterfall-banner", {320, 50}, waterfall);
+    auto failing = solen::SolenBanner::create("demo-timeout-banner", {320, 50}, timeout);
+    window->addSubview(refreshing);
+    window->addSubview(failing);
+    timeline->add("host", "load() of demo-waterfall-banner and demo-timeout-banner, in a window");
+    refreshing->load();
+    failing->load();
+    const auto done = [&] { return waterfall->loads + waterfall->failures >= 4 && timeout->failures >= 1; };
+    MainLoop::runUntil(done, limit);
+    refreshing->removeFromSuperview();
+    failing->removeFromSuperview();
+    timeline->add("host", "banners removed from the window");
+    return waterfall->loads == 3 && waterfall->failures == 1 && timeout->failures == 1 && timeout->loads == 0;
 }
 
 // Runs the main loop until the SDK's work has settled: no timeline entry (SDK log line, service
@@ -210,6 +263,7 @@ int main(int argc, char** argv) {
     }
     settle(timeline, std::chrono::milliseconds(options.quietMs), std::chrono::milliseconds(options.waitMs));
 
+    bool bannersDone = false;
     if (outcome->succeeded) {
         timeline.add("host", "application enters the background");
         Lifecycle::didEnterBackground();
@@ -217,6 +271,8 @@ int main(int argc, char** argv) {
         timeline.add("host", "application returns to the foreground");
         Lifecycle::willEnterForeground();
         Lifecycle::didBecomeActive();
+        settle(timeline, std::chrono::milliseconds(options.quietMs), std::chrono::milliseconds(options.waitMs));
+        bannersDone = runBanners(timelineOwner, std::chrono::milliseconds(options.waitMs + 10000));
         settle(timeline, std::chrono::milliseconds(options.quietMs), std::chrono::milliseconds(options.waitMs));
     }
 
@@ -237,10 +293,14 @@ int main(int argc, char** argv) {
                   << ", AppOpen " << service->eventCount("AppOpen") << "), " << service->countOf(Kind::other)
                   << " other\n";
     }
-    std::cout << "Result: " << (outcome->succeeded ? "the SDK is initialised" : "the SDK did not initialise") << "\n";
+    std::cout << "Result: " << (outcome->succeeded ? "the SDK is initialised" : "the SDK did not initialise");
+    if (outcome->succeeded) {
+        std::cout << (bannersDone ? "; both banners reached their callbacks" : "; the banners did not reach their callbacks");
+    }
+    std::cout << "\n";
 
     if (temporaryStore) {
         fs::remove_all(store, error);
     }
-    return outcome->succeeded ? 0 : 1;
+    return outcome->succeeded && bannersDone ? 0 : 1;
 }

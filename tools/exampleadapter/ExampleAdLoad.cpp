@@ -2,9 +2,46 @@
 
 #include "ExampleHttp.h"
 
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
 namespace example {
 
+namespace {
+
+// The scripted load of a line item with a "behaviour"; none without one.
+std::optional<ExampleAdLoad> scripted(const std::optional<nlohmann::ordered_json>& settings) {
+    const auto behaviour = setting(settings, "behaviour");
+    if (!behaviour) {
+        return std::nullopt;
+    }
+    const auto delay = settings->find("delayMs");
+    if (delay != settings->end() && delay->is_number() && *delay > 0) {
+        const double milliseconds = std::min(delay->get<double>(), 60000.0);
+        std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(milliseconds));
+    }
+    ExampleAdLoad load;
+    if (*behaviour == "fill") {
+        load.outcome = ExampleAdLoad::Outcome::filled;
+        load.creativeId = setting(settings, "creativeId");
+    } else if (*behaviour == "noFill") {
+        load.outcome = ExampleAdLoad::Outcome::noFill;
+        load.reason = "The example network has no ad";
+    } else if (*behaviour == "silent") {
+        load.outcome = ExampleAdLoad::Outcome::silent;
+    } else {
+        load.reason = "Unknown behaviour " + *behaviour;
+    }
+    return load;
+}
+
+}  // namespace
+
 ExampleAdLoad ExampleAdLoad::fetch(const solen::AdapterAdConfiguration& configuration) {
+    if (auto load = scripted(configuration.lineItemConfig)) {
+        return std::move(*load);
+    }
     ExampleAdLoad load;
     const auto adUrl = setting(configuration.lineItemConfig, "adUrl");
     if (!adUrl) {
@@ -28,7 +65,7 @@ bool ExampleAdLoad::reportFailure(solen::AdapterDelegate* delegate, solen::Solen
     if (outcome == Outcome::filled) {
         return false;
     }
-    if (delegate) {
+    if (delegate && outcome != Outcome::silent) {
         solen::SolenErrorData data(adapter, reason, "Try again later");
         delegate->adAdapterDidFailToLoad(adapter, outcome == Outcome::noFill
                                                       ? solen::SolenAdapterError::noFill(std::move(data))

@@ -10,12 +10,14 @@
 
 namespace example {
 
-// The load every example ad adapter shares: a GET of the URL "adUrl" from the line item's
-// settings. 200 fills the ad (its creative id is "creativeId" from the same settings), 204 is no
-// fill, anything else (no URL, no answer, another status) is an adapter error. Blocks the caller
-// for the request: the SDK calls `load` on a background queue.
+// The load every example ad adapter shares. A line item whose settings name a "behaviour" is
+// scripted: "fill", "noFill" or "silent" (never answers), after "delayMs" milliseconds (a number,
+// 0 to 60000). Otherwise it is a GET of the URL "adUrl" from the settings: 200 fills the ad, 204 is
+// no fill, anything else (no URL, no answer, another status) is an adapter error. A fill's creative
+// id is "creativeId" from the same settings. Blocks the caller for the delay or the request: the
+// SDK calls `load` on a background queue.
 struct ExampleAdLoad {
-    enum class Outcome { filled, noFill, failed };
+    enum class Outcome { filled, noFill, failed, silent };
 
     Outcome outcome = Outcome::failed;
     std::string reason;                     // why it did not fill
@@ -23,7 +25,8 @@ struct ExampleAdLoad {
 
     static ExampleAdLoad fetch(const solen::AdapterAdConfiguration& configuration);
 
-    // A load that did not fill, told to `delegate` with `adapter` as the raiser; false when it filled.
+    // A load that did not fill, told to `delegate` with `adapter` as the raiser (a silent one tells
+    // nothing); false when it filled.
     bool reportFailure(solen::AdapterDelegate* delegate, solen::SolenBaseAdAdapter& adapter) const;
 };
 

@@ -12,8 +12,8 @@
 namespace example {
 
 // What the example banner and splash adapters share: the ad loads with ExampleAdLoad; a filled ad
-// becomes a view of the placement's size (320 x 50 without one), made on the main thread and
-// reported from there. Failures are reported from the loading thread. `Protocol` is the format's
+// becomes a view of the placement's size (320 x 50 without one) whose accessibility label is its
+// creative id, made on the main thread and reported from there. Failures are reported from the loading thread. `Protocol` is the format's
 // adapter protocol.
 template <class Protocol>
 class ExampleViewAdapter : public Protocol, public std::enable_shared_from_this<ExampleViewAdapter<Protocol>> {
@@ -23,12 +23,13 @@ public:
             return;
         }
         const auto size = configuration.adSize.value_or(solen::platform::Size{320, 50});
-        solen::host::MainLoop::post([weak = this->weak_from_this(), size] {
+        solen::host::MainLoop::post([weak = this->weak_from_this(), size, name = ad_.creativeId().value_or("")] {
             const auto self = weak.lock();
             if (!self) {
                 return;
             }
             self->view_ = std::make_shared<solen::platform::View>(solen::platform::Rect{{0, 0}, size});
+            self->view_->setAccessibilityLabel(name);
             if (const auto delegate = self->delegate()) {
                 delegate->adAdapterDidLoad(*self, self->view_);
             }

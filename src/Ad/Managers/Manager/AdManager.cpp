@@ -102,7 +102,7 @@ void AdManager::fetchAdResponse() {
     // Both outcomes hop to main; there, one whose load is over (failed, timed out, superseded) is
     // dropped.
     const auto arrive = [weakSelf = weak_from_this(), fetch](auto&& handle) {
-        performOnMainQueue([weakSelf, fetch, handle = std::forward<decltype(handle)>(handle)] {
+        performOnMainQueue([weakSelf, fetch, handle = std::forward<decltype(handle)>(handle)]() mutable {
             const auto self = weakSelf.lock();
             if (!self) return;
             if (fetch == 0 || self->pendingFetch_ != fetch) {
@@ -114,8 +114,9 @@ void AdManager::fetchAdResponse() {
             handle(*self);
         });
     };
+    // The answer is copied once, here, and moved from then on.
     adNetworkInterface_->setDidGetAdResponse([arrive](const AdResponse& response, const std::string& requestId) {
-        arrive([response, requestId](AdManager& self) { self.didGetAdResponse(response, requestId); });
+        arrive([response, requestId](AdManager& self) mutable { self.didGetAdResponse(std::move(response), requestId); });
     });
     adNetworkInterface_->setDidFailToGetAdResponseWithError([arrive](const AdError& error, const std::string& requestId) {
         arrive([error, requestId](AdManager& self) { self.didFailToGetAdResponse(error, requestId); });

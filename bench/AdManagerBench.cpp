@@ -1,0 +1,112 @@
+// What the ad manager and the auction add to a banner load: a load through the banner ad manager
+// to its loaded report, over a scripted HTTP session answering a 50-line-item bid (the head fills
+// at once), against assembling the same bid request and decoding the same answer alone.
+#include "Ad/Managers/Manager/BannerAdManager.h"
+#include "Ad/Network/BidRequestAssembler.h"
+#include "Commons/Configs/ConfigDefaults.h"
+#include "Commons/Network/NetworkServiceProvider.h"
+#include "Platform/Device/OperatingSystem.h"
+#include "Platform/Dispatch/MainLoop.h"
+#include "Public/SdkStartup.h"
+#include "support/AdResponseBuilder.h"
+#include "support/ConfigAnswer.h"
+#include "support/RecordingAdManagerDelegate.h"
+#include "support/ScopedAdapterSettings.h"
+#include "support/ScopedUserDefaults.h"
+#include "support/ScriptedHttpSession.h"
+#include "support/ScriptedNetwork.h"
+
+#include <benchmark/benchmark.h>
+
+#include <atomic>
+
+namespace solen {
+namespace {
+
+using namespace std::chrono_literals;
+using HttpAnswer = test::ScriptedHttpSession::Answer;
+
+std::string configAnswer() {
+    PrimeAdsConfig client = ConfigDefaults::primeAds(0);
+    client.fetchTimeout = 10000;
+    return test::configAnswer({ConfigDefaults::root(0), ConfigDefaults::signals(), client,
+                               MediationConfig{{}, std::vector<AdUnitsConfig>{}}, ConfigDefaults::analytics()});
+}
+
+// One initialised SDK over a scripted session, with the answer's network registered.
+struct Environment {
+    Environment() {
+        test::AdResponseBuilder builder;
+        for (int i = 0; i < 50; ++i) builder.add(test::AdResponseBuilder::lineItem("li-" + std::to_string(i), "acme"));
+        body = builder.auctionTimeout(5000).build().encode().dump();
+        session->setHandler([this](const platform::URLRequest& request) -> std::optional<HttpAnswer> {
+            const std::string path = request.url() ? request.url()->path() : "";
+            if (path.ends_with("/configs")) return HttpAnswer::status(200, configAnswer());
+            if (path.ends_with("/bid")) return HttpAnswer::status(200, body);
+            return std::nullopt;
+        });
+        NetworkServiceProvider::setSession(session);
+        platform::OperatingSystem::setVersionProvider([] { return std::string("17.0"); });
+        std::atomic<bool> done{false};
+        SdkStartup::shared()->initialize(SolenSdkConfiguration("bench-app", {}),
+                                         [&done](std::optional<SolenSdkError>) { done = true; });
+        platform::MainLoop::shared().runUntil([&] { return done.load(); }, 10s);
+    }
+
+    test::ScopedUserDefaults defaults;
+    std::shared_ptr<test::ScriptedHttpSession> session = test::ScriptedHttpSession::create();
+    std::string body;
+    test::ScopedAdapterSettings settings{{test::ScopedAdapterSettings::network("acme", "Acme", 10000)}};
+    test::ScriptedNetwork acme{"Acme", {AdFormat::banner}, test::ScriptedNetwork::Script{},
+                               SdkInitializedResult::success(true)};
+};
+
+Environment& environment() {
+    static Environment* instance = new Environment();
+    return *instance;
+}
+
+AdSetting setting() {
+    AdSetting setting;
+    setting.adUnitId = "unit-1";
+    setting.adSize = AdSetting::Size{320, 50};
+    return setting;
+}
+
+// The baseline: the bid request of the load assembled and encoded, its answer decoded.
+void BM_AssembleRequestAndDecodeAnswer(benchmark::State& state) {
+    const std::string& body = environment().body;
+    const AdSetting load = setting();
+    for (auto _ : state) {
+        auto request = BidRequestAssembler::assembleBody(*load.adUnitId, ImpressionInfo::from(load));
+        benchmark::DoNotOptimize(request);
+        auto response = AdResponse::decode(body);
+        benchmark::DoNotOptimize(response);
+    }
+}
+BENCHMARK(BM_AssembleRequestAndDecodeAnswer)->Unit(benchmark::kMicrosecond);
+
+// A whole load: validation, fetch timer, bid exchange over the scripted session, the hops to main,
+// the auction and the head's load through its wrapper, to the loaded report.
+void BM_BannerLoadToFinish(benchmark::State& state) {
+    environment();
+    auto& loop = platform::MainLoop::shared();
+    const auto delegate = std::make_shared<test::RecordingAdManagerDelegate>();
+    const auto manager = BannerAdManager::create(delegate);
+    const AdSetting load = setting();
+    for (auto _ : state) {
+        delegate->clear();
+        manager->loadAd(load);
+        if (!loop.runUntil([&] { return !delegate->events().empty(); }, 10s) ||
+            delegate->events().front() != "didFinishLoading") {
+            state.SkipWithError("the load did not finish");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_BannerLoadToFinish)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace solen
+
+BENCHMARK_MAIN();
