@@ -1,7 +1,10 @@
 // What the ad manager and the auction add to a banner load: a load through the banner ad manager
 // to its loaded report, over a scripted HTTP session answering a 50-line-item bid (the head fills
-// at once), against assembling the same bid request and decoding the same answer alone.
+// at once), against assembling the same bid request and decoding the same answer alone; the same
+// for a native load; and taking a loaded native ad's view from its template against the network
+// adapter making the same template view directly.
 #include "Ad/Managers/Manager/BannerAdManager.h"
+#include "Ad/Managers/Manager/NativeAdManager.h"
 #include "Ad/Network/BidRequestAssembler.h"
 #include "Commons/Configs/ConfigDefaults.h"
 #include "Commons/Network/NetworkServiceProvider.h"
@@ -15,6 +18,8 @@
 #include "support/ScopedUserDefaults.h"
 #include "support/ScriptedHttpSession.h"
 #include "support/ScriptedNetwork.h"
+
+#include <solen/adapters/SolenBaseNativeAdapter.h>
 
 #include <benchmark/benchmark.h>
 
@@ -57,7 +62,7 @@ struct Environment {
     std::shared_ptr<test::ScriptedHttpSession> session = test::ScriptedHttpSession::create();
     std::string body;
     test::ScopedAdapterSettings settings{{test::ScopedAdapterSettings::network("acme", "Acme", 10000)}};
-    test::ScriptedNetwork acme{"Acme", {AdFormat::banner}, test::ScriptedNetwork::Script{},
+    test::ScriptedNetwork acme{"Acme", {AdFormat::banner, AdFormat::native}, test::ScriptedNetwork::Script{},
                                SdkInitializedResult::success(true)};
 };
 
@@ -66,8 +71,9 @@ Environment& environment() {
     return *instance;
 }
 
-AdSetting setting() {
+AdSetting setting(AdFormat format = AdFormat::banner) {
     AdSetting setting;
+    setting.adType = format;
     setting.adUnitId = "unit-1";
     setting.adSize = AdSetting::Size{320, 50};
     return setting;
@@ -86,14 +92,15 @@ void BM_AssembleRequestAndDecodeAnswer(benchmark::State& state) {
 }
 BENCHMARK(BM_AssembleRequestAndDecodeAnswer)->Unit(benchmark::kMicrosecond);
 
-// A whole load: validation, fetch timer, bid exchange over the scripted session, the hops to main,
-// the auction and the head's load through its wrapper, to the loaded report.
-void BM_BannerLoadToFinish(benchmark::State& state) {
+// Whole loads of `load` through the manager `create` makes: validation, fetch timer, bid exchange
+// over the scripted session, the hops to main, the auction and the head's load through its
+// wrapper, to the loaded report.
+template <class Create>
+void loadToFinish(benchmark::State& state, Create create, const AdSetting& load) {
     environment();
     auto& loop = platform::MainLoop::shared();
     const auto delegate = std::make_shared<test::RecordingAdManagerDelegate>();
-    const auto manager = BannerAdManager::create(delegate);
-    const AdSetting load = setting();
+    const auto manager = create(delegate);
     for (auto _ : state) {
         delegate->clear();
         manager->loadAd(load);
@@ -104,7 +111,71 @@ void BM_BannerLoadToFinish(benchmark::State& state) {
         }
     }
 }
+
+void BM_BannerLoadToFinish(benchmark::State& state) {
+    loadToFinish(state, [](const auto& delegate) { return BannerAdManager::create(delegate); }, setting());
+}
 BENCHMARK(BM_BannerLoadToFinish)->Unit(benchmark::kMicrosecond);
+
+// The same load through the native ad manager.
+void BM_NativeLoadToFinish(benchmark::State& state) {
+    loadToFinish(state, [](const auto& delegate) { return NativeAdManager::create(delegate); },
+                 setting(AdFormat::native));
+}
+BENCHMARK(BM_NativeLoadToFinish)->Unit(benchmark::kMicrosecond);
+
+SolenAdViewConfiguration templateConfiguration() {
+    SolenAdViewConfiguration configuration;
+    configuration.adTemplateClass = SolenAdViewConfiguration::templateOf<test::ScriptedNativeTemplateView>();
+    return configuration;
+}
+
+// A native ad manager with a loaded ad, made once.
+const std::shared_ptr<NativeAdManager>& loadedNative() {
+    static const auto delegate = std::make_shared<test::RecordingAdManagerDelegate>();
+    static const std::shared_ptr<NativeAdManager> manager = [] {
+        environment();
+        auto made = NativeAdManager::create(delegate);
+        made->loadAd(setting(AdFormat::native));
+        platform::MainLoop::shared().runUntil([] { return !delegate->events().empty(); }, 10s);
+        return made;
+    }();
+    return manager;
+}
+
+// The baseline: the loaded ad's network adapter makes the template view itself.
+void BM_MakeTemplateViewDirectly(benchmark::State& state) {
+    loadedNative();
+    const auto adapter = std::dynamic_pointer_cast<SolenBaseNativeAdapter>(environment().acme.lastAdapter(AdFormat::native));
+    if (!adapter) {
+        state.SkipWithError("no loaded native ad");
+        return;
+    }
+    const SolenAdViewConfiguration configuration = templateConfiguration();
+    for (auto _ : state) {
+        auto view = adapter->getAdView(configuration);
+        benchmark::DoNotOptimize(view);
+    }
+    environment().acme.clearCalls();
+}
+BENCHMARK(BM_MakeTemplateViewDirectly)->Unit(benchmark::kMicrosecond);
+
+// The same view taken through the manager: the machine, the winner's lookup and the view's link to
+// its wrapper.
+void BM_GetAdViewAfterALoad(benchmark::State& state) {
+    const auto& manager = loadedNative();
+    const SolenAdViewConfiguration configuration = templateConfiguration();
+    for (auto _ : state) {
+        auto view = manager->getNativeAdView(configuration);
+        if (!view) {
+            state.SkipWithError("no view");
+            break;
+        }
+        benchmark::DoNotOptimize(view);
+    }
+    environment().acme.clearCalls();
+}
+BENCHMARK(BM_GetAdViewAfterALoad)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace solen

@@ -12,6 +12,7 @@ TEST(DemoTests, NeedsTheTools) { GTEST_SKIP() << "built without the tools"; }
 #include <algorithm>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 namespace solen {
 namespace {
@@ -67,6 +68,24 @@ TEST_F(DemoTests, StartsTheSdkAgainstTheLocalServiceThenRelaunches) {
     }
     for (const char* hit : {"/track/nofill?li=wf-1", "/track/fill?li=wf-2", "/track/fill?li=wf-3",
                             "/track/nofill?unit=demo-timeout-banner"}) {
+        const auto requests = service.requests();
+        EXPECT_TRUE(std::any_of(requests.begin(), requests.end(), [&](const auto& request) { return request.target == hit; }))
+            << hit << "\n" << service.timeline();
+    }
+    // The native ad: a second load during the first ends it; the next load's view is attached and
+    // counted as seen. The splash gives a view of its size.
+    const auto at = [&](const char* text) { return first.output.rfind(text); };
+    const std::vector<const char*> nativeLines = {
+        "demo-native: solenNativeDidLoadFail, 2001", "demo-native: solenNativeDidLoad", "demo-splash: solenSplashDidLoad",
+        "getAdView() of demo-native: a native ad view, of demo-splash: a view of 320x480",
+        "demo-native: solenNativeImpression", "the native ad and the splash reached their callbacks"};
+    for (std::size_t i = 0; i < nativeLines.size(); ++i) {
+        ASSERT_NE(at(nativeLines[i]), std::string::npos) << nativeLines[i] << "\n" << first.output;
+        if (i > 0 && i != 2) {
+            EXPECT_LT(at(nativeLines[i - 1]), at(nativeLines[i])) << nativeLines[i];
+        }
+    }
+    for (const char* hit : {"/track/fill?li=na-1", "/track/impression?li=na-1", "/track/fill?li=sp-1"}) {
         const auto requests = service.requests();
         EXPECT_TRUE(std::any_of(requests.begin(), requests.end(), [&](const auto& request) { return request.target == hit; }))
             << hit << "\n" << service.timeline();

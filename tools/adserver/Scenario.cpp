@@ -165,6 +165,9 @@ Scenario Scenario::defaults() {
     // A banner whose only line item never answers: the auction times out.
     const std::string timeout = "demo-timeout-banner";
     scenario.bids[timeout] = {waterfallAnswer(timeout, {waterfallItem("to-1", "silent")}, 500)};
+    // A native ad and a splash, each filled by its only line item.
+    scenario.bids["demo-native"] = {waterfallAnswer("demo-native", {waterfallItem("na-1", "fill")})};
+    scenario.bids["demo-splash"] = {waterfallAnswer("demo-splash", {waterfallItem("sp-1", "fill")})};
     return scenario;
 }
 

@@ -1,6 +1,7 @@
-// solen-demo: a host application that runs the SDK's start-up and two banners end to end against
+// solen-demo: a host application that runs the SDK's start-up, two banners, a native ad and a splash end to end against
 // the local ad service and prints what happened. It uses the SDK's public headers only, as any host does; the
 // local ad service stands for a server and keeps its own code.
+#include "DemoNativeAds.h"
 #include "DemoTimeline.h"
 
 #include "adserver/AdService.h"
@@ -264,6 +265,7 @@ int main(int argc, char** argv) {
     settle(timeline, std::chrono::milliseconds(options.quietMs), std::chrono::milliseconds(options.waitMs));
 
     bool bannersDone = false;
+    bool nativeDone = false;
     if (outcome->succeeded) {
         timeline.add("host", "application enters the background");
         Lifecycle::didEnterBackground();
@@ -273,6 +275,8 @@ int main(int argc, char** argv) {
         Lifecycle::didBecomeActive();
         settle(timeline, std::chrono::milliseconds(options.quietMs), std::chrono::milliseconds(options.waitMs));
         bannersDone = runBanners(timelineOwner, std::chrono::milliseconds(options.waitMs + 10000));
+        settle(timeline, std::chrono::milliseconds(options.quietMs), std::chrono::milliseconds(options.waitMs));
+        nativeDone = solen::demo::runNativeAndSplash(timelineOwner, std::chrono::milliseconds(options.waitMs + 10000));
         settle(timeline, std::chrono::milliseconds(options.quietMs), std::chrono::milliseconds(options.waitMs));
     }
 
@@ -296,11 +300,13 @@ int main(int argc, char** argv) {
     std::cout << "Result: " << (outcome->succeeded ? "the SDK is initialised" : "the SDK did not initialise");
     if (outcome->succeeded) {
         std::cout << (bannersDone ? "; both banners reached their callbacks" : "; the banners did not reach their callbacks");
+        std::cout << (nativeDone ? "; the native ad and the splash reached their callbacks"
+                                 : "; the native ad and the splash did not reach their callbacks");
     }
     std::cout << "\n";
 
     if (temporaryStore) {
         fs::remove_all(store, error);
     }
-    return outcome->succeeded && bannersDone ? 0 : 1;
+    return outcome->succeeded && bannersDone && nativeDone ? 0 : 1;
 }

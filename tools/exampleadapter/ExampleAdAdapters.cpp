@@ -48,10 +48,14 @@ std::optional<std::string> ExampleNativeAdapter::getCreativeId() { return ad_.cr
 
 std::shared_ptr<solen::SolenNativeAdView> ExampleNativeAdapter::getAdView(
     std::optional<solen::SolenAdViewConfiguration> configuration) {
-    if (!configuration || !configuration->adTemplateClass) {
+    if (!ad_.isLoaded()) {
         return nullptr;
     }
-    auto view = std::dynamic_pointer_cast<solen::SolenNativeAdView>(configuration->adTemplateClass());
+    // Without a template the ad is a plain native ad view; a template that makes no native ad
+    // view gives none.
+    auto view = configuration && configuration->adTemplateClass
+                    ? std::dynamic_pointer_cast<solen::SolenNativeAdView>(configuration->adTemplateClass())
+                    : std::make_shared<solen::SolenNativeAdView>();
     const auto outlets = std::dynamic_pointer_cast<solen::SolenNativeAdViewProtocol>(view);
     const auto title = outlets ? outlets->nativeAdTitleTextLabel() : nullptr;
     if (const auto text = setting(ad_.settings(), "title"); title && text) {
@@ -61,8 +65,17 @@ std::shared_ptr<solen::SolenNativeAdView> ExampleNativeAdapter::getAdView(
 }
 
 void ExampleNativeAdapter::adViewAttached(bool attached) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    attachments_.push_back(attached);
+    bool firstAttachment = false;
+    {
+        std::lock_guard<std::mutex> lock(mutex_);
+        attachments_.push_back(attached);
+        firstAttachment = attached && !impressionReported_;
+        impressionReported_ = impressionReported_ || attached;
+    }
+    // The ad is seen once its view is first attached.
+    if (const auto delegate = this->delegate(); firstAttachment && delegate) {
+        delegate->adapterDidAdImpression(*this);
+    }
 }
 
 void ExampleNativeAdapter::adViewFrameUpdated(solen::platform::Rect frame) {

@@ -15,9 +15,9 @@ namespace example {
 
 // The example network's native ad adapter. The ad loads with ExampleAdLoad and reports its load
 // (without a view) from the loading thread. `getAdView` (main thread) makes a view from the
-// application's template (none without a template, or when it is not a SolenNativeAdView) and
-// puts the line item's "title" setting into its title outlet. It keeps what its views tell it:
-// attachments and drawn frames.
+// application's template (a plain SolenNativeAdView without one; none when the template makes no
+// SolenNativeAdView) and puts the line item's "title" setting into its title outlet. It keeps what
+// its views tell it: attachments and drawn frames; the first attachment reports the impression.
 class ExampleNativeAdapter final : public solen::SolenBaseNativeAdapter {
 public:
     static constexpr const char* className = "SolenExampleAdapter.ExampleNativeAdapter";
@@ -37,6 +37,7 @@ private:
     mutable std::mutex mutex_;
     std::vector<bool> attachments_;
     std::vector<solen::platform::Rect> drawnFrames_;
+    bool impressionReported_ = false;
 };
 
 }  // namespace example
