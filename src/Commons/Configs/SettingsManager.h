@@ -55,7 +55,7 @@ public:
     // and ad units of their own restore the shared manager afterwards.
     struct Tables {
         std::map<std::string, AdUnitsConfig> adUnits;
-        std::map<std::string, AdapterConfig> adapters;
+        std::map<std::string, std::shared_ptr<const AdapterSettings>> adapters;
     };
     Tables tables() const;
     void restoreTables(Tables tables);
