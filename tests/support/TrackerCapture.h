@@ -14,8 +14,9 @@ namespace solen::test {
 
 // Captures tracker hits: installs a scripted HTTP session (answering 200 at once) as the session
 // of every network service provider while alive, and reads back the requests made to the capture
-// address of `AdResponseBuilder`. Tracker requests leave from separate global-queue blocks, so
-// their order across URLs is not fixed: compare sorted lists. Thread-safe.
+// address of `AdResponseBuilder`. The trackers of different moments leave from separate
+// global-queue blocks, so their order across moments is not fixed: compare sorted lists.
+// Thread-safe.
 class TrackerCapture {
 public:
     struct Hit {

@@ -60,6 +60,22 @@ void TrackerManager::send(std::shared_ptr<Request> request) const {
     sendQueue_->async([nsp = interface_->nsp(), request = std::move(request)] { nsp->send(request); });
 }
 
+void TrackerManager::send(std::vector<std::shared_ptr<Request>> requests) const {
+    std::erase(requests, nullptr);
+    if (requests.size() <= 1) {
+        if (!requests.empty()) {
+            send(std::move(requests.front()));
+        }
+        return;
+    }
+    // One hop for the whole list: each block on the queue costs a thread hand-over.
+    sendQueue_->async([nsp = interface_->nsp(), requests = std::move(requests)] {
+        for (const auto& request : requests) {
+            nsp->send(request);
+        }
+    });
+}
+
 std::vector<std::shared_ptr<Request>> TrackerManager::trackerRequests(const std::vector<std::string>& urls,
                                                                       const std::vector<TrackerData>& macros) const {
     std::vector<std::shared_ptr<Request>> requests;
@@ -85,16 +101,17 @@ void TrackerManager::sendFromCurrentQueue(const std::shared_ptr<Request>& reques
 void TrackerManager::fire(const std::vector<std::string>& urls) const { fire(urls, {}); }
 
 void TrackerManager::fire(const std::vector<std::string>& urls, const std::vector<TrackerData>& macros) const {
-    for (auto& request : trackerRequests(urls, macros)) {
-        send(std::move(request));
-    }
+    send(trackerRequests(urls, macros));
 }
 
 void TrackerManager::fireTrackingUrls(const std::vector<platform::URL>& urls,
                                       const std::optional<std::string>& /*event*/) const {
+    std::vector<std::shared_ptr<Request>> requests;
+    requests.reserve(urls.size());
     for (const auto& url : urls) {
-        send(trackerRequest(url));
+        requests.push_back(trackerRequest(url));
     }
+    send(std::move(requests));
 }
 
 }  // namespace solen

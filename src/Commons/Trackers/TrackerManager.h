@@ -15,9 +15,10 @@
 
 namespace solen {
 
-// Fire-and-forget sender of tracking requests and analytics uploads. Every request leaves in its
-// own block on the global default-priority queue through this manager's transport, which retries
-// it as the request allows; nobody reads the answer. Callable from any thread.
+// Fire-and-forget sender of tracking requests and analytics uploads. The requests of one call leave
+// together, in list order, from one block on the global default-priority queue through this
+// manager's transport, which retries each as the request allows; nobody reads the answer.
+// Callable from any thread.
 class TrackerManager {
 public:
     // The retry settings of tracker requests ("eventReporting" of the ad-format document).
@@ -37,6 +38,8 @@ public:
 
     // Sends a prepared request unchanged; returns at once.
     void send(std::shared_ptr<Request> request) const;
+    // Sends prepared requests unchanged, in list order, from one block; returns at once.
+    void send(std::vector<std::shared_ptr<Request>> requests) const;
     // Fires each URL text with a GET, in list order. A text that is not an absolute URL is logged
     // ("Invalid url string <text>") and skipped; the others are still fired.
     void fire(const std::vector<std::string>& urls) const;

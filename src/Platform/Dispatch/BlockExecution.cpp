@@ -12,6 +12,18 @@ namespace {
 
 thread_local std::vector<const DispatchQueue*> tRunningQueues;
 
+// Calls `work`; an escaping exception is logged with the text `describe()` gives.
+template <typename Describe>
+void runCatching(const std::function<void()>& work, const Describe& describe) {
+    try {
+        work();
+    } catch (const std::exception& error) {
+        Logger::error("Uncaught exception in " + describe() + ": " + error.what());
+    } catch (...) {
+        Logger::error("Uncaught exception of unknown type in " + describe());
+    }
+}
+
 class RunningQueueMark {
 public:
     explicit RunningQueueMark(const DispatchQueue& queue) { tRunningQueues.push_back(&queue); }
@@ -27,17 +39,12 @@ void BlockExecution::run(const DispatchQueue& queue, const DispatchBlock& block)
         return;
     }
     RunningQueueMark mark(queue);
-    catching(block, "a block on queue \"" + queue.label() + "\"");
+    // The description is only built when a block throws: blocks are the hot path of every hop.
+    runCatching(block, [&queue] { return "a block on queue \"" + queue.label() + "\""; });
 }
 
 void BlockExecution::catching(const std::function<void()>& work, std::string_view what) {
-    try {
-        work();
-    } catch (const std::exception& error) {
-        Logger::error("Uncaught exception in " + std::string(what) + ": " + error.what());
-    } catch (...) {
-        Logger::error("Uncaught exception of unknown type in " + std::string(what));
-    }
+    runCatching(work, [what] { return std::string(what); });
 }
 
 bool BlockExecution::isRunning(const DispatchQueue& queue) {

@@ -2,6 +2,7 @@
 
 #include "Commons/Utilities/Logger.h"
 #include "Platform/Dispatch/BlockExecution.h"
+#include "Platform/Dispatch/BriefSpin.h"
 #include "Platform/Dispatch/RunLoopTimer.h"
 
 #include <sys/types.h>
@@ -54,7 +55,9 @@ struct MainLoop::Impl {
     mutable std::mutex mutex;
     std::condition_variable wakeup;
     std::deque<DispatchBlock> blocks;
-    std::uint64_t generation = 0;  // bumped whenever something may have become due
+    // Bumped (under the mutex) whenever something may have become due; read without it by the
+    // brief spin before the loop sleeps.
+    std::atomic<std::uint64_t> generation{0};
     bool stopRequested = false;
     std::string mode = kDefaultModeName;
     std::vector<TimerEntry> timers;
@@ -68,10 +71,7 @@ struct MainLoop::Impl {
         wakeup.notify_all();
     }
 
-    std::uint64_t currentGeneration() const {
-        std::lock_guard<std::mutex> lock(mutex);
-        return generation;
-    }
+    std::uint64_t currentGeneration() const { return generation.load(std::memory_order_acquire); }
 
     static bool runsIn(const std::string& timerMode, const std::string& loopMode) {
         return timerMode == loopMode || timerMode == MainLoop::commonModes;
@@ -181,6 +181,11 @@ struct MainLoop::Impl {
     // Sleeps until something may be due: a block, a stop, a wake-up after `seen`, the next timer
     // of a real clock, or `limit`.
     void waitForWork(std::uint64_t seen, std::optional<SteadyTime> limit) {
+        // An answer to a hop usually follows within microseconds: look for it briefly before
+        // parking, which spares the futex wake-up on both sides.
+        if (spinBriefly([&] { return generation.load(std::memory_order_acquire) != seen; })) {
+            return;
+        }
         std::optional<SteadyTime> until = nextTimerWake();
         if (limit && (!until || *limit < *until)) {
             until = limit;

@@ -1,6 +1,7 @@
 #include "Platform/Dispatch/WorkerPool.h"
 
 #include "Commons/Utilities/Logger.h"
+#include "Platform/Dispatch/BriefSpin.h"
 
 #include <algorithm>
 #include <string>
@@ -35,6 +36,11 @@ WorkerPool& WorkerPool::overcommit() {
 void WorkerPool::submit(Job job) {
     std::unique_lock<std::mutex> lock(mutex_);
     jobs_.push_back(std::move(job));
+    queued_.store(jobs_.size(), std::memory_order_release);
+    if (jobs_.size() <= spinningThreads_) {
+        // A spinning worker looks at the queue under the lock before it parks: it takes the job.
+        return;
+    }
     if (jobs_.size() <= idleThreads_ || threads_ >= maxThreads_) {
         lock.unlock();
         workAvailable_.notify_one();
@@ -73,6 +79,7 @@ void WorkerPool::workerLoop() {
         if (!jobs_.empty()) {
             Job job = std::move(jobs_.front());
             jobs_.pop_front();
+            queued_.store(jobs_.size(), std::memory_order_relaxed);
             ++running_;
             lock.unlock();
             try {
@@ -90,11 +97,12 @@ void WorkerPool::workerLoop() {
             continue;
         }
         ++idleThreads_;
-        bool hasWork = true;
-        if (idleTimeout_.count() > 0) {
+        bool hasWork = spinForWork(lock);
+        if (!hasWork && idleTimeout_.count() > 0) {
             hasWork = workAvailable_.wait_for(lock, idleTimeout_, [this] { return !jobs_.empty(); });
-        } else {
+        } else if (!hasWork) {
             workAvailable_.wait(lock, [this] { return !jobs_.empty(); });
+            hasWork = true;
         }
         --idleThreads_;
         if (!hasWork) {
@@ -102,6 +110,15 @@ void WorkerPool::workerLoop() {
             return;
         }
     }
+}
+
+bool WorkerPool::spinForWork(std::unique_lock<std::mutex>& lock) {
+    ++spinningThreads_;
+    lock.unlock();
+    spinBriefly([this] { return queued_.load(std::memory_order_acquire) > 0; });
+    lock.lock();
+    --spinningThreads_;
+    return !jobs_.empty();
 }
 
 }  // namespace solen::platform

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstddef>
@@ -38,6 +39,9 @@ public:
 
 private:
     void workerLoop();
+    // Called idle with the lock held: looks for work for a brief moment without the lock before
+    // parking, so that a job submitted right after needs no wake-up. True when a job is queued.
+    bool spinForWork(std::unique_lock<std::mutex>& lock);
 
     const std::string name_;
     const std::size_t maxThreads_;
@@ -47,7 +51,9 @@ private:
     std::condition_variable becameIdle_;
     std::deque<Job> jobs_;
     std::size_t threads_ = 0;
-    std::size_t idleThreads_ = 0;
+    std::size_t idleThreads_ = 0;     // spinning or parked
+    std::size_t spinningThreads_ = 0;  // idle and still looking at `queued_`: they need no wake-up
+    std::atomic<std::size_t> queued_{0};  // jobs_.size(), readable without the lock
     std::size_t running_ = 0;
 };
 

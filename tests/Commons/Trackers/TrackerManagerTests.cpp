@@ -4,12 +4,16 @@
 #include "support/DispatchWait.h"
 #include "support/LocalHttpServer.h"
 #include "support/LogCapture.h"
+#include "support/ScriptedHttpSession.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <chrono>
+#include <functional>
 #include <set>
+#include <vector>
 
 namespace solen {
 namespace {
@@ -34,6 +38,57 @@ std::multiset<std::string> targets(const test::LocalHttpServer& server) {
         result.insert(request.method + " " + request.target);
     }
     return result;
+}
+
+// A serial queue that counts the blocks submitted to it.
+class CountingQueue final : public platform::DispatchQueue {
+public:
+    std::atomic<int> blocks{0};
+
+    const std::string& label() const override { return inner_->label(); }
+    void async(platform::DispatchBlock block) override {
+        ++blocks;
+        inner_->async(std::move(block));
+    }
+    void sync(const platform::DispatchBlock& block) override { inner_->sync(block); }
+    void asyncBarrier(platform::DispatchBlock block) override { async(std::move(block)); }
+    void syncBarrier(const platform::DispatchBlock& block) override { sync(block); }
+    bool isCurrent() const override { return inner_->isCurrent(); }
+
+private:
+    std::shared_ptr<platform::DispatchQueue> inner_ = platform::DispatchQueue::createSerial("tracker.counting");
+};
+
+TEST(TrackerManagerTests, TheRequestsOfOneCallLeaveTogetherInListOrder) {
+    const std::vector<std::string> texts{"https://t.test/1", "not a url", "https://t.test/2", "https://t.test/3"};
+    const std::vector<platform::URL> urls{*platform::URL::parse("https://t.test/1"), *platform::URL::parse("https://t.test/2")};
+    struct Case {
+        const char* name;
+        std::function<void(const TrackerManager&)> call;
+        std::vector<std::string> sent;
+        int blocks;
+    };
+    const std::vector<Case> cases{
+        {"fire", [&](const TrackerManager& m) { m.fire(texts); }, {"https://t.test/1", "https://t.test/2", "https://t.test/3"}, 1},
+        {"tracking urls", [&](const TrackerManager& m) { m.fireTrackingUrls(urls); }, {"https://t.test/1", "https://t.test/2"}, 1},
+        {"one url", [&](const TrackerManager& m) { m.fire({texts[0]}); }, {"https://t.test/1"}, 1},
+        {"nothing valid", [&](const TrackerManager& m) { m.fire({"", "not a url"}); }, {}, 0},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const auto session = test::ScriptedHttpSession::create();
+        const auto queue = std::make_shared<CountingQueue>();
+        const TrackerManager manager(std::make_shared<TrackerNetworkInterface>(NetworkServiceProvider::create(session)),
+                                     [] { return reporting(0, 1000, 5000); }, queue);
+        c.call(manager);
+        queue->sync([] {});
+        std::vector<std::string> sent;
+        for (const auto& request : session->requests()) {
+            sent.push_back(request.url()->absoluteString());
+        }
+        EXPECT_EQ(sent, c.sent);
+        EXPECT_EQ(queue->blocks.load(), c.blocks);
+    }
 }
 
 TEST(TrackerManagerTests, TrackerRequestTakesTheEventReportingSettings) {

@@ -186,14 +186,18 @@ void AdapterWrapper::fail(const SolenAdapterError& error, bool report) {
         const auto creative = creativeId();
         const std::string dropReason(error.rawValue());
         const auto descriptor = error.errorUserInfoDescription();
+        // Both lists of the moment leave together, no-fill first.
+        std::vector<std::shared_ptr<Request>> requests;
         if (noFill) {
-            tracker_.fireAdTracker(*noFill, Trackers::networkNoFill("", creative,
-                                                                    std::to_string(networkLatency_.getLatency()),
-                                                                    dropReason, descriptor));
+            const auto latency = std::to_string(networkLatency_.getLatency());
+            requests = tracker_.adTrackerRequests(
+                *noFill, Trackers::networkNoFill("", creative, latency, dropReason, descriptor));
         }
         if (bidLoss) {
-            tracker_.fireAdTracker(*bidLoss, Trackers::bidLoss("", creative, dropReason, descriptor));
+            auto losses = tracker_.adTrackerRequests(*bidLoss, Trackers::bidLoss("", creative, dropReason, descriptor));
+            requests.insert(requests.end(), std::make_move_iterator(losses.begin()), std::make_move_iterator(losses.end()));
         }
+        tracker_.send(requests);
     }
     if (!report) {
         return;

@@ -20,11 +20,7 @@ std::vector<std::shared_ptr<Request>> AdTracker::adTrackerRequests(const std::ve
     return trackerManager_->trackerRequests(url, trackerType.macros());
 }
 
-void AdTracker::send(const std::vector<std::shared_ptr<Request>>& requests) const {
-    for (const auto& request : requests) {
-        trackerManager_->send(request);
-    }
-}
+void AdTracker::send(const std::vector<std::shared_ptr<Request>>& requests) const { trackerManager_->send(requests); }
 
 void AdTracker::sendFromCurrentQueue(const std::vector<std::shared_ptr<Request>>& requests) const {
     for (const auto& request : requests) {

@@ -30,7 +30,7 @@ public:
     // the requests, built now (with the debug line for an empty list), and their sending.
     std::vector<std::shared_ptr<Request>> adTrackerRequests(const std::vector<std::string>& url,
                                                             const Trackers& trackerType) const;
-    // Each request in a block of its own on the tracker manager's queue.
+    // The requests, in list order, from one block on the tracker manager's queue.
     void send(const std::vector<std::shared_ptr<Request>>& requests) const;
     // Each request from the calling thread, itself in a background block.
     void sendFromCurrentQueue(const std::vector<std::shared_ptr<Request>>& requests) const;
