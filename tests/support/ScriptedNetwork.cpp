@@ -331,15 +331,20 @@ void ScriptedAdAdapter::load(const AdapterAdConfiguration& configuration) {
             }
         }
     }
-    // Answers hold the adapter weakly: an adapter released by its owner answers nothing.
+    // Answers hold the adapter weakly: an adapter released by its owner answers nothing. They
+    // leave in one block, so a scripted sequence (a failure, then a success) arrives in its order
+    // even on the concurrent global queue.
+    if (load.answers.empty()) {
+        return;
+    }
     const std::weak_ptr<ScriptedAdAdapter> weakSelf = weak_from_this();
-    for (const auto& answer : load.answers) {
-        deliver(load.timing, [weakSelf, answer] {
+    deliver(load.timing, [weakSelf, answers = load.answers] {
+        for (const auto& answer : answers) {
             if (const auto self = weakSelf.lock()) {
                 self->reportLoad(answer);
             }
-        });
-    }
+        }
+    });
 }
 
 std::optional<std::string> ScriptedAdAdapter::getCreativeId() {
