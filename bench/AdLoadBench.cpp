@@ -33,6 +33,7 @@ int main() { return 0; }  // built without the tools: there is no service to loa
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -68,7 +69,10 @@ class RecordingBannerDelegate final : public SolenBannerDelegate {
 public:
     std::shared_ptr<platform::ViewController> viewControllerForSolenBannerFullScreen() override { return nullptr; }
     void solenBannerDidLoad(SolenBanner&) override { loaded = true; }
-    void solenBannerDidFailToLoad(SolenBanner&, const platform::Error&) override { failed = true; }
+    void solenBannerDidFailToLoad(SolenBanner&, const platform::Error& error) override {
+        failed = true;
+        std::fprintf(stderr, "AdLoadBench: load failed: %lld %s\n", static_cast<long long>(error.code), error.localizedDescription.c_str());
+    }
     bool loaded = false;
     bool failed = false;
 };
@@ -93,13 +97,19 @@ Json lineItem(int index, const char* behaviour) {
                 {"networkId", "example-waterfall"},
                 {"lineItemMeta", {{"behaviour", behaviour}, {"creativeId", "cr-" + std::to_string(index)}}},
                 {"s2s", false},
-                {"timeout", 3000}};
+                {"timeout", 3000},
+                {"trackers", Json::object()}};
 }
 
 adserver::Answer answer(int noFills) {
     Json ads = Json::array();
     for (int i = 0; i < lineItems; ++i) ads.push_back(lineItem(i, i < noFills ? "noFill" : "fill"));
-    return adserver::Answer{200, Json{{"refreshConfig", false}, {"auctionTimeout", 10000}, {"ads", ads}}, {}};
+    return adserver::Answer{200, Json{{"refreshConfig", false}, {"noAdFillEventUrl", "${BASE_URL}/track/nofill"}, {"auctionTimeout", 10000}, {"ads", ads}}, {}};
+}
+
+[[noreturn]] void stop(const std::string& why) {
+    std::fprintf(stderr, "AdLoadBench: %s\n", why.c_str());
+    std::abort();
 }
 
 std::size_t collectAnswer(char* data, std::size_t size, std::size_t count, void* target) {
@@ -117,19 +127,21 @@ struct Environment {
             scenario.bids[std::string(format.unitPrefix) + "-waterfall"] = {answer(lineItems - 1)};
         }
         service = std::make_unique<adserver::AdService>(scenario);
-        if (!service->start()) std::abort();
+        if (!service->start()) stop("the service did not start");
         ::setenv("SOLEN_SERVICE_BASE_URL", service->baseUrl().c_str(), 1);
         platform::OperatingSystem::setVersionProvider([] { return std::string("17.0"); });
         std::atomic<int> initialised{-1};
         Solen::initialize(SolenSdkConfiguration("bench-app", {}),
                           [&](std::optional<SolenSdkError> error) { initialised = error ? 1 : 0; });
-        if (!test::waitUntil([&] { return initialised.load() >= 0; }, 10s) || initialised.load() != 0) std::abort();
+        if (!test::waitUntil([&] { return initialised.load() >= 0; }, 10s) || initialised.load() != 0) {
+            stop("the SDK did not initialise\n" + service->timeline());
+        }
 
         // One load records the SDK's bid request; a bare round trip of it records the answer.
         const FormatCase& first = formatCases().front();
         service->clearRequests();
         const LoadHandle handle = first.load(std::string(first.unitPrefix) + "-head");
-        if (!test::waitUntil(handle.finished, 10s) || !handle.filled()) std::abort();
+        if (!test::waitUntil(handle.finished, 10s) || !handle.filled()) stop("the first load failed\n" + service->timeline());
         for (const auto& request : service->requests()) {
             if (request.kind == adserver::ServiceRequest::Kind::bid) bidRequest = request.body;
         }
@@ -141,7 +153,7 @@ struct Environment {
         curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(bidRequest.size()));
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collectAnswer);
         answerBody = bareRoundTrip();
-        if (bidRequest.empty() || answerBody.empty()) std::abort();
+        if (bidRequest.empty() || answerBody.empty()) stop("no bid request or answer");
     }
 
     // One POST of the recorded request over a kept-alive connection; the answer's bytes.
@@ -242,9 +254,12 @@ void BM_HeapOf100LoadedAds(benchmark::State& state, const FormatCase* format) {
         before = heapLive.load();
         std::vector<LoadHandle> ads;
         ads.reserve(heldAds);
-        for (int i = 0; i < heldAds; ++i) ads.push_back(format->load(unit));
-        const bool allLoaded = test::waitUntil(
-            [&] { return std::all_of(ads.begin(), ads.end(), [](const LoadHandle& ad) { return ad.finished(); }); }, 30s);
+        // One load at a time: the figure is what loaded ads hold, not the peak of 100 exchanges.
+        bool allLoaded = true;
+        for (int i = 0; i < heldAds && allLoaded; ++i) {
+            ads.push_back(format->load(unit));
+            allLoaded = test::waitUntil(ads.back().finished, 10s);
+        }
         test::settle();
         if (!allLoaded || !std::all_of(ads.begin(), ads.end(), [](const LoadHandle& ad) { return ad.filled(); })) {
             state.SkipWithError("not every ad loaded");

@@ -51,11 +51,11 @@ Json lineItem(const std::string& id, const char* behaviour, Json extra = Json::o
     Json meta{{"behaviour", behaviour}, {"creativeId", "cr-" + id}};
     meta.update(extra);
     return Json{{"lineItemId", id}, {"networkId", "example-waterfall"}, {"lineItemMeta", meta}, {"s2s", false},
-                {"timeout", 3000}};
+                {"timeout", 3000}, {"trackers", Json::object()}};
 }
 
 adserver::Answer bid(std::vector<Json> ads, std::int64_t auctionTimeout = 5000) {
-    return adserver::Answer{200, Json{{"refreshConfig", false}, {"auctionTimeout", auctionTimeout}, {"ads", ads}}, {}};
+    return adserver::Answer{200, Json{{"refreshConfig", false}, {"noAdFillEventUrl", "${BASE_URL}/track/nofill"}, {"auctionTimeout", auctionTimeout}, {"ads", ads}}, {}};
 }
 
 // How a fault case ends its banner: never, right after `load()`, while its adapter loads, or after
