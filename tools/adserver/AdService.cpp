@@ -127,6 +127,15 @@ struct AdService::Impl {
             record.summary = "adUnit=" + adUnit + " rid=" + requestId;
             record.status = answer.status;
             send(response, answer.status, reply);
+            if (answer.drop) {
+                // Announces the body's length, then fails to write it: the server closes the
+                // connection.
+                const std::string announced = response.body.empty() ? std::string("{}") : response.body;
+                response.body.clear();
+                response.set_content_provider(announced.size(), "application/json",
+                                              [](std::size_t, std::size_t, httplib::DataSink&) { return false; });
+                record.summary += " dropped";
+            }
         } else if (request.path == "/analyticsEvent") {
             record.kind = ServiceRequest::Kind::analytics;
             const Json body = Json::parse(request.body, nullptr, false);

@@ -119,6 +119,10 @@ Answer Answer::decode(const Json& value, const std::string& path) {
     if (const Json* wait = member(value, "delayMs", path)) {
         answer.delay = delayValue(*wait, path + ".delayMs");
     }
+    if (const Json* drop = member(value, "drop", path)) {
+        if (!drop->is_boolean()) fail(path + ".drop", "must be true or false");
+        answer.drop = drop->get<bool>();
+    }
     return answer;
 }
 

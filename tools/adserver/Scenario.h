@@ -25,6 +25,8 @@ struct Answer {
     int status = 200;
     nlohmann::ordered_json body;  // null: no body; a string: sent as it is; else JSON text
     std::chrono::milliseconds delay{0};
+    // The connection is closed after the status line and headers, before the body arrives.
+    bool drop = false;
 
     static Answer decode(const nlohmann::ordered_json& value, const std::string& path);
 };

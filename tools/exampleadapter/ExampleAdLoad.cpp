@@ -33,6 +33,8 @@ std::optional<ExampleAdLoad> scripted(const std::optional<nlohmann::ordered_json
     } else {
         load.reason = "Unknown behaviour " + *behaviour;
     }
+    const auto twice = settings->find("reportTwice");
+    load.reports = twice != settings->end() && twice->is_boolean() && twice->get<bool>() ? 2 : 1;
     return load;
 }
 
@@ -65,7 +67,7 @@ bool ExampleAdLoad::reportFailure(solen::AdapterDelegate* delegate, solen::Solen
     if (outcome == Outcome::filled) {
         return false;
     }
-    if (delegate && outcome != Outcome::silent) {
+    for (int report = 0; delegate && outcome != Outcome::silent && report < reports; ++report) {
         solen::SolenErrorData data(adapter, reason, "Try again later");
         delegate->adAdapterDidFailToLoad(adapter, outcome == Outcome::noFill
                                                       ? solen::SolenAdapterError::noFill(std::move(data))
@@ -83,6 +85,7 @@ bool ExampleLoadedAd::load(const solen::AdapterAdConfiguration& configuration, s
     std::lock_guard<std::mutex> lock(mutex_);
     loaded_ = true;
     creativeId_ = result.creativeId;
+    reports_ = result.reports;
     settings_ = configuration.lineItemConfig;
     return true;
 }
@@ -95,6 +98,11 @@ bool ExampleLoadedAd::isLoaded() const {
 std::optional<std::string> ExampleLoadedAd::creativeId() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return creativeId_;
+}
+
+int ExampleLoadedAd::reports() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return reports_;
 }
 
 std::optional<nlohmann::ordered_json> ExampleLoadedAd::settings() const {

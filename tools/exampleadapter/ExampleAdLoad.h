@@ -12,7 +12,7 @@ namespace example {
 
 // The load every example ad adapter shares. A line item whose settings name a "behaviour" is
 // scripted: "fill", "noFill" or "silent" (never answers), after "delayMs" milliseconds (a number,
-// 0 to 60000). Otherwise it is a GET of the URL "adUrl" from the settings: 200 fills the ad, 204 is
+// 0 to 60000); with "reportTwice": true its outcome is reported twice (a faulty network). Otherwise it is a GET of the URL "adUrl" from the settings: 200 fills the ad, 204 is
 // no fill, anything else (no URL, no answer, another status) is an adapter error. A fill's creative
 // id is "creativeId" from the same settings. Blocks the caller for the delay or the request: the
 // SDK calls `load` on a background queue.
@@ -22,6 +22,7 @@ struct ExampleAdLoad {
     Outcome outcome = Outcome::failed;
     std::string reason;                     // why it did not fill
     std::optional<std::string> creativeId;  // of a filled ad
+    int reports = 1;                        // how often the outcome is reported
 
     static ExampleAdLoad fetch(const solen::AdapterAdConfiguration& configuration);
 
@@ -40,6 +41,8 @@ public:
 
     bool isLoaded() const;
     std::optional<std::string> creativeId() const;
+    // How often the kept ad's load is reported (1, or 2 for "reportTwice").
+    int reports() const;
     // The line item's settings of the kept ad.
     std::optional<nlohmann::ordered_json> settings() const;
 
@@ -47,6 +50,7 @@ private:
     mutable std::mutex mutex_;
     bool loaded_ = false;
     std::optional<std::string> creativeId_;
+    int reports_ = 1;
     std::optional<nlohmann::ordered_json> settings_;
 };
 

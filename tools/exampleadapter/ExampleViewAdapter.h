@@ -23,15 +23,16 @@ public:
             return;
         }
         const auto size = configuration.adSize.value_or(solen::platform::Size{320, 50});
-        solen::host::MainLoop::post([weak = this->weak_from_this(), size, name = ad_.creativeId().value_or("")] {
+        solen::host::MainLoop::post([weak = this->weak_from_this(), size, name = ad_.creativeId().value_or(""),
+                                     reports = ad_.reports()] {
             const auto self = weak.lock();
             if (!self) {
                 return;
             }
             self->view_ = std::make_shared<solen::platform::View>(solen::platform::Rect{{0, 0}, size});
             self->view_->setAccessibilityLabel(name);
-            if (const auto delegate = self->delegate()) {
-                delegate->adAdapterDidLoad(*self, self->view_);
+            for (int report = 0; report < reports; ++report) {
+                if (const auto delegate = self->delegate()) delegate->adAdapterDidLoad(*self, self->view_);
             }
         });
     }
