@@ -135,7 +135,7 @@ public:
         this->record("show", Json{{"viewController", viewController != nullptr}});
         const ScriptedNetwork::Script script = this->script();
         const auto delegate = Protocol::delegate();
-        if (!delegate) {
+        if (!delegate || !script.presents) {
             return;
         }
         if (script.showFailure) {

@@ -6,7 +6,6 @@
 #include "Commons/Configs/ConfigDefaults.h"
 #include "Commons/Configs/ConfigManager.h"
 #include "Commons/Configs/Network/ConfigResponse.h"
-#include "Platform/Device/OperatingSystem.h"
 #include "Public/SdkStartup.h"
 #include "support/AdResponseBuilder.h"
 #include "support/ConfigAnswer.h"
@@ -19,6 +18,7 @@
 #include "support/ScopedManualClock.h"
 #include "support/ScopedUserDefaults.h"
 #include "support/ScriptedNetwork.h"
+#include "support/SdkReady.h"
 #include "support/TrackerCapture.h"
 
 #include <gmock/gmock.h>
@@ -88,14 +88,7 @@ public:
             if (bids_.size() > 1) bids_.pop_front();  // the last answer repeats
             return answer;
         });
-        if (!SdkStartup::shared()->isInitialized()) {
-            platform::OperatingSystem::setVersionProvider([] { return std::string("17.0"); });
-            std::atomic<int> result{-1};
-            SdkStartup::shared()->initialize(SolenSdkConfiguration("app-1", {}),
-                                             [&result](std::optional<SolenSdkError> error) { result = error ? 1 : 0; });
-            ASSERT_TRUE(test::waitUntil([&] { return result.load() >= 0; }));
-            ASSERT_EQ(result.load(), 0);
-        }
+        ASSERT_TRUE(test::initializeSdkOnce());
         ASSERT_TRUE(test::settle());
         capture_.clear();
         std::lock_guard lock(mutex_);
