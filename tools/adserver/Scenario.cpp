@@ -64,11 +64,13 @@ namespace {
 
 // A line item of the waterfall example network, scripted by its settings, with trackers that
 // point back at the service.
-Json waterfallItem(const std::string& id, const char* behaviour) {
+Json waterfallItem(const std::string& id, const char* behaviour, Json meta = Json::object()) {
     const std::string track = "${BASE_URL}/track/";
+    meta["behaviour"] = behaviour;
+    meta["creativeId"] = "cr-" + id;
     return Json{{"lineItemId", id},
                 {"networkId", "example-waterfall"},
-                {"lineItemMeta", {{"behaviour", behaviour}, {"creativeId", "cr-" + id}}},
+                {"lineItemMeta", std::move(meta)},
                 {"s2s", false},
                 {"timeout", 3000},
                 {"trackers",
@@ -103,6 +105,16 @@ Scenario Scenario::defaults() {
     // A banner whose only line item never answers: the auction times out.
     const std::string timeout = "demo-timeout-banner";
     scenario.bids[timeout] = {waterfallAnswer(timeout, {waterfallItem("to-1", "silent")}, 500)};
+    // Full-screen ads that dismiss themselves: an interstitial, a rewarded ad whose answer's rewards
+    // replace the network's, and an interstitial that never presents (its show times out).
+    const Json shown{{"showMs", 300}};
+    scenario.bids["demo-interstitial"] = {waterfallAnswer("demo-interstitial", {waterfallItem("in-1", "fill", shown)})};
+    Answer rewarded = waterfallAnswer("demo-rewarded", {waterfallItem("rw-1", "fill", {{"showMs", 300}, {"reward", {{"type", "coins"}, {"amount", 1}}}})});
+    rewarded.body["rewardedVideo"] = true;
+    rewarded.body["rewards"] = Json{{"type", "gems"}, {"amount", 10}};
+    scenario.bids["demo-rewarded"] = {rewarded};
+    scenario.bids["demo-nopresent-interstitial"] = {
+        waterfallAnswer("demo-nopresent-interstitial", {waterfallItem("np-1", "noPresent")})};
     return scenario;
 }
 

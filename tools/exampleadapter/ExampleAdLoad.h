@@ -11,7 +11,8 @@
 namespace example {
 
 // The load every example ad adapter shares. A line item whose settings name a "behaviour" is
-// scripted: "fill", "noFill" or "silent" (never answers), after "delayMs" milliseconds (a number,
+// scripted: "fill", "noPresent" (fills, but a full-screen show never presents), "noFill" or "silent"
+// (never answers), after "delayMs" milliseconds (a number,
 // 0 to 60000). Otherwise it is a GET of the URL "adUrl" from the settings: 200 fills the ad, 204 is
 // no fill, anything else (no URL, no answer, another status) is an adapter error. A fill's creative
 // id is "creativeId" from the same settings. Blocks the caller for the delay or the request: the
