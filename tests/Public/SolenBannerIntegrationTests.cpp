@@ -46,7 +46,14 @@ public:
 TEST(SolenBannerIntegrationTests, BannersLoadRefreshAndFailAgainstTheLocalService) {
     test::ScopedUserDefaults defaults;
     test::ScopedApplication application;
-    adserver::AdService service;
+    // A unit whose answers fail in turn: a body that is not JSON, a 500, a line item whose adapter
+    // reports an error.
+    adserver::Scenario scenario = adserver::Scenario::defaults();
+    nlohmann::ordered_json broken = scenario.bids["demo-timeout-banner"].front().body;
+    broken["ads"][0]["lineItemMeta"]["behaviour"] = "explode";
+    broken["auctionTimeout"] = 5000;
+    scenario.bids["fault-banner"] = {{200, "{\"ads\": [", {}}, {500, "down", {}}, {200, broken, {}}};
+    adserver::AdService service(scenario);
     ASSERT_TRUE(service.start());
     ::setenv("SOLEN_SERVICE_BASE_URL", service.baseUrl().c_str(), 1);
     platform::OperatingSystem::setVersionProvider([] { return std::string("17.0"); });
@@ -85,6 +92,26 @@ TEST(SolenBannerIntegrationTests, BannersLoadRefreshAndFailAgainstTheLocalServic
         },
         10s))
         << service.timeline();
+
+    // Faults and bad input: each load ends in exactly one failure, in order.
+    const auto faults = std::make_shared<TimelineDelegate>();
+    const auto expectNext = [&](const std::shared_ptr<SolenBanner>& banner, std::int64_t code) {
+        const std::size_t before = faults->events.size();
+        banner->load();
+        ASSERT_TRUE(test::waitUntil([&] { return faults->events.size() > before; }, 10s)) << service.timeline();
+        EXPECT_TRUE(test::settle());
+        ASSERT_EQ(faults->events.size(), before + 1);
+        EXPECT_EQ(faults->events.back(), "didFail:" + std::to_string(code));
+    };
+    const auto faulty = SolenBanner::create("fault-banner", {320, 50}, faults);
+    for (const std::int64_t code : {AdError::serverError(0, "").code(), AdError::serverError(0, "").code(),
+                                    AdError::auctionNoFill().code()}) {
+        expectNext(faulty, code);
+    }
+    const auto unnamed = SolenBanner::create({0, 0, 320, 50});
+    unnamed->setDelegate(faults);
+    expectNext(unnamed, AdError::invalidAdUnit().code());
+    expectNext(SolenBanner::create("fault-banner", {320, 0}, faults), AdError::invalidAdSize().code());
 
     // Released banners call nobody.
     refreshing->removeFromSuperview();

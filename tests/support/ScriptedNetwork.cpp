@@ -135,7 +135,7 @@ public:
         this->record("show", Json{{"viewController", viewController != nullptr}});
         const ScriptedNetwork::Script script = this->script();
         const auto delegate = Protocol::delegate();
-        if (!delegate || !script.presents) {
+        if (!delegate || !script.presentsOnShow) {
             return;
         }
         if (script.showFailure) {

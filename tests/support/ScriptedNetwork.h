@@ -83,7 +83,7 @@ public:
         // Show: presents (will/did present, impression, the video events, then the reward of a
         // rewarded ad), or fails to present with `showFailure`.
         std::optional<SolenAdapterError> showFailure;
-        bool presents = true;  // false: a show is recorded and nothing else happens
+        bool presentsOnShow = true;  // false: show is recorded and nothing else happens
         std::vector<VideoEvent> videoEvents;
         nlohmann::ordered_json rewards = {{"type", "coins"}, {"amount", 5}};
         // Native: the text put into the title outlet of the view handed out.

@@ -60,25 +60,34 @@ void TrackerManager::send(std::shared_ptr<Request> request) const {
     sendQueue_->async([nsp = interface_->nsp(), request = std::move(request)] { nsp->send(request); });
 }
 
-void TrackerManager::fire(const std::vector<std::string>& urls) const {
+std::vector<std::shared_ptr<Request>> TrackerManager::trackerRequests(const std::vector<std::string>& urls,
+                                                                      const std::vector<TrackerData>& macros) const {
+    std::vector<std::shared_ptr<Request>> requests;
+    requests.reserve(urls.size());
     for (const auto& text : urls) {
-        const auto url = platform::URL::parse(text);
+        const auto url = platform::URL::parse(macros.empty() ? text : TrackerData::substitute(text, macros));
         // A relative reference cannot be requested on its own either.
         if (!url || !url->isAbsolute()) {
             Logger::error("Invalid url string " + text);
             continue;
         }
-        send(trackerRequest(*url));
+        requests.push_back(trackerRequest(*url));
+    }
+    return requests;
+}
+
+void TrackerManager::sendFromCurrentQueue(const std::shared_ptr<Request>& request) const {
+    if (request) {
+        interface_->nsp()->send(request);
     }
 }
 
+void TrackerManager::fire(const std::vector<std::string>& urls) const { fire(urls, {}); }
+
 void TrackerManager::fire(const std::vector<std::string>& urls, const std::vector<TrackerData>& macros) const {
-    std::vector<std::string> substituted;
-    substituted.reserve(urls.size());
-    for (const auto& url : urls) {
-        substituted.push_back(TrackerData::substitute(url, macros));
+    for (auto& request : trackerRequests(urls, macros)) {
+        send(std::move(request));
     }
-    fire(substituted);
 }
 
 void TrackerManager::fireTrackingUrls(const std::vector<platform::URL>& urls,

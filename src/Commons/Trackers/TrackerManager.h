@@ -42,6 +42,13 @@ public:
     void fire(const std::vector<std::string>& urls) const;
     // The same after replacing the macros of each URL text (line-item trackers).
     void fire(const std::vector<std::string>& urls, const std::vector<TrackerData>& macros) const;
+    // What `fire` sends, built on the calling thread: the requests of the URL texts after replacing
+    // their macros, in list order; a text that is not an absolute URL is logged and left out.
+    std::vector<std::shared_ptr<Request>> trackerRequests(const std::vector<std::string>& urls,
+                                                          const std::vector<TrackerData>& macros) const;
+    // Hands a request to the transport from the calling thread, for a caller that is itself a block
+    // of a background queue (it saves a block of its own).
+    void sendFromCurrentQueue(const std::shared_ptr<Request>& request) const;
     // Fires already parsed URLs (VAST impression, error and progress trackers) as given; `event`
     // names the tracked event and does not change what is sent.
     void fireTrackingUrls(const std::vector<platform::URL>& urls, const std::optional<std::string>& event = {}) const;

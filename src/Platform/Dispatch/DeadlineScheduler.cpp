@@ -49,8 +49,11 @@ DeadlineScheduler::EntryId DeadlineScheduler::schedule(const std::shared_ptr<Clo
     entries.actions.emplace(Key{deadline, id}, std::move(action));
     index_.emplace(id, std::make_pair(key, Key{deadline, id}));
     startThreadLocked();
+    const bool wake = threadMustRescanFor(*clock, deadline);
     lock.unlock();
-    changed_.notify_all();
+    if (wake) {
+        changed_.notify_all();
+    }
     return id;
 }
 
@@ -78,6 +81,20 @@ bool DeadlineScheduler::cancel(EntryId id) {
     }
     index_.erase(found);
     return true;
+}
+
+bool DeadlineScheduler::threadMustRescanFor(const Clock& clock, Clock::TimePoint deadline) const {
+    if (clock.isManual() || !threadWaiting_) {
+        // Manual clocks hand their entries over on advance; a thread that is not waiting scans
+        // everything again before it does.
+        return false;
+    }
+    if (!threadWakesAt_) {
+        return true;  // it waits for a change only
+    }
+    // A thread that wakes by the deadline anyway finds the entry then: waking it now would only
+    // cost a switch (a load timer started for every line item would wake it twice per load).
+    return std::chrono::steady_clock::now() + (deadline - clock.now()) < *threadWakesAt_;
 }
 
 void DeadlineScheduler::startThreadLocked() {
@@ -171,14 +188,18 @@ void DeadlineScheduler::threadLoop() {
         }
         const EntryId seen = nextId_;
         auto changedSinceScan = [this, seen] { return nextId_ != seen; };
+        threadWaiting_ = true;
         if (!wait) {
+            threadWakesAt_.reset();
             changed_.wait(lock, changedSinceScan);
         } else {
             // Waits of more than a day are cut short and re-evaluated (no overflow of the
             // condition variable's time arithmetic for distant-future deadlines).
             const auto capped = std::min<Clock::Duration>(*wait, std::chrono::hours(24));
-            changed_.wait_for(lock, capped, changedSinceScan);
+            threadWakesAt_ = std::chrono::steady_clock::now() + capped;
+            changed_.wait_until(lock, *threadWakesAt_, changedSinceScan);
         }
+        threadWaiting_ = false;
     }
 }
 

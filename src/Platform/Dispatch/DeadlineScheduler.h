@@ -9,6 +9,7 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <unordered_map>
 
 namespace solen::platform {
@@ -49,6 +50,9 @@ private:
     };
 
     void startThreadLocked();
+    // Whether the waiting timer thread has to look again for a new entry of `clock` due at
+    // `deadline` (under the lock).
+    bool threadMustRescanFor(const Clock& clock, Clock::TimePoint deadline) const;
     void threadLoop();
     void manualClockMoved(const Clock* clock);
     // Moves the actions of `clock` that are due into `due` (the caller drops an emptied group).
@@ -61,6 +65,8 @@ private:
     std::unordered_map<const Clock*, ClockEntries> clocks_;
     std::unordered_map<EntryId, std::pair<const Clock*, Key>> index_;
     std::deque<Action> immediate_;  // manual-clock entries already due when scheduled
+    bool threadWaiting_ = false;     // the timer thread waits on `changed_`
+    std::optional<std::chrono::steady_clock::time_point> threadWakesAt_;  // none: only a change wakes it
 };
 
 }  // namespace solen::platform

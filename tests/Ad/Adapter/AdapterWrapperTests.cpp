@@ -384,6 +384,7 @@ TEST_F(AdapterWrapperTest, AbandonAndReleaseInEachState) {
     trackers.clear();
     const auto loading = banner(network, bidder);
     loading->load(lineItem("wrap-gone"), AdapterAdConfiguration(), 1000);
+    ASSERT_TRUE(test::settle());  // the network-load trackers leave with the network's load
     loading->abandon();
     ASSERT_EQ(bidder->reports().size(), 1u);
     const SolenAdapterError error = *bidder->reports()[0].error;

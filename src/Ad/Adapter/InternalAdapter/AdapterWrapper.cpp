@@ -75,20 +75,27 @@ void AdapterWrapper::load(Ads ad, AdapterAdConfiguration adConfiguration, double
     adConfiguration_ = std::move(adConfiguration);
     state_ = AdapterAdState::loading;
     networkLatency_.markStart();
+    std::vector<std::shared_ptr<Request>> loadTrackers;
     if (const auto* urls = trackerList(&AdTrackers::networkLoad)) {
-        tracker_.fireAdTracker(*urls, Trackers::networkLoad(""));
+        loadTrackers = tracker_.adTrackerRequests(*urls, Trackers::networkLoad(""));
     }
-    if (const auto error = networkReadiness()) {
-        fail(*error, true);
-        return;
-    }
-    if (!(timeoutInMilli > 0)) {
-        timeoutFailure();
+    const auto readinessError = networkReadiness();
+    if (readinessError || !(timeoutInMilli > 0)) {
+        tracker_.send(loadTrackers);
+        if (readinessError) {
+            fail(*readinessError, true);
+        } else {
+            timeoutFailure();
+        }
         return;
     }
     startAdLoadTimer(timeoutInMilli);
+    // The network-load trackers leave from the block that asks the network to load: one block,
+    // and one worker woken, less per line item.
     platform::DispatchQueue::global()->async([weak = weak_from_this(), adapter = solenAdAdapter_,
-                                              configuration = *adConfiguration_] {
+                                              configuration = *adConfiguration_, tracker = tracker_,
+                                              loadTrackers = std::move(loadTrackers)] {
+        tracker.sendFromCurrentQueue(loadTrackers);
         const auto failure = adapterCallFailure(typeid(*adapter), "load", [&] { adapter->load(configuration); });
         if (!failure) {
             return;
@@ -133,13 +140,12 @@ void AdapterWrapper::timeoutFailure() {
 void AdapterWrapper::stopTimers() { killAdTimer(); }
 
 std::optional<SolenAdapterError> AdapterWrapper::networkReadiness() const {
-    const auto networks = SettingsManager::shared()->sdkAdapterSettingsDict();
-    const auto network = ad_ ? networks.find(ad_->networkId) : networks.end();
-    if (network == networks.end()) {
+    const auto network = ad_ ? SettingsManager::shared()->adapterSettings(ad_->networkId) : std::nullopt;
+    if (!network) {
         return std::nullopt;  // the line item loads without an SDK-level adapter
     }
-    const auto& adapterName = network->second.adapterName;
-    const auto sdkAdapter = AdapterFactory::sdkAdapter(network->second);
+    const auto& adapterName = network->adapterName;
+    const auto sdkAdapter = AdapterFactory::sdkAdapter(*network);
     if (!sdkAdapter) {
         return SolenAdapterError::adapterInitializationFailed(SolenErrorData(
             *this, "Not able to find the SDKAdapter class of this network" + adapterName, supportSuggestion()));

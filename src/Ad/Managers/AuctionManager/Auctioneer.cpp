@@ -41,6 +41,7 @@ void Auctioneer::startAuction(AdResponse response) {
         Logger::error("startAuction called twice");
         return;
     }
+    const std::shared_ptr<Auctioneer> self = shared_from_this();  // the manager may let go inside a report
     const std::string unit = adSetting_.adUnitId ? "Optional(\"" + *adSetting_.adUnitId + "\")" : "nil";
     Logger::log("Start conducting an auction for " + unit + " " + std::string(AdFormats::rawValue(adSetting_.adType)), 2);
     const auto timeout = static_cast<double>(response.auctionTimeout);

@@ -35,13 +35,19 @@ SolenAdapterError noFill() { return SolenAdapterError::noFill(SolenErrorData::of
 
 // Line items by the first letter of their id: "A".."G" of the ordinary network "acme", "H" of the
 // header-bidding network "hb", "M" of the header-bidding network "hbmiss" whose classes are
-// missing, "X" unregistered server-to-server (markup "<div>"), "Y" unregistered.
+// missing, "X" unregistered server-to-server (markup "<div>"), "Y" unregistered, "N" unregistered
+// without bid-loss trackers.
 Ads item(const std::string& id) {
     switch (id[0]) {
     case 'H': return AdResponseBuilder::lineItem(id, "hb");
     case 'M': return AdResponseBuilder::lineItem(id, "hbmiss");
     case 'X': return AdResponseBuilder::s2sLineItem(id, "s2s-net", "PGRpdj4=");
     case 'Y': return AdResponseBuilder::lineItem(id, "nobody");
+    case 'N': {
+        Ads lineItem = AdResponseBuilder::lineItem(id, "nobody");
+        lineItem.trackers.bidLoss.reset();
+        return lineItem;
+    }
     default: return AdResponseBuilder::lineItem(id, "acme");
     }
 }
@@ -132,7 +138,7 @@ TEST_F(AuctionTest, BatchesAreRunsOfOrdinaryItemsOrOneHeaderOrServerToServerItem
 
 TEST_F(AuctionTest, TheAuctionTimeOutCutsAPassiveBatchOnce) {
     script(acme_, "A", {Answer::loaded()}, 2);
-    start({"A", "B", "H", "C"});
+    start({"A", "B", "H", "N", "C"});  // N has no bid-loss trackers: the losers after it still fire
     advance(1);
     EXPECT_THAT(manager_->events(), ElementsAre(timedOut));
     EXPECT_THAT(capture_.settledEvents(), ElementsAre("bidLoss:C", "bidLoss:H", "networkLoad:A", "noAdFillEventUrl:-"));

@@ -208,8 +208,8 @@ TEST_F(InterstitialAdManagerTest, EachShowEndsOnScreenOrInOneFailure) {
          {"willPresent", "didPresent", "impression", reward, "willDismiss", "didDismiss"}, State::dismissState},
         {"network failure, then the time-out", false, [&](auto& s) { s.showFailure = failure; }, 6,
          {"failPresent:" + std::to_string(failure.toError().code)}, State::failedState},
-        {"never presents", false, [](auto& s) { s.presents = false; }, 5, {"failPresent:2007"}, State::failedState},
-        {"rewarded never presents", true, [](auto& s) { s.presents = false; }, 5, {"failPresent:2007"},
+        {"never presents", false, [](auto& s) { s.presentsOnShow = false; }, 5, {"failPresent:2007"}, State::failedState},
+        {"rewarded never presents", true, [](auto& s) { s.presentsOnShow = false; }, 5, {"failPresent:2007"},
          State::failedState},
     };
     for (const Row& row : rows) {
@@ -245,7 +245,7 @@ TEST_F(InterstitialAdManagerTest, EachShowEndsOnScreenOrInOneFailure) {
 }
 
 TEST_F(InterstitialAdManagerTest, LoadsWhileAnAdShowsAreRefusedAsActive) {
-    script([](auto& s) { s.presents = false; });
+    script([](auto& s) { s.presentsOnShow = false; });
     loadAndSettle();
     show();
     test::LogCapture log;

@@ -26,6 +26,15 @@ public:
     // The same with substitutions the caller built.
     void fire(const std::vector<std::string>& urls, const std::vector<TrackerData>& with) const;
 
+    // `fireAdTracker` in two halves, for a caller that sends from a background block of its own:
+    // the requests, built now (with the debug line for an empty list), and their sending.
+    std::vector<std::shared_ptr<Request>> adTrackerRequests(const std::vector<std::string>& url,
+                                                            const Trackers& trackerType) const;
+    // Each request in a block of its own on the tracker manager's queue.
+    void send(const std::vector<std::shared_ptr<Request>>& requests) const;
+    // Each request from the calling thread, itself in a background block.
+    void sendFromCurrentQueue(const std::vector<std::shared_ptr<Request>>& requests) const;
+
 private:
     std::shared_ptr<TrackerManager> trackerManager_;
 };

@@ -189,6 +189,12 @@ void Bidder::loadAdapter(AdapterLoad load) {
     });
 }
 
+void Bidder::logUserInfo(const SolenAdapterError& error) {
+    if (Logger::logLevel() >= 2) {
+        Logger::log(error.errorUserInfoDescription(), 2);
+    }
+}
+
 void Bidder::moveToNextBatch() {
     const std::shared_ptr<Bidder> self = shared_from_this();
     const auto auction = delegate();

@@ -141,6 +141,9 @@ protected:
     // has let the wrapper go (a winner was set, or it handed over) starts nothing.
     virtual bool ownsLoad(const InternalAdAdapter& adapter) const = 0;
 
+    // The printed user info of `error` at info level (composed only when such lines are produced).
+    static void logUserInfo(const SolenAdapterError& error);
+
     // Hands over once this bidder's line items are exhausted: the auction's next batch goes to a new
     // bidder, or, with nothing left, the auction ends as no fill.
     void moveToNextBatch();

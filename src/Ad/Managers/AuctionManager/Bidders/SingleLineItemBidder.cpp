@@ -31,7 +31,7 @@ void SingleLineItemBidder::load(std::vector<Ads> lineItems) {
 
 void SingleLineItemBidder::handleLoadFailure(const SolenAdapterError& error) {
     settled_ = true;
-    Logger::log(error.errorUserInfoDescription(), 2);
+    logUserInfo(error);
     moveToNextBatch();
 }
 

@@ -81,7 +81,7 @@ void PassiveBidder::takeLineItem(const Ads& lineItem) {
     }
     fireTrackers(lineItem.trackers.networkLoad, TrackerData::list());
     const SolenAdapterError error = adapterNotFoundError(lineItem);
-    Logger::log(error.errorUserInfoDescription(), 2);
+    logUserInfo(error);
     fireNetworkNoFillTrackers(lineItem, error);
 }
 
@@ -131,7 +131,7 @@ void PassiveBidder::adAdapterDidLoad(const std::shared_ptr<InternalAdAdapter>&, 
 
 void PassiveBidder::adAdapterDidFail(const std::shared_ptr<InternalAdAdapter>& adapter, SolenAdapterError error) {
     Logger::debug("adAdapterDidFail");
-    Logger::log(error.errorUserInfoDescription(), 2);
+    logUserInfo(error);
     handleAdapterFailure(adapter);
 }
 

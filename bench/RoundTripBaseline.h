@@ -1,0 +1,66 @@
+#pragma once
+
+// The baseline of the load-path benchmarks: bare round trips main -> global queue -> main, the
+// hops an adapter load cannot avoid, measured in the same iterations as the path under test.
+#include "Platform/Dispatch/DispatchQueue.h"
+#include "Platform/Dispatch/MainLoop.h"
+
+#include <benchmark/benchmark.h>
+
+#include <chrono>
+#include <functional>
+
+namespace solen::bench {
+
+// Seconds for `count` round trips with `inFlight` of them under way at a time (each return to
+// main sends the next one). Runs the main loop; main thread only.
+inline double bareRoundTrips(int count, int inFlight) {
+    auto& loop = platform::MainLoop::shared();
+    int sent = 0;
+    int returned = 0;
+    std::function<void()> send = [&] {
+        ++sent;
+        platform::DispatchQueue::global()->async([&] {
+            loop.async([&] {
+                ++returned;
+                if (sent < count) {
+                    send();
+                }
+            });
+        });
+    };
+    const auto begin = std::chrono::steady_clock::now();
+    for (int i = 0; i < inFlight && i < count; ++i) {
+        send();
+    }
+    loop.runUntil([&] { return returned == count; }, std::chrono::seconds(10));
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+}
+
+// Times `run` (one load from its start until `done()` holds, the main loop running meanwhile) as
+// the iteration time, alternating with the baseline; reports the baseline in microseconds and the
+// ratio of the two totals. `run` returns false when the load did not end as expected.
+inline void measureAgainstRoundTrips(benchmark::State& state, int count, int inFlight, const std::function<void()>& start,
+                                     const std::function<bool()>& done, const std::function<void()>& reset) {
+    platform::MainLoop::shared().bindToCurrentThread();
+    double pathSeconds = 0;
+    double baselineSeconds = 0;
+    for (auto _ : state) {
+        const auto begin = std::chrono::steady_clock::now();
+        start();
+        platform::MainLoop::shared().runUntil(done, std::chrono::seconds(10));
+        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        if (!done()) {
+            state.SkipWithError("the load did not end as expected");
+            break;
+        }
+        state.SetIterationTime(elapsed);
+        pathSeconds += elapsed;
+        baselineSeconds += bareRoundTrips(count, inFlight);
+        reset();
+    }
+    state.counters["baseline_us"] = baselineSeconds * 1e6 / static_cast<double>(state.iterations());
+    state.counters["ratio"] = baselineSeconds > 0 ? pathSeconds / baselineSeconds : 0;
+}
+
+}  // namespace solen::bench
