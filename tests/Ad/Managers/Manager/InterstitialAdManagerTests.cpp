@@ -2,7 +2,8 @@
 // manual clock: line items load and show through a scripted network, every report is recorded.
 #include "Ad/Managers/Manager/InterstitialAdManager.h"
 
-#include "Ad/Managers/AuctionManager/Bidders/Bidder.h"
+#include "Ad/Adapter/InternalAdapter/BannerAdapter.h"
+#include "Ad/Managers/AuctionManager/Bidders/Passive/PassiveBidder.h"
 #include "Commons/Configs/ConfigDefaults.h"
 #include "support/AdResponseBuilder.h"
 #include "support/ConfigAnswer.h"
@@ -149,7 +150,7 @@ protected:
     test::ScopedManualClock clock_;
     test::TrackerCapture capture_;
     test::ScopedAdapterSettings settings_{{test::ScopedAdapterSettings::network("acme", "Acme", 10000)}};
-    ScriptedNetwork acme_{"Acme", {AdFormat::interstitial, AdFormat::rewarded}, ScriptedNetwork::Script{},
+    ScriptedNetwork acme_{"Acme", {AdFormat::banner, AdFormat::interstitial, AdFormat::rewarded}, ScriptedNetwork::Script{},
                           SdkInitializedResult::success(true)};
     test::FakeRenderers renderers_;
     std::shared_ptr<Recorder> recorder_ = std::make_shared<Recorder>();
@@ -176,6 +177,14 @@ TEST_F(InterstitialAdManagerTest, ShowsThatCannotHappenFailOnceWithInternalError
     EXPECT_TRUE(manager_->isReady());
     script([](auto& s) { s.ready = false; });
     EXPECT_FALSE(manager_->isReady());
+    // A winner of another kind is never ready and never shown.
+    const auto bidder = PassiveBidder::create({}, setting());
+    bidder->setWinnerBidder(BannerAdapter::create(platform::ClassRegistry::shared()
+                                                      .lookup(acme_.adAdapterClassName(AdFormat::banner))
+                                                      ->create<SolenBaseBannerAdapter>(),
+                                                  {}));
+    EXPECT_FALSE(InterstitialAdManager::isWinningAdapterReady(*bidder));
+    EXPECT_FALSE(InterstitialAdManager::showWinningAdapter(platform::ViewController::create(), *bidder));
 
     // No view controller: the network is not asked; the show ends and a load goes ahead.
     recorder_->events.clear();
