@@ -1,9 +1,11 @@
-// What the ad manager and the auction add to a banner load: a load through the banner ad manager
-// to its loaded report, over a scripted HTTP session answering a 50-line-item bid (the head fills
-// at once), against assembling the same bid request and decoding the same answer alone; the same
-// for a native load; and taking a loaded native ad's view from its template against the network
-// adapter making the same template view directly.
+// What the ad managers and the auction add to a load: a banner, interstitial, rewarded or native
+// load through its ad manager to its loaded report, over a scripted HTTP session answering a
+// 50-line-item bid (the head fills at once), against assembling the same bid request and decoding
+// the same answer alone; a public full-screen ad's show to its did-display callback, with a network
+// that presents at once; and taking a loaded native ad's view from its template against the
+// network adapter making the same template view directly.
 #include "Ad/Managers/Manager/BannerAdManager.h"
+#include "Ad/Managers/Manager/InterstitialAdManager.h"
 #include "Ad/Managers/Manager/NativeAdManager.h"
 #include "Ad/Network/BidRequestAssembler.h"
 #include "Commons/Configs/ConfigDefaults.h"
@@ -20,6 +22,7 @@
 #include "support/ScriptedNetwork.h"
 
 #include <solen/adapters/SolenBaseNativeAdapter.h>
+#include <solen/SolenInterstitial.h>
 
 #include <benchmark/benchmark.h>
 
@@ -43,11 +46,14 @@ struct Environment {
     Environment() {
         test::AdResponseBuilder builder;
         for (int i = 0; i < 50; ++i) builder.add(test::AdResponseBuilder::lineItem("li-" + std::to_string(i), "acme"));
-        body = builder.auctionTimeout(5000).build().encode().dump();
+        AdResponse response = builder.auctionTimeout(5000).build();
+        body = response.encode().dump();
+        response.rewardedVideo = true;
+        rewardedBody = response.encode().dump();
         session->setHandler([this](const platform::URLRequest& request) -> std::optional<HttpAnswer> {
             const std::string path = request.url() ? request.url()->path() : "";
             if (path.ends_with("/configs")) return HttpAnswer::status(200, configAnswer());
-            if (path.ends_with("/bid")) return HttpAnswer::status(200, body);
+            if (path.ends_with("/bid")) return HttpAnswer::status(200, rewarded ? rewardedBody : body);
             return std::nullopt;
         });
         NetworkServiceProvider::setSession(session);
@@ -61,8 +67,11 @@ struct Environment {
     test::ScopedUserDefaults defaults;
     std::shared_ptr<test::ScriptedHttpSession> session = test::ScriptedHttpSession::create();
     std::string body;
+    std::string rewardedBody;
+    std::atomic<bool> rewarded{false};  // answers with rewardedBody
     test::ScopedAdapterSettings settings{{test::ScopedAdapterSettings::network("acme", "Acme", 10000)}};
-    test::ScriptedNetwork acme{"Acme", {AdFormat::banner, AdFormat::native}, test::ScriptedNetwork::Script{},
+    test::ScriptedNetwork acme{"Acme", {AdFormat::banner, AdFormat::interstitial, AdFormat::rewarded, AdFormat::native},
+                               test::ScriptedNetwork::Script{},
                                SdkInitializedResult::success(true)};
 };
 
@@ -176,6 +185,85 @@ void BM_GetAdViewAfterALoad(benchmark::State& state) {
     environment().acme.clearCalls();
 }
 BENCHMARK(BM_GetAdViewAfterALoad)->Unit(benchmark::kMicrosecond);
+
+// Counts the interstitial ad manager's loaded reports.
+struct LoadCounter final : InterstitialAdMangerDelegate {
+    int loaded = 0;
+    int other = 0;
+    void adManagerDidFinishLoading(AdManager&, std::shared_ptr<platform::View>) override { ++loaded; }
+    void adManagerDidFailToLoadWith(AdManager&, const AdError&) override { ++other; }
+    void adManagerDidInteract(AdManager&) override {}
+    void userWillLeaveApplicationFrom(AdManager&) override {}
+    void adManagerWillPresentScreen(AdManager&) override {}
+    void adManagerDidPresentScreen(AdManager&) override {}
+    void adManagerWillDismissScreen(AdManager&) override {}
+    void adManagerDidDismissScreen(AdManager&) override {}
+    void adManagerDidAdImpression(AdManager&, std::optional<nlohmann::ordered_json>) override {}
+    void adManagerRewardedActionCompletedWith(AdManager&, nlohmann::ordered_json) override {}
+    void adManagerDidFailToPresentWith(AdManager&, const PresentationError&) override { ++other; }
+};
+
+// The same load as the banner's, for an interstitial placement; with `rewarded`, the answer turns
+// it into a rewarded load.
+void fullScreenLoads(benchmark::State& state, bool rewarded) {
+    environment().rewarded = rewarded;
+    auto& loop = platform::MainLoop::shared();
+    const auto delegate = std::make_shared<LoadCounter>();
+    AdSetting load = setting();
+    load.adType = AdFormat::interstitial;
+    for (auto _ : state) {
+        // A fresh manager per load: a loaded full-screen ad takes no new load until it is shown.
+        const auto manager = InterstitialAdManager::create(delegate);
+        const int before = delegate->loaded;
+        manager->loadAd(load);
+        if (!loop.runUntil([&] { return delegate->loaded != before || delegate->other != 0; }, 10s) ||
+            delegate->other != 0) {
+            state.SkipWithError("the load did not finish");
+            break;
+        }
+    }
+    environment().rewarded = false;
+}
+void BM_InterstitialLoadToFinish(benchmark::State& state) { fullScreenLoads(state, false); }
+void BM_RewardedLoadToFinish(benchmark::State& state) { fullScreenLoads(state, true); }
+BENCHMARK(BM_InterstitialLoadToFinish)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_RewardedLoadToFinish)->Unit(benchmark::kMicrosecond);
+
+struct DisplayCounter final : SolenInterstitialDelegate {
+    int loaded = 0;
+    int displayed = 0;
+    void solenInterstitialDidLoad(SolenInterstitial&) override { ++loaded; }
+    void solenInterstitialDidDisplay(SolenInterstitial&) override { ++displayed; }
+};
+
+// show() of a loaded public interstitial to its solenInterstitialDidDisplay, the network
+// presenting inside its show; making and loading the ad before are not timed.
+void BM_InterstitialShowToDidDisplay(benchmark::State& state) {
+    environment();
+    auto& loop = platform::MainLoop::shared();
+    const auto delegate = std::make_shared<DisplayCounter>();
+    const auto viewController = platform::ViewController::create();
+    for (auto _ : state) {
+        state.PauseTiming();
+        // A fresh ad per show: a shown one takes no new load until the network dismisses it.
+        const auto ad = SolenInterstitial::create("unit-1", delegate);
+        const int loaded = delegate->loaded;
+        ad->load();
+        const bool ready = loop.runUntil([&] { return delegate->loaded != loaded; }, 10s);
+        const int displayed = delegate->displayed;
+        state.ResumeTiming();
+        if (!ready) {
+            state.SkipWithError("the load did not finish");
+            break;
+        }
+        ad->show(viewController);
+        if (!loop.runUntil([&] { return delegate->displayed != displayed; }, 10s)) {
+            state.SkipWithError("the ad was not displayed");
+            break;
+        }
+    }
+}
+BENCHMARK(BM_InterstitialShowToDidDisplay)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace solen

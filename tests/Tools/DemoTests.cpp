@@ -11,6 +11,7 @@ TEST(DemoTests, NeedsTheTools) { GTEST_SKIP() << "built without the tools"; }
 
 #include <algorithm>
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -66,8 +67,31 @@ TEST_F(DemoTests, StartsTheSdkAgainstTheLocalServiceThenRelaunches) {
                              "demo-timeout-banner: solenBannerDidFailToLoad", "both banners reached their callbacks"}) {
         EXPECT_NE(first.output.find(line), std::string::npos) << line << "\n" << first.output;
     }
+    // The full-screen ads, each callback once and in order; the one that never presents times out.
+    const auto callbacks = [&first](const std::string& unit) {
+        std::vector<std::string> found;
+        std::istringstream lines(first.output);
+        const std::string marker = "host    " + unit + ": ";
+        for (std::string line; std::getline(lines, line);) {
+            if (const auto at = line.find(marker); at != std::string::npos) found.push_back(line.substr(at + marker.size()));
+        }
+        return found;
+    };
+    const std::vector<std::string> shown = {"solenInterstitialDidLoad", "solenInterstitialWillDisplay",
+                                            "solenInterstitialDidDisplay", "solenInterstitialImpression",
+                                            "solenInterstitialWillDismiss", "solenInterstitialDidDismiss"};
+    std::vector<std::string> rewarded = shown;
+    rewarded.insert(rewarded.begin() + 4, R"(solenRewardsUnlocked {"type":"gems","amount":10})");
+    EXPECT_EQ(callbacks("demo-interstitial"), shown) << first.output;
+    EXPECT_EQ(callbacks("demo-rewarded"), rewarded) << first.output;
+    EXPECT_EQ(callbacks("demo-nopresent-interstitial"),
+              (std::vector<std::string>{"solenInterstitialDidLoad",
+                                        "solenInterstitialDidFailToDisplay, 2007 Ad Show fail's due to renderTimeout"}))
+        << first.output;
+    EXPECT_NE(first.output.find("the full-screen ads ended their shows"), std::string::npos) << first.output;
     for (const char* hit : {"/track/nofill?li=wf-1", "/track/fill?li=wf-2", "/track/fill?li=wf-3",
-                            "/track/nofill?unit=demo-timeout-banner"}) {
+                            "/track/nofill?unit=demo-timeout-banner", "/track/impression?li=in-1",
+                            "/track/impression?li=rw-1", "/track/fill?li=np-1"}) {
         const auto requests = service.requests();
         EXPECT_TRUE(std::any_of(requests.begin(), requests.end(), [&](const auto& request) { return request.target == hit; }))
             << hit << "\n" << service.timeline();

@@ -52,6 +52,8 @@ std::optional<Json> ConfigDocuments::builtIn(const std::string& type, const std:
         return Json{{"adapters", Json::array({example("example", true), example("example-waterfall", false)})},
                     {"adUnits", Json::array({Json{{"adUnitId", "demo-banner"}, {"refresh", 30000}, {"hbNetworks", {"example"}}},
                                              Json{{"adUnitId", "demo-interstitial"}, {"refresh", 0}},
+                                             Json{{"adUnitId", "demo-rewarded"}, {"refresh", 0}},
+                                             Json{{"adUnitId", "demo-nopresent-interstitial"}, {"refresh", 0}},
                                              Json{{"adUnitId", "demo-waterfall-banner"}, {"refresh", 2000}},
                                              Json{{"adUnitId", "demo-timeout-banner"}, {"refresh", 0}}})}};
     }

@@ -130,11 +130,13 @@ namespace {
 
 // A line item of the waterfall example network, scripted by its settings, with trackers that
 // point back at the service.
-Json waterfallItem(const std::string& id, const char* behaviour) {
+Json waterfallItem(const std::string& id, const char* behaviour, Json meta = Json::object()) {
     const std::string track = "${BASE_URL}/track/";
+    meta["behaviour"] = behaviour;
+    meta["creativeId"] = "cr-" + id;
     return Json{{"lineItemId", id},
                 {"networkId", "example-waterfall"},
-                {"lineItemMeta", {{"behaviour", behaviour}, {"creativeId", "cr-" + id}}},
+                {"lineItemMeta", std::move(meta)},
                 {"s2s", false},
                 {"timeout", 3000},
                 {"trackers",
@@ -172,6 +174,16 @@ Scenario Scenario::defaults() {
     // A native ad and a splash, each filled by its only line item.
     scenario.bids["demo-native"] = {waterfallAnswer("demo-native", {waterfallItem("na-1", "fill")})};
     scenario.bids["demo-splash"] = {waterfallAnswer("demo-splash", {waterfallItem("sp-1", "fill")})};
+    // Full-screen ads that dismiss themselves: an interstitial, a rewarded ad whose answer's rewards
+    // replace the network's, and an interstitial that never presents (its show times out).
+    const Json shown{{"showMs", 300}};
+    scenario.bids["demo-interstitial"] = {waterfallAnswer("demo-interstitial", {waterfallItem("in-1", "fill", shown)})};
+    Answer rewarded = waterfallAnswer("demo-rewarded", {waterfallItem("rw-1", "fill", {{"showMs", 300}, {"reward", {{"type", "coins"}, {"amount", 1}}}})});
+    rewarded.body["rewardedVideo"] = true;
+    rewarded.body["rewards"] = Json{{"type", "gems"}, {"amount", 10}};
+    scenario.bids["demo-rewarded"] = {rewarded};
+    scenario.bids["demo-nopresent-interstitial"] = {
+        waterfallAnswer("demo-nopresent-interstitial", {waterfallItem("np-1", "noPresent")})};
     return scenario;
 }
 

@@ -1,6 +1,7 @@
-// solen-demo: a host application that runs the SDK's start-up, two banners, a native ad and a splash end to end against
-// the local ad service and prints what happened. It uses the SDK's public headers only, as any host does; the
-// local ad service stands for a server and keeps its own code.
+// solen-demo: a host application that runs the SDK's start-up, two banners, three full-screen ads, a
+// native ad and a splash end to end against the local ad service and prints what happened. It uses the
+// SDK's public headers only, as any host does; the local ad service stands for a server and keeps its
+// own code.
 #include "DemoNativeAds.h"
 #include "DemoTimeline.h"
 
@@ -9,6 +10,7 @@
 #include <solen/Solen.h>
 #include <solen/SolenBanner.h>
 #include <solen/SolenConstant.h>
+#include <solen/SolenInterstitial.h>
 #include <solen/ui/Window.h>
 #include <solen/host/Console.h>
 #include <solen/host/Device.h>
@@ -23,6 +25,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 namespace {
 
@@ -135,6 +138,71 @@ bool runBanners(const std::shared_ptr<DemoTimeline>& timeline, std::chrono::mill
     failing->removeFromSuperview();
     timeline->add("host", "banners removed from the window");
     return waterfall->loads == 3 && waterfall->failures == 1 && timeout->failures == 1 && timeout->loads == 0;
+}
+
+// Writes a full-screen ad's callbacks into the timeline with its ad unit; the dismissal or the
+// presentation failure ends its show.
+class DemoFullScreenDelegate final : public solen::SolenInterstitialDelegate {
+public:
+    DemoFullScreenDelegate(std::shared_ptr<DemoTimeline> timeline, std::string adUnitId)
+        : timeline_(std::move(timeline)), adUnitId_(std::move(adUnitId)) {}
+
+    void solenInterstitialDidLoad(solen::SolenInterstitial&) override { note("solenInterstitialDidLoad"); }
+    void solenInterstitialDidFailToLoad(solen::SolenInterstitial&, const solen::platform::Error& error) override {
+        loadFailed = true;
+        note("solenInterstitialDidFailToLoad, " + std::to_string(error.code));
+    }
+    void solenInterstitialDidFailToDisplay(solen::SolenInterstitial&, const solen::platform::Error& error) override {
+        showEnded = true;
+        note("solenInterstitialDidFailToDisplay, " + std::to_string(error.code) + " " +
+             error.localizedFailureReason.value_or(error.localizedDescription));
+    }
+    void solenInterstitialWillDisplay(solen::SolenInterstitial&) override { note("solenInterstitialWillDisplay"); }
+    void solenInterstitialDidDisplay(solen::SolenInterstitial&) override { note("solenInterstitialDidDisplay"); }
+    void solenInterstitialImpression(solen::SolenInterstitial&, const std::optional<nlohmann::ordered_json>&) override {
+        note("solenInterstitialImpression");
+    }
+    void solenRewardsUnlocked(solen::SolenInterstitial&, const nlohmann::ordered_json& rewards) override {
+        note("solenRewardsUnlocked " + rewards.dump());
+    }
+    void solenInterstitialWillDismiss(solen::SolenInterstitial&) override { note("solenInterstitialWillDismiss"); }
+    void solenInterstitialDidDismiss(solen::SolenInterstitial&) override {
+        showEnded = true;
+        note("solenInterstitialDidDismiss");
+    }
+
+    std::vector<std::string> events;
+    bool loadFailed = false;
+    bool showEnded = false;
+
+private:
+    void note(std::string event) {
+        timeline_->add("host", adUnitId_ + ": " + event);
+        events.push_back(std::move(event));
+    }
+    std::shared_ptr<DemoTimeline> timeline_;
+    std::string adUnitId_;
+};
+
+// Loads and shows, one after the other, an interstitial, a rewarded ad and an interstitial that
+// never presents (its show times out); true when each ended as expected.
+bool runFullScreenAds(const std::shared_ptr<DemoTimeline>& timeline, std::chrono::milliseconds limit) {
+    const auto window = solen::platform::Window::create();
+    window->setRootViewController(solen::platform::ViewController::create());
+    window->makeKeyAndVisible();
+    bool allEnded = true;
+    for (const char* unit : {"demo-interstitial", "demo-rewarded", "demo-nopresent-interstitial"}) {
+        const auto delegate = std::make_shared<DemoFullScreenDelegate>(timeline, unit);
+        const auto ad = solen::SolenInterstitial::create(unit, delegate);
+        timeline->add("host", std::string("load() of ") + unit);
+        ad->load();
+        MainLoop::runUntil([&] { return ad->isReady() || delegate->loadFailed; }, limit);
+        timeline->add("host", std::string("show() of ") + unit + (ad->isReady() ? " (ready)" : " (not ready)"));
+        ad->show(window->rootViewController());
+        MainLoop::runUntil([&] { return delegate->showEnded; }, limit);
+        allEnded = allEnded && delegate->showEnded && !delegate->loadFailed;
+    }
+    return allEnded;
 }
 
 // Runs the main loop until the SDK's work has settled: no timeline entry (SDK log line, service
@@ -266,6 +334,7 @@ int main(int argc, char** argv) {
 
     bool bannersDone = false;
     bool nativeDone = false;
+    bool fullScreenDone = false;
     if (outcome->succeeded) {
         timeline.add("host", "application enters the background");
         Lifecycle::didEnterBackground();
@@ -276,6 +345,7 @@ int main(int argc, char** argv) {
         settle(timeline, std::chrono::milliseconds(options.quietMs), std::chrono::milliseconds(options.waitMs));
         bannersDone = runBanners(timelineOwner, std::chrono::milliseconds(options.waitMs + 10000));
         settle(timeline, std::chrono::milliseconds(options.quietMs), std::chrono::milliseconds(options.waitMs));
+        fullScreenDone = runFullScreenAds(timelineOwner, std::chrono::milliseconds(options.waitMs + 10000));
         nativeDone = solen::demo::runNativeAndSplash(timelineOwner, std::chrono::milliseconds(options.waitMs + 10000));
         settle(timeline, std::chrono::milliseconds(options.quietMs), std::chrono::milliseconds(options.waitMs));
     }
@@ -300,6 +370,8 @@ int main(int argc, char** argv) {
     std::cout << "Result: " << (outcome->succeeded ? "the SDK is initialised" : "the SDK did not initialise");
     if (outcome->succeeded) {
         std::cout << (bannersDone ? "; both banners reached their callbacks" : "; the banners did not reach their callbacks");
+        std::cout << (fullScreenDone ? "; the full-screen ads ended their shows"
+                                     : "; the full-screen ads did not end their shows");
         std::cout << (nativeDone ? "; the native ad and the splash reached their callbacks"
                                  : "; the native ad and the splash did not reach their callbacks");
     }
@@ -308,5 +380,5 @@ int main(int argc, char** argv) {
     if (temporaryStore) {
         fs::remove_all(store, error);
     }
-    return outcome->succeeded && bannersDone && nativeDone ? 0 : 1;
+    return outcome->succeeded && bannersDone && fullScreenDone && nativeDone ? 0 : 1;
 }

@@ -22,7 +22,8 @@ std::optional<ExampleAdLoad> scripted(const std::optional<nlohmann::ordered_json
         std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(milliseconds));
     }
     ExampleAdLoad load;
-    if (*behaviour == "fill") {
+    // "noPresent" fills; its show never presents.
+    if (*behaviour == "fill" || *behaviour == "noPresent") {
         load.outcome = ExampleAdLoad::Outcome::filled;
         load.creativeId = setting(settings, "creativeId");
     } else if (*behaviour == "noFill") {

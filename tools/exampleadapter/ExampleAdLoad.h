@@ -11,8 +11,9 @@
 namespace example {
 
 // The load every example ad adapter shares. A line item whose settings name a "behaviour" is
-// scripted: "fill", "noFill" or "silent" (never answers), after "delayMs" milliseconds (a number,
-// 0 to 60000); with "reportTwice": true its outcome is reported twice (a faulty network). Otherwise it is a GET of the URL "adUrl" from the settings: 200 fills the ad, 204 is
+// scripted: "fill", "noPresent" (fills, but a full-screen show never presents), "noFill" or "silent"
+// (never answers), after "delayMs" milliseconds (a number, 0 to 60000); with "reportTwice": true its
+// outcome is reported twice (a faulty network). Otherwise it is a GET of the URL "adUrl" from the settings: 200 fills the ad, 204 is
 // no fill, anything else (no URL, no answer, another status) is an adapter error. A fill's creative
 // id is "creativeId" from the same settings. Blocks the caller for the delay or the request: the
 // SDK calls `load` on a background queue.

@@ -2,13 +2,17 @@
 
 #include "ExampleAdLoad.h"
 
+#include <solen/host/MainLoop.h>
 #include <solen/ui/ViewController.h>
 #include <solen/ui/Window.h>
 
+#include <algorithm>
+#include <chrono>
 #include <memory>
 #include <mutex>
 #include <optional>
 #include <string>
+#include <thread>
 
 namespace example {
 
@@ -17,7 +21,9 @@ namespace example {
 // network's over the one given: will present at once, did present and the impression once the
 // platform has presented it. A show that cannot present (nothing loaded, shown already, no
 // controller, or one whose view is in no window) reports a presentation failure. `dismiss`
-// takes the ad down again: will and did dismiss. `Protocol` is the format's adapter protocol.
+// takes the ad down again: will and did dismiss; a line item whose settings give "showMs" (a
+// number, 0 to 60000) dismisses itself that long after it presented. One whose "behaviour" is
+// "noPresent" ignores its show. `Protocol` is the format's adapter protocol.
 template <class Protocol>
 class ExampleFullScreenAdapter : public Protocol, public std::enable_shared_from_this<ExampleFullScreenAdapter<Protocol>> {
 public:
@@ -47,6 +53,10 @@ public:
             }
             return;
         }
+        const auto lineItemSettings = settings();
+        if (lineItemSettings && lineItemSettings->value("behaviour", "") == "noPresent") {
+            return;
+        }
         auto controller = solen::platform::ViewController::create();
         {
             std::lock_guard<std::mutex> lock(mutex_);
@@ -58,6 +68,7 @@ public:
         viewController->present(controller, true, [weak = this->weak_from_this()] {
             if (const auto self = weak.lock()) {
                 self->didPresent();
+                self->dismissLater();
             }
         });
     }
@@ -96,6 +107,27 @@ protected:
             delegate->adAdapterDidPresentScreen(*this);
             delegate->adapterDidAdImpression(*this);
         }
+    }
+
+    // With "showMs" in the settings: a dismissal that long from now, on the main thread.
+    void dismissLater() {
+        const auto lineItemSettings = settings();
+        if (!lineItemSettings || !lineItemSettings->is_object() || !lineItemSettings->contains("showMs")) {
+            return;
+        }
+        const auto& showMs = lineItemSettings->at("showMs");
+        if (!showMs.is_number() || showMs < 0) {
+            return;
+        }
+        const double milliseconds = std::min(showMs.template get<double>(), 60000.0);
+        std::thread([weak = this->weak_from_this(), milliseconds] {
+            std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(milliseconds));
+            solen::host::MainLoop::post([weak] {
+                if (const auto self = weak.lock()) {
+                    self->dismiss();
+                }
+            });
+        }).detach();
     }
 
     // The line item's settings of the loaded ad.
