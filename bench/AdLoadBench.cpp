@@ -149,6 +149,9 @@ struct Environment {
         headers = curl_slist_append(headers, "Content-Type: application/json");
         curl_easy_setopt(curl, CURLOPT_URL, (service->baseUrl() + "/bid").c_str());
         curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+        // The same content encodings as the SDK's session asks for, so the service answers both
+        // with the same (compressed) bytes and the baseline pays the same compression.
+        curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
         curl_easy_setopt(curl, CURLOPT_POSTFIELDS, bidRequest.c_str());
         curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(bidRequest.size()));
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collectAnswer);
