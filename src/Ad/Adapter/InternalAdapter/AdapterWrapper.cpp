@@ -140,12 +140,13 @@ void AdapterWrapper::timeoutFailure() {
 void AdapterWrapper::stopTimers() { killAdTimer(); }
 
 std::optional<SolenAdapterError> AdapterWrapper::networkReadiness() const {
-    const auto network = ad_ ? SettingsManager::shared()->adapterSettings(ad_->networkId) : std::nullopt;
-    if (!network) {
+    const auto settings = ad_ ? SettingsManager::shared()->adapterSettingsSnapshot(ad_->networkId) : nullptr;
+    if (!settings) {
         return std::nullopt;  // the line item loads without an SDK-level adapter
     }
-    const auto& adapterName = network->adapterName;
-    const auto sdkAdapter = AdapterFactory::sdkAdapter(*network);
+    const AdapterConfig& network = settings->config;
+    const auto& adapterName = network.adapterName;
+    const auto sdkAdapter = AdapterFactory::sdkAdapter(network);
     if (!sdkAdapter) {
         return SolenAdapterError::adapterInitializationFailed(SolenErrorData(
             *this, "Not able to find the SDKAdapter class of this network" + adapterName, supportSuggestion()));

@@ -106,8 +106,8 @@ AdBidderDelegate::Batch Auctioneer::nextLineItems(std::vector<Ads>& remaining) {
     const auto settings = SettingsManager::shared();
     std::vector<Ads> batch;
     for (auto it = remaining.begin(); it != remaining.end();) {
-        const auto network = settings->adapterSettings(it->networkId);
-        if (network && !network->headerBidder) {
+        const auto network = settings->adapterSettingsSnapshot(it->networkId);
+        if (network && !network->config.headerBidder) {
             batch.push_back(std::move(*it));
             it = remaining.erase(it);
             continue;

@@ -85,17 +85,17 @@ std::shared_ptr<InternalAdAdapter> Bidder::makeInternalAdapter(const std::string
 }
 
 std::shared_ptr<InternalAdAdapter> Bidder::createAdapter(const std::string& networkId, AdFormat adType) {
-    const auto network = SettingsManager::shared()->adapterSettings(networkId);
+    const auto network = SettingsManager::shared()->adapterSettingsSnapshot(networkId);
     if (!network) {
         Logger::log("SDKAdapterSetting not present for networkId " + networkId, 2);
         return nullptr;
     }
     std::shared_ptr<InternalAdAdapter> adapter;
-    if (const auto className = adAdapterClassName(network->adapterName, adType)) {
+    if (const auto className = adAdapterClassName(network->config.adapterName, adType)) {
         adapter = makeInternalAdapter(*className, adType);
     }
     if (!adapter) {
-        Logger::log(network->adapterName + " adapter not found", 2);
+        Logger::log(network->config.adapterName + " adapter not found", 2);
     }
     return adapter;
 }
@@ -104,8 +104,8 @@ std::optional<double> Bidder::getLineItemLoadTimeInterval(const Ads& lineItem) {
     if (lineItem.timeout && *lineItem.timeout != 0) {
         return static_cast<double>(*lineItem.timeout);
     }
-    if (const auto network = SettingsManager::shared()->adapterSettings(lineItem.networkId)) {
-        return network->timeout;
+    if (const auto network = SettingsManager::shared()->adapterSettingsSnapshot(lineItem.networkId)) {
+        return network->config.timeout;
     }
     Logger::debug("Netowrk config not found for network id " + lineItem.networkId);
     return std::nullopt;
@@ -279,8 +279,8 @@ std::shared_ptr<platform::ViewController> Bidder::viewControllerForModalPresenta
 }
 
 SolenAdapterError Bidder::adapterNotFoundError(const Ads& lineItem) const {
-    const auto network = SettingsManager::shared()->adapterSettings(lineItem.networkId);
-    const std::string name = network ? network->adapterName : lineItem.networkId;
+    const auto network = SettingsManager::shared()->adapterSettingsSnapshot(lineItem.networkId);
+    const std::string name = network ? network->config.adapterName : lineItem.networkId;
     return SolenAdapterError::adapterNotFound(
         SolenErrorData(*this, "The " + name + " adapter requested is either not included or the configuration is invalid",
                        "Please link  the configured network adapter to the app"));
