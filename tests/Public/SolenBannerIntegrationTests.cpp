@@ -8,8 +8,7 @@ TEST(SolenBannerIntegrationTests, NeedsTheTools) { GTEST_SKIP() << "built withou
 #else
 
 #include "Ad/Network/AdError.h"
-#include "Platform/Device/OperatingSystem.h"
-#include "adserver/AdService.h"
+#include "support/AdServiceSdkOnce.h"
 #include "support/DispatchWait.h"
 #include "support/ScopedApplication.h"
 #include "support/ScopedUserDefaults.h"
@@ -20,9 +19,6 @@ TEST(SolenBannerIntegrationTests, NeedsTheTools) { GTEST_SKIP() << "built withou
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
-
-#include <atomic>
-#include <cstdlib>
 
 namespace solen {
 namespace {
@@ -104,24 +100,17 @@ const std::vector<FaultCase>& faultCases() {
 // answers fail in turn (a body that is not JSON, a 500, a line item whose adapter reports an
 // error) and the fault cases.
 adserver::AdService& service() {
-    static adserver::AdService* instance = [] {
-        adserver::Scenario scenario = adserver::Scenario::defaults();
-        Json broken = scenario.bids["demo-timeout-banner"].front().body;
-        broken["ads"][0]["lineItemMeta"]["behaviour"] = "explode";
-        broken["auctionTimeout"] = 5000;
-        scenario.bids["fault-banner"] = {{200, "{\"ads\": [", {}}, {500, "down", {}}, {200, broken, {}}};
-        for (const FaultCase& fault : faultCases()) scenario.bids[fault.unit] = fault.answers;
-        auto* service = new adserver::AdService(scenario);
-        if (!service->start()) return service;
-        ::setenv("SOLEN_SERVICE_BASE_URL", service->baseUrl().c_str(), 1);
-        platform::OperatingSystem::setVersionProvider([] { return std::string("17.0"); });
-        std::atomic<int> initialised{-1};
-        Solen::initialize(SolenSdkConfiguration("banner-app", {}),
-                          [&](std::optional<SolenSdkError> error) { initialised = error ? 1 : 0; });
-        test::waitUntil([&] { return initialised.load() >= 0; }, 10s);
-        return service;
-    }();
-    return *instance;
+    return test::adServiceSdkOnce(
+        [] {
+            adserver::Scenario scenario = adserver::Scenario::defaults();
+            Json broken = scenario.bids["demo-timeout-banner"].front().body;
+            broken["ads"][0]["lineItemMeta"]["behaviour"] = "explode";
+            broken["auctionTimeout"] = 5000;
+            scenario.bids["fault-banner"] = {{200, "{\"ads\": [", {}}, {500, "down", {}}, {200, broken, {}}};
+            for (const FaultCase& fault : faultCases()) scenario.bids[fault.unit] = fault.answers;
+            return scenario;
+        },
+        "banner-app");
 }
 
 TEST(SolenBannerIntegrationTests, BannersLoadRefreshAndFailAgainstTheLocalService) {

@@ -9,18 +9,39 @@
 #include <solen/adapters/AdapterRegistration.h>
 #include <solen/ui/Label.h>
 
+#include <utility>
+
 namespace example {
 
 std::shared_ptr<solen::platform::View> ExampleSplashAdapter::getAdView(
     std::optional<solen::SolenAdViewConfiguration> configuration) {
-    if (!view_ || !configuration || !configuration->adTemplateClass) {
-        return view_;
+    if (!view_) {
+        return nullptr;
     }
-    auto templated = configuration->adTemplateClass();
-    if (templated) {
-        templated->setFrame(view_->frame());
+    auto view = view_;
+    if (configuration && configuration->adTemplateClass) {
+        view = configuration->adTemplateClass();
+        if (!view) {
+            return nullptr;
+        }
+        view->setFrame(view_->frame());
+        ExampleViewEvents::onTap(*view, ExampleViewEvents::clickOf(weak_from_this()));
     }
-    return templated;
+    // The loaded ad's own view is handed out again and again: it is watched once.
+    if (view == view_ && std::exchange(loadedViewWatched_, true)) {
+        return view;
+    }
+    // The splash is seen once one of its views is first in a window.
+    ExampleViewEvents::onFirstWindow(*view, [weak = weak_from_this()] {
+        const auto self = std::static_pointer_cast<ExampleSplashAdapter>(weak.lock());
+        if (!self || std::exchange(self->impressionReported_, true)) {
+            return;
+        }
+        if (const auto delegate = self->delegate()) {
+            delegate->adapterDidAdImpression(*self);
+        }
+    });
+    return view;
 }
 
 void ExampleRewardedAdapter::didPresent() {
@@ -56,6 +77,10 @@ std::shared_ptr<solen::SolenNativeAdView> ExampleNativeAdapter::getAdView(
     auto view = configuration && configuration->adTemplateClass
                     ? std::dynamic_pointer_cast<solen::SolenNativeAdView>(configuration->adTemplateClass())
                     : std::make_shared<solen::SolenNativeAdView>();
+    if (!view) {
+        return nullptr;
+    }
+    ExampleViewEvents::onTap(*view, ExampleViewEvents::clickOf(weak_from_this()));
     const auto outlets = std::dynamic_pointer_cast<solen::SolenNativeAdViewProtocol>(view);
     const auto title = outlets ? outlets->nativeAdTitleTextLabel() : nullptr;
     if (const auto text = setting(ad_.settings(), "title"); title && text) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ExampleAdLoad.h"
+#include "ExampleViewEvents.h"
 
 #include <solen/host/MainLoop.h>
 #include <solen/ui/ViewController.h>
@@ -19,7 +20,8 @@ namespace example {
 // What the example interstitial and rewarded adapters share. The ad loads with ExampleAdLoad and
 // reports its load from the loading thread. `show` (main thread) presents a controller of the
 // network's over the one given: will present at once, did present and the impression once the
-// platform has presented it. A show that cannot present (nothing loaded, shown already, no
+// platform has presented it; a tap on the presented controller's view reports a click. A show that
+// cannot present (nothing loaded, shown already, no
 // controller, or one whose view is in no window) reports a presentation failure. `dismiss`
 // takes the ad down again: will and did dismiss; a line item whose settings give "showMs" (a
 // number, 0 to 60000) dismisses itself that long after it presented. One whose "behaviour" is
@@ -58,6 +60,7 @@ public:
             return;
         }
         auto controller = solen::platform::ViewController::create();
+        ExampleViewEvents::onTap(*controller->view(), ExampleViewEvents::clickOf(this->weak_from_this()));
         {
             std::lock_guard<std::mutex> lock(mutex_);
             controller_ = controller;

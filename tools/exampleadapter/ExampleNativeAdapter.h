@@ -16,9 +16,11 @@ namespace example {
 // The example network's native ad adapter. The ad loads with ExampleAdLoad and reports its load
 // (without a view) from the loading thread. `getAdView` (main thread) makes a view from the
 // application's template (a plain SolenNativeAdView without one; none when the template makes no
-// SolenNativeAdView) and puts the line item's "title" setting into its title outlet. It keeps what
-// its views tell it: attachments and drawn frames; the first attachment reports the impression.
-class ExampleNativeAdapter final : public solen::SolenBaseNativeAdapter {
+// SolenNativeAdView) and puts the line item's "title" setting into its title outlet; a tap on the
+// view reports a click. It keeps what its views tell it: attachments and drawn frames; the first
+// attachment reports the impression.
+class ExampleNativeAdapter final : public solen::SolenBaseNativeAdapter,
+                                   public std::enable_shared_from_this<ExampleNativeAdapter> {
 public:
     static constexpr const char* className = "SolenExampleAdapter.ExampleNativeAdapter";
 

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "ExampleAdLoad.h"
+#include "ExampleViewEvents.h"
 
 #include <solen/host/MainLoop.h>
 #include <solen/ui/View.h>
@@ -13,8 +14,8 @@ namespace example {
 
 // What the example banner and splash adapters share: the ad loads with ExampleAdLoad; a filled ad
 // becomes a view of the placement's size (320 x 50 without one) whose accessibility label is its
-// creative id, made on the main thread and reported from there. Failures are reported from the loading thread. `Protocol` is the format's
-// adapter protocol.
+// creative id, made on the main thread and reported from there; a tap on it reports a click.
+// Failures are reported from the loading thread. `Protocol` is the format's adapter protocol.
 template <class Protocol>
 class ExampleViewAdapter : public Protocol, public std::enable_shared_from_this<ExampleViewAdapter<Protocol>> {
 public:
@@ -31,6 +32,7 @@ public:
             }
             self->view_ = std::make_shared<solen::platform::View>(solen::platform::Rect{{0, 0}, size});
             self->view_->setAccessibilityLabel(name);
+            ExampleViewEvents::onTap(*self->view_, ExampleViewEvents::clickOf(weak));
             for (int report = 0; report < reports; ++report) {
                 if (const auto delegate = self->delegate()) delegate->adAdapterDidLoad(*self, self->view_);
             }
