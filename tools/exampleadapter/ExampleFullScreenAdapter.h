@@ -20,12 +20,12 @@ namespace example {
 // What the example interstitial and rewarded adapters share. The ad loads with ExampleAdLoad and
 // reports its load from the loading thread. `show` (main thread) presents a controller of the
 // network's over the one given: will present at once, did present and the impression once the
-// platform has presented it; a tap on the presented controller's view reports a click. A show that
-// cannot present (nothing loaded, shown already, no
-// controller, or one whose view is in no window) reports a presentation failure. `dismiss`
-// takes the ad down again: will and did dismiss; a line item whose settings give "showMs" (a
-// number, 0 to 60000) dismisses itself that long after it presented. One whose "behaviour" is
-// "noPresent" ignores its show. `Protocol` is the format's adapter protocol.
+// platform has presented it; a tap on the presented controller's view reports a click. A show
+// that cannot present (nothing loaded, shown already, no controller, or one whose view is in no
+// window) reports a presentation failure. `dismiss` takes the ad down again: will and did dismiss;
+// a line item whose settings give "showMs" (a number, 0 to 60000) dismisses itself that long after
+// it presented. One whose "behaviour" is "noPresent" ignores its show. `Protocol` is the format's
+// adapter protocol.
 template <class Protocol>
 class ExampleFullScreenAdapter : public Protocol, public std::enable_shared_from_this<ExampleFullScreenAdapter<Protocol>> {
 public:
