@@ -18,24 +18,20 @@ const std::string kGif = "GIF89a\x05\x01\x07\0\x80\0\0"s;
 const std::string kJpeg = "\xff\xd8\xff\xe0\0\x04JF\xff\xc0\0\x11\x08\0\x10\0\x20\x03"s;
 
 TEST(ImageRecognition, ReadsFormatAndPixelSizeFromTheHeader) {
-    const auto png = Image::fromData(bytes(kPng));
-    ASSERT_TRUE(png);
-    EXPECT_EQ(png->format(), Image::Format::png);
-    EXPECT_EQ(png->pixelWidth(), 258u);
-    EXPECT_EQ(png->pixelHeight(), 3u);
-    EXPECT_EQ(png->data().size(), kPng.size());
-
-    const auto gif = Image::fromData(bytes(kGif));
-    ASSERT_TRUE(gif);
-    EXPECT_EQ(gif->format(), Image::Format::gif);
-    EXPECT_EQ(gif->pixelWidth(), 261u);
-    EXPECT_EQ(gif->pixelHeight(), 7u);
-
-    const auto jpeg = Image::fromData(bytes(kJpeg));
-    ASSERT_TRUE(jpeg);
-    EXPECT_EQ(jpeg->format(), Image::Format::jpeg);
-    EXPECT_EQ(jpeg->pixelWidth(), 32u);
-    EXPECT_EQ(jpeg->pixelHeight(), 16u);
+    struct Case {
+        const std::string& header;
+        Image::Format format;
+        unsigned width, height;
+    };
+    for (const Case& c : {Case{kPng, Image::Format::png, 258, 3}, Case{kGif, Image::Format::gif, 261, 7},
+                          Case{kJpeg, Image::Format::jpeg, 32, 16}}) {
+        const auto image = Image::fromData(bytes(c.header));
+        ASSERT_TRUE(image) << c.width;
+        EXPECT_EQ(image->format(), c.format);
+        EXPECT_EQ(image->pixelWidth(), c.width);
+        EXPECT_EQ(image->pixelHeight(), c.height);
+        EXPECT_EQ(image->data().size(), c.header.size());
+    }
 }
 
 TEST(ImageRecognition, RefusesOtherBytesAndCutOrDegenerateHeaders) {

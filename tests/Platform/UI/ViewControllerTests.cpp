@@ -136,7 +136,7 @@ protected:
     std::vector<std::string> seen;
 };
 
-TEST_F(ApplicationTest, LifecycleNotificationsCarryThePlatformStates) {
+TEST_F(ApplicationTest, LifecycleNotificationsCarryThePlatformStatesAndArePostedOnTheMainThread) {
     app.moveTo(Application::State::background);
     EXPECT_THAT(seen, ElementsAre("UIApplicationWillResignActiveNotification@0", "UIApplicationDidEnterBackgroundNotification@2"));
     seen.clear();
@@ -147,9 +147,10 @@ TEST_F(ApplicationTest, LifecycleNotificationsCarryThePlatformStates) {
     app.moveTo(Application::State::inactive);
     EXPECT_THAT(seen, ElementsAre("UIApplicationWillResignActiveNotification@0"));
     EXPECT_EQ(Application::shared().applicationState(), Application::State::inactive);
-}
 
-TEST_F(ApplicationTest, MovesRequestedOffTheMainThreadArePostedOnIt) {
+    // Moves requested off the main thread are posted on it.
+    app.moveTo(Application::State::active);
+    seen.clear();
     std::thread([] { Application::shared().moveTo(Application::State::background); }).join();
     EXPECT_TRUE(seen.empty());
     ASSERT_TRUE(test::waitUntil([&] { return seen.size() == 2; }));
