@@ -161,7 +161,7 @@ TEST_F(AnalyticsTests, UploadCarriesHeadersAndDeviceFacts) {
     EXPECT_EQ(prepared->retryInterval(), 60.0);
 }
 
-TEST_F(AnalyticsTests, OpenEventRollsTheSessionAfterTheSessionLength) {
+TEST_F(AnalyticsTests, EventsRollTheSessionAfterTheSessionLengthAndEncodeWithoutAbsentMembers) {
     test::ScopedManualClock clock;
     const double now = std::chrono::duration<double>(clock.clock()->wallNow().time_since_epoch()).count();
     Identifiers::setSessionIdentifier("old-session");
@@ -171,9 +171,8 @@ TEST_F(AnalyticsTests, OpenEventRollsTheSessionAfterTheSessionLength) {
     EXPECT_NE(event.sid, "old-session");
     EXPECT_EQ(KeyValueStore::get("sessionIdentifier"), platform::PropertyValue(event.sid));
     EXPECT_EQ(KeyValueStore::get("lastActivityTs"), platform::PropertyValue(now));
-}
 
-TEST_F(AnalyticsTests, EventEncodingLeavesOutAbsentMembers) {
+    // Encoding leaves out absent members.
     EXPECT_EQ(Event({std::nullopt, "s", std::nullopt}).encode(), (Json{{"sid", "s"}}));
     EXPECT_EQ(Event({"AppOpen", "s", AnyDictionary{{"ts", 5}}}).encode(),
               (Json{{"name", "AppOpen"}, {"sid", "s"}, {"info", {{"ts", 5}}}}));

@@ -189,15 +189,7 @@ TEST_F(ConfigManagerIntegrationTest, NotModifiedAnswersAndPartialFailures) {
     EXPECT_EQ(ConfigManager::requestStamp(ConfigType::analytics), 104);
 }
 
-TEST_F(ConfigManagerIntegrationTest, MediationAbsentFromTheAnswerFailsTheStartup) {
-    server.enqueue("/configs", ScriptedAnswer::json(200, R"({"configs":[]})"));
-    manager->fetch({ConfigType::primeMediation}, outcomes.startup());
-    ASSERT_TRUE(outcomes.wait(1));
-    ASSERT_TRUE(outcomes.startupResults()[0].has_value());
-    EXPECT_EQ(outcomes.startupResults()[0]->code(), 1001);
-}
-
-TEST_F(ConfigManagerIntegrationTest, ErrorAnswersAreRetriedThenReported) {
+TEST_F(ConfigManagerIntegrationTest, ErrorAnswersAreRetriedThenReportedAndAnAnswerWithoutMediationFailsTheStartup) {
     useRoot(1, 3000);
     server.enqueue("/configs", ScriptedAnswer::json(404, R"({"errors":["unknown ","app"]})"));
     server.enqueue("/configs", ScriptedAnswer::json(404, R"({"errors":["unknown ","app"]})"));
@@ -226,6 +218,13 @@ TEST_F(ConfigManagerIntegrationTest, ErrorAnswersAreRetriedThenReported) {
     EXPECT_FALSE(invalid.handled.has_value());
     // The exchange logs after it has delivered its outcome.
     EXPECT_TRUE(test::waitUntil([&] { return log.contains("Failed to parse or process Config Response"); }));
+
+    // An answer without the mediation document fails the start-up too.
+    server.enqueue("/configs", ScriptedAnswer::json(200, R"({"configs":[]})"));
+    manager->fetch({ConfigType::primeMediation}, outcomes.startup());
+    ASSERT_TRUE(outcomes.wait(4));
+    ASSERT_TRUE(outcomes.startupResults()[1].has_value());
+    EXPECT_EQ(outcomes.startupResults()[1]->code(), 1001);
 }
 
 TEST_F(ConfigManagerIntegrationTest, AnswerOverTheDocumentLimitFailsTheExchange) {

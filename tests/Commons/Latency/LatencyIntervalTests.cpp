@@ -12,7 +12,7 @@ using TimePoint = LatencyInterval::TimePoint;
 
 const TimePoint kBase{std::chrono::seconds(1'765'000'000)};
 
-TEST(LatencyIntervalTests, WholeMillisecondsNeverNegativeAndZeroWhenAStampIsMissing) {
+TEST(LatencyIntervalTests, WholeMillisecondsNeverNegativeAndZeroWhenAStampIsMissingAndMarksReadTheSharedClock) {
     test::LogCapture log;
     LatencyInterval interval;
     EXPECT_EQ(interval.getLatency(), 0);
@@ -34,16 +34,15 @@ TEST(LatencyIntervalTests, WholeMillisecondsNeverNegativeAndZeroWhenAStampIsMiss
     interval.setStart(TimePoint::max());
     interval.setEnd(TimePoint::min());
     EXPECT_EQ(interval.getLatency(), 0);
-}
 
-TEST(LatencyIntervalTests, MarksReadTheSharedClock) {
+    // Marks read the shared clock.
     auto clock = std::make_shared<platform::ManualClock>();
     platform::Clock::setShared(clock);
-    LatencyInterval interval;
-    interval.markStart();
+    LatencyInterval marked;
+    marked.markStart();
     clock->advance(250ms);
-    interval.markEnd();
-    EXPECT_EQ(interval.getLatency(), 250);
+    marked.markEnd();
+    EXPECT_EQ(marked.getLatency(), 250);
     platform::Clock::setShared(nullptr);
 }
 

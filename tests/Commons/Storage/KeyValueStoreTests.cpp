@@ -17,15 +17,14 @@ protected:
     test::ScopedUserDefaults defaults_;
 };
 
-TEST_F(KeyValueStoreTests, KeysAreComposedIntoTheSdkNameSpace) {
+TEST_F(KeyValueStoreTests, KeysAreComposedIntoTheSdkNameSpaceAndValuesPersistWithTheirKinds) {
     KeyValueStore::set(PropertyValue(1), "my_key_");
     EXPECT_EQ(defaults_.defaults()->snapshot().at("com.solen_defaultStore_my_key_"), PropertyValue(1));
     EXPECT_EQ(KeyValueStore::get("my_key_"), PropertyValue(1));
     KeyValueStore::set(std::nullopt, "my_key_");  // an absent value removes
     EXPECT_FALSE(KeyValueStore::get("my_key_"));
-}
 
-TEST_F(KeyValueStoreTests, ValuesPersistAcrossARelaunchWithTheirKinds) {
+    // Values persist across a relaunch with their kinds.
     PropertyValue::Dictionary map{{"count", PropertyValue(3)},
                                   {"ratio", PropertyValue(3.0)},
                                   {"list", PropertyValue(PropertyValue::Array{PropertyValue("a"), PropertyValue(true)})}};

@@ -1,17 +1,20 @@
 #include "Commons/Storage/KeyValueStore.h"
+#include "Commons/Utilities/MainQueue.h"
 #include "Commons/Utilities/Utilities.h"
 #include "Platform/Dispatch/MainLoop.h"
-#include <solen/ui/WebView.h>
+#include "support/DispatchWait.h"
 #include "support/LogCapture.h"
 #include "support/ScopedApplication.h"
 #include "support/ScopedUserDefaults.h"
 
 #include <solen/ui/ViewController.h>
+#include <solen/ui/WebView.h>
 #include <solen/ui/Window.h>
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
 #include <future>
 #include <map>
 #include <thread>
@@ -156,6 +159,21 @@ TEST_F(UtilitiesTest, OpenExternalURLCompletesExactlyOnce) {
     EXPECT_THAT(results, ::testing::ElementsAre(true));
     ASSERT_EQ(Application::shared().openedURLs().size(), 1u);
     EXPECT_EQ(Application::shared().openedURLs()[0].url.absoluteString(), "https://example.com");
+}
+
+TEST(MainQueueTest, NeverRunsInlineAndAlwaysOnTheMainThread) {
+    auto& loop = platform::MainLoop::shared();
+    ASSERT_TRUE(loop.isMainThread());
+    bool ran = false;
+    performOnMainQueue([&] { ran = true; });
+    EXPECT_FALSE(ran);
+    loop.runUntilIdle();
+    EXPECT_TRUE(ran);
+
+    // From another thread the block runs on the main thread.
+    std::atomic<bool> onMain{false};
+    std::thread([&] { performOnMainQueue([&] { onMain = platform::MainLoop::shared().isMainThread(); }); }).join();
+    EXPECT_TRUE(test::waitUntil([&] { return onMain.load(); }));
 }
 
 }  // namespace

@@ -1,10 +1,16 @@
+#include "Commons/Configs/ConfigDefaults.h"
+#include "Commons/Configs/Network/ConfigNetworkInterface.h"
 #include "Commons/Configs/Network/ConfigRequest.h"
 #include "Commons/Configs/Network/ConfigResponse.h"
 #include "Commons/Json/JsonWriter.h"
 
+#include "support/DispatchWait.h"
 #include "support/LogCapture.h"
+#include "support/ScriptedHttpSession.h"
 
 #include <gtest/gtest.h>
+
+#include <mutex>
 
 namespace solen {
 namespace {
@@ -50,7 +56,7 @@ TEST(ConfigResponseTests, DecodesEntriesInOrderAndKeepsDuplicates) {
     EXPECT_EQ(JsonReader(JsonWriter::encode(response)).as<ConfigResponse>(), response);
 }
 
-TEST(ConfigResponseTests, SkipsEachBadEntryWithOneLogLine) {
+TEST(ConfigResponseTests, SkipsEachBadEntryWithOneLogLineAndFailsWithoutAConfigsArray) {
     test::LogCapture log(2);
     const auto response = ConfigResponse::fromBody(body({
         R"({"type":"root","status":304,"lastUpdatedTs":1})",
@@ -67,13 +73,60 @@ TEST(ConfigResponseTests, SkipsEachBadEntryWithOneLogLine) {
     EXPECT_EQ(response.configs[1].type, ConfigType::analytics);
     EXPECT_EQ(log.count("Config failed with error "), 6u);
     EXPECT_TRUE(log.contains("content.location"));
-}
 
-TEST(ConfigResponseTests, FailsWithoutAConfigsArray) {
+    // Without a configs array the whole answer fails.
     EXPECT_TRUE(ConfigResponse::fromBody(R"({"configs":[]})").configs.empty());
     for (const char* text : {"", "not json", "[]", "{}", R"({"configs":null})", R"({"configs":{}})"}) {
         EXPECT_THROW(ConfigResponse::fromBody(text), JsonDecodingError) << text;
     }
+}
+
+using Answer = test::ScriptedHttpSession::Answer;
+
+// Runs one exchange with these root settings and returns its error; the completion must run once.
+std::optional<NetworkError> exchange(const std::shared_ptr<test::ScriptedHttpSession>& session, std::int64_t retries,
+                                     std::int64_t timeoutMs) {
+    RootConfig root = ConfigDefaults::root(0);
+    root.url = "https://config.test/configs";
+    root.retry = {retries, 0};
+    root.fetchTimeout = timeoutMs;
+    std::mutex mutex;
+    int calls = 0;
+    std::optional<NetworkError> error;
+    ConfigNetworkInterface interface([root] { return root; }, session);
+    interface.fetch(ConfigRequest{"app", "p-i-1.0.0-beta4", {{0, ConfigType::root}}},
+                    [&](std::optional<ConfigResponse>, std::optional<NetworkError> outcome) {
+                        std::lock_guard<std::mutex> lock(mutex);
+                        ++calls;
+                        error = std::move(outcome);
+                    });
+    EXPECT_TRUE(test::waitUntil([&] {
+        std::lock_guard<std::mutex> lock(mutex);
+        return calls > 0;
+    }));
+    EXPECT_TRUE(test::drainGlobalQueue());
+    std::lock_guard<std::mutex> lock(mutex);
+    EXPECT_EQ(calls, 1);
+    return error;
+}
+
+TEST(ConfigNetworkInterfaceTests, RetriesAsTheRootAllowsButNotAfterATransportFailureWithMillisecondTimeOuts) {
+    auto session = test::ScriptedHttpSession::create();
+    session->setDefaultAnswer(Answer::status(500, "{}"));
+    EXPECT_EQ(exchange(session, 2, 2500)->kind(), NetworkError::Kind::serverError);
+    EXPECT_EQ(session->requestCount(), 3u);
+    EXPECT_DOUBLE_EQ(session->requests().at(0).timeoutInterval(), 2.5);
+
+    session->setDefaultAnswer(Answer::failure(-1009));
+    EXPECT_EQ(exchange(session, 3, 1000)->kind(), NetworkError::Kind::networkNotAvailable);
+    EXPECT_EQ(session->requestCount(), 4u);
+
+    // Time-outs keep milliseconds and are never zero.
+    EXPECT_DOUBLE_EQ(ConfigNetworkInterface::timeoutSeconds(999), 0.999);
+    EXPECT_DOUBLE_EQ(ConfigNetworkInterface::timeoutSeconds(0), 10.0);
+    EXPECT_DOUBLE_EQ(ConfigNetworkInterface::timeoutSeconds(-5), 10.0);
+    EXPECT_DOUBLE_EQ(ConfigNetworkInterface::retryIntervalSeconds(1500), 1.5);
+    EXPECT_DOUBLE_EQ(ConfigNetworkInterface::retryIntervalSeconds(-1), 0.0);
 }
 
 }  // namespace
