@@ -22,14 +22,7 @@ struct Record {
     Json encode() const { return JsonWriter().set("name", name).set("price", price).take(); }
 };
 
-TEST(HTTPMethodText, RawValuesAreExactAndCaseSensitive) {
-    EXPECT_EQ(Request::rawValue(Request::HTTPMethod::head), "HEAD");
-    EXPECT_EQ(Request::methodFromRawValue("PUT"), Request::HTTPMethod::put);
-    EXPECT_FALSE(Request::methodFromRawValue("post"));
-    EXPECT_FALSE(Request::methodFromRawValue("DELETE"));
-}
-
-TEST(RequestBuilding, GetCarriesQueryParametersAndNoBody) {
+TEST(RequestBuilding, GetCarriesQueryParametersAndNoBodyAndMethodTextsAreExact) {
     auto request = Request::create(url("http://e.com/p?a=1"), Request::HTTPMethod::get, Encodable(Json{{"x", 1}}));
     const auto untouched = request->urlRequest();
     ASSERT_TRUE(untouched);
@@ -49,6 +42,12 @@ TEST(RequestBuilding, GetCarriesQueryParametersAndNoBody) {
     head->setUrlParams(Json{{"q", "1"}});
     EXPECT_EQ(head->urlRequest()->url()->absoluteString(), "http://e.com/h?q=1");
     EXPECT_EQ(head->urlRequest()->httpMethod(), "HEAD");
+
+    // Method texts are exact and case-sensitive.
+    EXPECT_EQ(Request::rawValue(Request::HTTPMethod::head), "HEAD");
+    EXPECT_EQ(Request::methodFromRawValue("PUT"), Request::HTTPMethod::put);
+    EXPECT_FALSE(Request::methodFromRawValue("post"));
+    EXPECT_FALSE(Request::methodFromRawValue("DELETE"));
 }
 
 TEST(RequestBuilding, PostAndPutCarryTheJsonBodyAndNoQuery) {
