@@ -20,7 +20,7 @@ struct StatementCase {
     std::string expected;
 };
 
-TEST(MRAIDJSTest, EveryStatementRendersItsExactText) {
+TEST(MRAIDJSTest, EveryStatementRendersItsExactTextAndSchemesMatchTheirRawValues) {
     const platform::Rect banner(0, 50, 320, 50.5);
     const std::vector<StatementCase> cases{
         {"ready", MRAIDJS::Events::broadCastReadyState(Scheme::mraid).javaScript(), "window.mraid.broadcastEvent('ready');"},
@@ -62,9 +62,8 @@ TEST(MRAIDJSTest, EveryStatementRendersItsExactText) {
     for (const StatementCase& statement : cases) {
         EXPECT_EQ(statement.rendered, statement.expected) << statement.name;
     }
-}
 
-TEST(MRAIDJSTest, SchemesMatchTheirRawValuesExactly) {
+    // Schemes match their raw values exactly.
     for (const Scheme scheme : {Scheme::mraidView, Scheme::qoraidView, Scheme::qoaView, Scheme::mraid}) {
         EXPECT_EQ(MRAIDJS::schemeNamed(MRAIDJS::rawValue(scheme)), scheme);
     }
