@@ -1,8 +1,8 @@
 // A public native ad won server to server, from its load to solenNativeDidLoad, against the local
 // ad service on a loopback port: the bid exchange, then the creative's icon and picture media
 // downloaded and read. The baseline, in the same iterations, is the same three requests made
-// with bare libcurl over one kept-alive connection: the recorded bid request's bytes posted and
-// both pictures fetched, each answer read whole.
+// with bare libcurl over kept-alive connections: the recorded bid request's bytes posted, then
+// both pictures fetched one after the other, or both at once, each answer read whole.
 #if !defined(SOLEN_HAVE_ADSERVER)
 int main() { return 0; }  // built without the tools: there is no service to load from
 #else
@@ -20,6 +20,7 @@ int main() { return 0; }  // built without the tools: there is no service to loa
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <memory>
@@ -83,8 +84,11 @@ struct Environment {
         // The same content encodings as the SDK's session asks for: both get the same bytes.
         curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
+        multi = curl_multi_init();
+        pictures[0] = curl_easy_init();
+        pictures[1] = curl_easy_init();
         const std::vector<std::size_t> sizes = bareRoundTrips();
-        if (bidRequest.empty() || sizes.size() != 3 || sizes[0] == 0 || sizes[1] == 0 || sizes[2] == 0) {
+        if (bidRequest.empty() || std::ranges::count(sizes, 0u) > 0 || bareRoundTrips(true) != sizes) {
             stop("no bid request or answers\n" + service->timeline());
         }
     }
@@ -98,22 +102,38 @@ struct Environment {
         return recorder->loaded;
     }
 
-    // The bid request posted, then the icon and the media fetched; the sizes of the answers.
-    std::vector<std::size_t> bareRoundTrips() {
-        std::vector<std::size_t> sizes;
+    // The bid request posted, then the icon and the media fetched, one after the other or both at
+    // once (as the SDK fetches them); the sizes of the three answers.
+    std::vector<std::size_t> bareRoundTrips(bool picturesAtOnce = false) {
         const std::string base = service->baseUrl();
-        for (const std::string& path : {std::string("/bid"), std::string(NativeVideoScenario::iconPath), kMediaPath}) {
-            std::string body;
-            curl_easy_setopt(curl, CURLOPT_URL, (base + path).c_str());
-            if (path == "/bid") {
-                curl_easy_setopt(curl, CURLOPT_POSTFIELDS, bidRequest.c_str());
-                curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(bidRequest.size()));
+        std::vector<std::string> bodies(3);
+        curl_easy_setopt(curl, CURLOPT_URL, (base + "/bid").c_str());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, bidRequest.c_str());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(bidRequest.size()));
+        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &bodies[0]);
+        bool ok = curl_easy_perform(curl) == CURLE_OK;
+        const std::string paths[] = {NativeVideoScenario::iconPath, kMediaPath};
+        for (int i = 0; i < 2; ++i) {
+            CURL* handle = picturesAtOnce ? pictures[i] : curl;
+            curl_easy_setopt(handle, CURLOPT_URL, (base + paths[i]).c_str());
+            curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
+            curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, collect);
+            curl_easy_setopt(handle, CURLOPT_WRITEDATA, &bodies[i + 1]);
+            if (picturesAtOnce) {
+                curl_multi_add_handle(multi, handle);
             } else {
-                curl_easy_setopt(curl, CURLOPT_HTTPGET, 1L);
+                ok = ok && curl_easy_perform(handle) == CURLE_OK;
             }
-            curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-            sizes.push_back(curl_easy_perform(curl) == CURLE_OK ? body.size() : 0);
         }
+        if (picturesAtOnce) {
+            for (int running = 1; running > 0 && ok;) {
+                ok = curl_multi_perform(multi, &running) == CURLM_OK &&
+                     (running == 0 || curl_multi_poll(multi, nullptr, 0, 1000, nullptr) == CURLM_OK);
+            }
+            for (CURL* handle : pictures) curl_multi_remove_handle(multi, handle);
+        }
+        std::vector<std::size_t> sizes;
+        for (const std::string& body : bodies) sizes.push_back(ok ? body.size() : 0);
         return sizes;
     }
 
@@ -123,6 +143,8 @@ struct Environment {
     std::string bidRequest;
     CURL* curl = nullptr;
     curl_slist* headers = nullptr;
+    CURLM* multi = nullptr;
+    CURL* pictures[2] = {nullptr, nullptr};
 };
 
 Environment& environment() {
@@ -130,29 +152,41 @@ Environment& environment() {
     return *instance;
 }
 
-// Load to didLoad as the iteration time; the bare round trips of the same requests after each
-// load, reported per load (baseline_us) and as the ratio of the totals.
+// Seconds `work` takes.
+template <class Work>
+double seconds(Work&& work) {
+    const auto begin = std::chrono::steady_clock::now();
+    work();
+    return std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+}
+
+// Load to didLoad as the iteration time; after each load the bare round trips of the same
+// requests, the pictures one after the other (baseline_us) and both at once
+// (baseline_parallel_us), per load, and the ratios of the totals.
 void BM_S2sNativeLoadToDidLoad(benchmark::State& state) {
     Environment& env = environment();
-    double loadSeconds = 0;
-    double baselineSeconds = 0;
+    double load = 0;
+    double sequential = 0;
+    double parallel = 0;
     for (auto _ : state) {
-        auto begin = std::chrono::steady_clock::now();
-        if (!env.loadOnce()) {
+        bool loaded = false;
+        const double elapsed = seconds([&] { loaded = env.loadOnce(); });
+        if (!loaded) {
             state.SkipWithError("the load did not succeed");
             break;
         }
-        const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
         state.SetIterationTime(elapsed);
-        loadSeconds += elapsed;
-        begin = std::chrono::steady_clock::now();
-        env.bareRoundTrips();
-        baselineSeconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        load += elapsed;
+        sequential += seconds([&] { env.bareRoundTrips(); });
+        parallel += seconds([&] { env.bareRoundTrips(true); });
         env.service->clearRequests();
     }
     if (state.iterations() > 0) {
-        state.counters["baseline_us"] = baselineSeconds * 1e6 / static_cast<double>(state.iterations());
-        state.counters["ratio"] = baselineSeconds > 0 ? loadSeconds / baselineSeconds : 0;
+        const auto perLoad = [&](double total) { return total * 1e6 / static_cast<double>(state.iterations()); };
+        state.counters["baseline_us"] = perLoad(sequential);
+        state.counters["baseline_parallel_us"] = perLoad(parallel);
+        state.counters["ratio"] = sequential > 0 ? load / sequential : 0;
+        state.counters["ratio_parallel"] = parallel > 0 ? load / parallel : 0;
     }
 }
 
