@@ -35,6 +35,31 @@ std::vector<ServiceRequest> configRequests(const std::vector<ServiceRequest>& re
     return configs;
 }
 
+// The native video ad of a demo run: its timeline in order, the end card read from the view tree,
+// and each of its trackers received once by `service`.
+void expectNativeVideo(const std::string& output, const AdService& service) {
+    const std::vector<std::string> lines = {
+        "demo-native-video: solenNativeDidLoad", "demo-native-video: ad view attached to a visible window",
+        "demo-native-video: solenNativeImpression", "demo-native-video: end card: companion 300×250",
+        "demo-native-video: tap on the call to action \"Watch again\"", "demo-native-video: solenNativeDidClick {}",
+        "the native video ad played to its end card and took its click"};
+    std::size_t previous = 0;
+    for (const std::string& line : lines) {
+        const std::size_t at = output.find(line);
+        ASSERT_NE(at, std::string::npos) << line << "\n" << output;
+        EXPECT_LE(previous, at) << line;
+        previous = at;
+    }
+    const auto requests = service.requests();
+    for (const char* target : {"/img/icon.png", "/media/clip.mp4", "/img/companion.png", "/vast/impression?ad=nv-1",
+                               "/vast/start?ad=nv-1", "/vast/complete?ad=nv-1", "/track/impression?li=nv-1",
+                               "/track/videoStart?li=nv-1", "/track/videoComplete?li=nv-1",
+                               "/track/cta-click?li=nv-1", "/track/click?li=nv-1"}) {
+        EXPECT_EQ(std::count_if(requests.begin(), requests.end(), [&](const auto& request) { return request.target == target; }), 1)
+            << target << "\n" << service.timeline();
+    }
+}
+
 class DemoTests : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -114,6 +139,7 @@ TEST_F(DemoTests, StartsTheSdkAgainstTheLocalServiceThenRelaunches) {
         EXPECT_TRUE(std::any_of(requests.begin(), requests.end(), [&](const auto& request) { return request.target == hit; }))
             << hit << "\n" << service.timeline();
     }
+    expectNativeVideo(first.output, service);
     // The example network's linked package was found and started against the service.
     EXPECT_NE(first.output.find("NetworkSDK:Example, Version:2.4.0, AdapterVersion:2.4.0.1"), std::string::npos)
         << first.output;

@@ -1,5 +1,6 @@
 #include "Scenario.h"
 
+#include "NativeVideoScenario.h"
 #include "PngImage.h"
 
 #include <array>
@@ -184,6 +185,8 @@ Scenario Scenario::defaults() {
     scenario.bids["demo-rewarded"] = {rewarded};
     scenario.bids["demo-nopresent-interstitial"] = {
         waterfallAnswer("demo-nopresent-interstitial", {waterfallItem("np-1", "noPresent")})};
+    // A native video ad won server to server, rendered by the SDK from files of the service.
+    NativeVideoScenario::add(scenario);
     return scenario;
 }
 

@@ -1,8 +1,9 @@
 // solen-demo: a host application that runs the SDK's start-up, two banners, three full-screen ads, a
-// native ad and a splash end to end against the local ad service and prints what happened. It uses the
-// SDK's public headers only, as any host does; the local ad service stands for a server and keeps its
-// own code.
+// native ad, a splash and a native video ad end to end against the local ad service and prints what
+// happened. It uses the SDK's public headers only, as any host does; the local ad service stands for
+// a server and keeps its own code.
 #include "DemoNativeAds.h"
+#include "DemoNativeVideo.h"
 #include "DemoTimeline.h"
 
 #include "adserver/AdService.h"
@@ -335,6 +336,7 @@ int main(int argc, char** argv) {
     bool bannersDone = false;
     bool nativeDone = false;
     bool fullScreenDone = false;
+    bool nativeVideoDone = false;
     if (outcome->succeeded) {
         timeline.add("host", "application enters the background");
         Lifecycle::didEnterBackground();
@@ -347,6 +349,7 @@ int main(int argc, char** argv) {
         settle(timeline, std::chrono::milliseconds(options.quietMs), std::chrono::milliseconds(options.waitMs));
         fullScreenDone = runFullScreenAds(timelineOwner, std::chrono::milliseconds(options.waitMs + 10000));
         nativeDone = solen::demo::runNativeAndSplash(timelineOwner, std::chrono::milliseconds(options.waitMs + 10000));
+        nativeVideoDone = solen::demo::runNativeVideo(timelineOwner, std::chrono::milliseconds(options.waitMs + 10000));
         settle(timeline, std::chrono::milliseconds(options.quietMs), std::chrono::milliseconds(options.waitMs));
     }
 
@@ -374,11 +377,13 @@ int main(int argc, char** argv) {
                                      : "; the full-screen ads did not end their shows");
         std::cout << (nativeDone ? "; the native ad and the splash reached their callbacks"
                                  : "; the native ad and the splash did not reach their callbacks");
+        std::cout << (nativeVideoDone ? "; the native video ad played to its end card and took its click"
+                                      : "; the native video ad did not play through");
     }
     std::cout << "\n";
 
     if (temporaryStore) {
         fs::remove_all(store, error);
     }
-    return outcome->succeeded && bannersDone && fullScreenDone && nativeDone ? 0 : 1;
+    return outcome->succeeded && bannersDone && fullScreenDone && nativeDone && nativeVideoDone ? 0 : 1;
 }

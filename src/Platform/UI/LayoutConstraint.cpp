@@ -100,6 +100,11 @@ void LayoutConstraint::activate(const std::vector<std::shared_ptr<LayoutConstrai
         if (!constraint->active_) {
             constraint->active_ = true;
             activeList().push_back(constraint);
+            // The constrained view's superview lays it out again on its next pass.
+            const std::shared_ptr<View> view = constraint->first_.view.lock();
+            if (const std::shared_ptr<View> superview = view ? view->superview() : nullptr) {
+                superview->setNeedsLayout();
+            }
         }
     }
 }

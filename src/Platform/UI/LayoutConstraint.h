@@ -32,9 +32,10 @@ struct LayoutAnchor {
 };
 
 // A relation between two anchors, recorded so that tests can check it. Active constraints are
-// kept in one list; a layout pass of a superview (applyConstraints) gives every subview that is
-// pinned to the superview's four edges the superview's bounds as its frame. Other constraints are
-// recorded only. Views are held weakly. Main thread only.
+// kept in one list; the layout pass of every view (applyConstraints, run by layoutIfNeeded) gives
+// each subview that is pinned to the view's four edges the view's bounds as its frame, and
+// activating a constraint marks the constrained view's superview for layout. Other constraints
+// are recorded only. Views are held weakly. Main thread only.
 class LayoutConstraint {
 public:
     LayoutConstraint(LayoutAnchor first, LayoutAnchor second, double constant);

@@ -2,6 +2,7 @@
 
 #include "Commons/Utilities/Logger.h"
 #include "Platform/UI/Layer.h"
+#include "Platform/UI/LayoutConstraint.h"
 
 #include <solen/ui/GestureRecognizer.h>
 #include <solen/ui/ViewController.h>
@@ -294,6 +295,8 @@ void View::layoutIfNeeded() {
         if (controller) {
             controller->viewWillLayoutSubviews();
         }
+        // Subviews pinned to this view's edges follow its bounds before it lays out the rest.
+        LayoutConstraint::applyConstraints(*this);
         layoutSubviews();
         layoutSublayersOfLayer(*layer_);
         if (controller) {

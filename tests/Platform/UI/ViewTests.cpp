@@ -1,4 +1,5 @@
 #include "Platform/Dispatch/MainLoop.h"
+#include "Platform/UI/LayoutConstraint.h"
 #include "Platform/UI/TapDriver.h"
 #include "support/ScopedApplication.h"
 
@@ -148,6 +149,28 @@ TEST_F(ViewTest, LayoutIsCoalescedOntoTheNextTurnOfTheMainLoop) {
     MainLoop::shared().runUntilIdle();
     EXPECT_THAT(journal, ElementsAre("outer:layoutSubviews", "inner:layoutSubviews"));
     EXPECT_FALSE(outer->needsLayout());
+
+    // A plain view's subview pinned to its four edges takes its bounds on the pass its activation
+    // asked for, and again when the view is resized; one pinned to three edges keeps its frame.
+    auto pinned = View::create();
+    auto loose = View::create(Rect(1, 1, 2, 2));
+    outer->addSubview(pinned);
+    outer->addSubview(loose);
+    MainLoop::shared().runUntilIdle();
+    const auto pin = [&](const std::shared_ptr<View>& view, std::vector<LayoutAttribute> edges) {
+        std::vector<std::shared_ptr<LayoutConstraint>> constraints;
+        for (LayoutAttribute edge : edges) constraints.push_back(anchor(view, edge).constraintEqualTo(anchor(outer, edge)));
+        LayoutConstraint::activate(constraints);
+    };
+    pin(pinned, {LayoutAttribute::top, LayoutAttribute::bottom, LayoutAttribute::left, LayoutAttribute::right});
+    pin(loose, {LayoutAttribute::top, LayoutAttribute::bottom, LayoutAttribute::left});
+    EXPECT_TRUE(outer->needsLayout());
+    MainLoop::shared().runUntilIdle();
+    EXPECT_EQ(pinned->frame(), Rect(0, 0, 20, 20));
+    outer->setFrame(Rect(5, 5, 30, 40));
+    MainLoop::shared().runUntilIdle();
+    EXPECT_EQ(pinned->frame(), Rect(0, 0, 30, 40));
+    EXPECT_EQ(loose->frame(), Rect(1, 1, 2, 2));
 }
 
 TEST_F(ViewTest, DrawsOnceOnTheTurnAfterArrivalResizeOrMarkAndAtOnceOnRequest) {

@@ -5,7 +5,8 @@
 
 namespace solen {
 
-SOLEN_REGISTER_CLASS("S2sBannerAdapter", S2sBannerAdapter, SolenBaseAdAdapter, SolenBaseBannerAdapter);
+const char* const S2sBannerAdapter::registeredName = "S2sBannerAdapter";
+SOLEN_REGISTER_CLASS(S2sBannerAdapter::registeredName, S2sBannerAdapter, SolenBaseAdAdapter, SolenBaseBannerAdapter);
 
 void S2sBannerAdapter::load(const AdapterAdConfiguration& configuration) {
     Markup markup = decodeMarkup(configuration);

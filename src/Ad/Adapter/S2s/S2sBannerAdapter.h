@@ -17,6 +17,9 @@ class S2sBannerAdapter final : public SolenBaseBannerAdapter,
                                public S2sRenderAdapter,
                                public std::enable_shared_from_this<S2sBannerAdapter> {
 public:
+    // The name it registers under, defined beside the registration.
+    static const char* const registeredName;
+
     void load(const AdapterAdConfiguration& configuration) override;
     std::optional<std::string> getCreativeId() override { return std::nullopt; }
     std::shared_ptr<platform::View> getAdView() override { return renderView_; }

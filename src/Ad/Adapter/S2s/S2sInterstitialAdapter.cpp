@@ -7,7 +7,8 @@
 
 namespace solen {
 
-SOLEN_REGISTER_CLASS("S2sInterstitialAdapter", S2sInterstitialAdapter, SolenBaseAdAdapter, SolenBaseInterstitialAdapter);
+const char* const S2sInterstitialAdapter::registeredName = "S2sInterstitialAdapter";
+SOLEN_REGISTER_CLASS(S2sInterstitialAdapter::registeredName, S2sInterstitialAdapter, SolenBaseAdAdapter, SolenBaseInterstitialAdapter);
 
 void S2sInterstitialAdapter::load(const AdapterAdConfiguration& configuration) {
     Markup markup = decodeMarkup(configuration);

@@ -19,6 +19,9 @@ class S2sInterstitialAdapter final : public SolenBaseInterstitialAdapter,
                                      public S2sRenderAdapter,
                                      public std::enable_shared_from_this<S2sInterstitialAdapter> {
 public:
+    // The name it registers under, defined beside the registration.
+    static const char* const registeredName;
+
     // Text of the presentation failure's error (domain "com.solen", code 100).
     static constexpr const char* presentationErrorText = "The operation couldn\u2019t be completed. (com.solen error 100.)";
 

@@ -9,7 +9,8 @@
 
 namespace solen {
 
-SOLEN_REGISTER_CLASS("S2sNativeAdapter", S2sNativeAdapter, SolenBaseAdAdapter, SolenBaseNativeAdapter);
+const char* const S2sNativeAdapter::registeredName = "S2sNativeAdapter";
+SOLEN_REGISTER_CLASS(S2sNativeAdapter::registeredName, S2sNativeAdapter, SolenBaseAdAdapter, SolenBaseNativeAdapter);
 
 namespace {
 

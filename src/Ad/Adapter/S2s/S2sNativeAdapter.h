@@ -25,6 +25,9 @@ class S2sNativeAdapter final : public SolenBaseNativeAdapter,
                                public S2sNativeAdDelegate,
                                public std::enable_shared_from_this<S2sNativeAdapter> {
 public:
+    // The name it registers under, defined beside the registration.
+    static const char* const registeredName;
+
     // Video media of later loads use these (empty members: production defaults).
     void setVideoServices(VideoViewAsset::Services services) { videoServices_ = std::move(services); }
 

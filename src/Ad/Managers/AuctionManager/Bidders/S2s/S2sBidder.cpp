@@ -1,19 +1,25 @@
 #include "Ad/Managers/AuctionManager/Bidders/S2s/S2sBidder.h"
 
+#include "Ad/Adapter/S2s/S2sBannerAdapter.h"
+#include "Ad/Adapter/S2s/S2sInterstitialAdapter.h"
+#include "Ad/Adapter/S2s/S2sNativeAdapter.h"
 
 namespace solen {
 namespace {
 
 // The renderer class and the wrapper format a server-to-server line item of `format` loads with.
+// The renderers register themselves statically; taking their names from the renderers keeps their
+// objects, and so their registrations, in every program that links this bidder, also one linked
+// from the SDK's static archive, which leaves out objects nothing refers to.
 std::pair<const char*, AdFormat> rendererFor(AdFormat format) {
     switch (format) {
-    case AdFormat::banner: return {"S2sBannerAdapter", AdFormat::banner};
+    case AdFormat::banner: return {S2sBannerAdapter::registeredName, AdFormat::banner};
     case AdFormat::interstitial:
-    case AdFormat::rewarded: return {"S2sInterstitialAdapter", AdFormat::interstitial};
+    case AdFormat::rewarded: return {S2sInterstitialAdapter::registeredName, AdFormat::interstitial};
     case AdFormat::native:
-    case AdFormat::splash: return {"S2sNativeAdapter", AdFormat::native};
+    case AdFormat::splash: return {S2sNativeAdapter::registeredName, AdFormat::native};
     }
-    return {"S2sBannerAdapter", AdFormat::banner};
+    return {S2sBannerAdapter::registeredName, AdFormat::banner};
 }
 
 }  // namespace

@@ -1,0 +1,33 @@
+#pragma once
+
+// For programs built with the local ad service (SOLEN_HAVE_ADSERVER): header-only, so that the
+// support library itself needs no service.
+#include "Platform/Device/OperatingSystem.h"
+#include "adserver/AdService.h"
+#include "support/DispatchWait.h"
+
+#include <solen/Solen.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+#include <string>
+
+namespace solen::test {
+
+// Starts the local ad service on `scenario` and initialises the process's SDK against it as
+// `appId` on a device reporting 17.0 (main thread; once per process, the SDK keeps its endpoints).
+// The running service, or null when it did not start or the SDK did not initialise.
+inline std::unique_ptr<adserver::AdService> startServiceAndSdk(adserver::Scenario scenario, const std::string& appId) {
+    auto service = std::make_unique<adserver::AdService>(std::move(scenario));
+    if (!service->start()) return nullptr;
+    ::setenv("SOLEN_SERVICE_BASE_URL", service->baseUrl().c_str(), 1);
+    platform::OperatingSystem::setVersionProvider([] { return std::string("17.0"); });
+    std::atomic<int> initialised{-1};
+    Solen::initialize(SolenSdkConfiguration(appId, {}), [&](std::optional<SolenSdkError> error) { initialised = error ? 1 : 0; });
+    waitUntil([&] { return initialised.load() >= 0; }, std::chrono::seconds(10));
+    return initialised.load() == 0 ? std::move(service) : nullptr;
+}
+
+}  // namespace solen::test
