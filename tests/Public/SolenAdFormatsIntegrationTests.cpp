@@ -8,7 +8,7 @@ TEST(SolenAdFormatsIntegrationTests, NeedsTheTools) { GTEST_SKIP() << "built wit
 #else
 
 #include "Platform/UI/TapDriver.h"
-#include "support/AdServiceSdkOnce.h"
+#include "support/LocalAdServiceSdk.h"
 #include "support/DispatchWait.h"
 #include "support/ScopedApplication.h"
 #include "support/ScopedUserDefaults.h"

@@ -8,7 +8,7 @@ TEST(SolenBannerIntegrationTests, NeedsTheTools) { GTEST_SKIP() << "built withou
 #else
 
 #include "Ad/Network/AdError.h"
-#include "support/AdServiceSdkOnce.h"
+#include "support/LocalAdServiceSdk.h"
 #include "support/DispatchWait.h"
 #include "support/ScopedApplication.h"
 #include "support/ScopedUserDefaults.h"

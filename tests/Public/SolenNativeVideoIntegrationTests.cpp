@@ -82,19 +82,20 @@ public:
 };
 
 // The built-in scenario and a unit whose ad's clip answers 404; the SDK initialised against it,
-// with the media module of the build. Null when either did not start.
-adserver::AdService* service() {
-    static adserver::AdService* instance = [] {
-        adserver::Scenario scenario = adserver::Scenario::defaults();
-        const std::string missing = "/media/missing.mp4";
-        scenario.files[missing] = adserver::ServedFile{404, "video/mp4", "", false};
-        scenario.bids[kMissingUnit] = {NativeVideoScenario::answer(
-            kMissingUnit, Json::array({NativeVideoScenario::lineItem(
-                              "nv-404", NativeVideoScenario::videoMedia(NativeVideoScenario::vast("nv-404", missing)))}))};
-        ::setenv(platform::MediaModule::pathVariable, SOLEN_MEDIA_MODULE_PATH, 1);
-        return test::startServiceAndSdk(std::move(scenario), "native-video-app").release();
-    }();
-    return instance;
+// with the media module of the build. Once per program.
+adserver::AdService& service() {
+    return test::adServiceSdkOnce(
+        [] {
+            adserver::Scenario scenario = adserver::Scenario::defaults();
+            const std::string missing = "/media/missing.mp4";
+            scenario.files[missing] = adserver::ServedFile{404, "video/mp4", "", false};
+            scenario.bids[kMissingUnit] = {NativeVideoScenario::answer(
+                kMissingUnit, Json::array({NativeVideoScenario::lineItem(
+                                  "nv-404", NativeVideoScenario::videoMedia(NativeVideoScenario::vast("nv-404", missing)))}))};
+            ::setenv(platform::MediaModule::pathVariable, SOLEN_MEDIA_MODULE_PATH, 1);
+            return scenario;
+        },
+        "native-video-app");
 }
 
 // How many requests the service received for each of `targets`.
@@ -110,8 +111,7 @@ std::vector<std::size_t> hits(const adserver::AdService& service, const std::vec
 TEST(SolenNativeVideoIntegrationTests, LoadsPlaysToTheEndCardCountsAndClicksThenFailsWithoutItsClip) {
     test::ScopedUserDefaults defaults;
     test::ScopedApplication application;
-    ASSERT_TRUE(solen::service());
-    adserver::AdService& service = *solen::service();
+    adserver::AdService& service = solen::service();
     const auto window = application.showKeyWindow();
 
     const auto recorder = std::make_shared<Recorder>();

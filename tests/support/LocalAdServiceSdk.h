@@ -10,7 +10,9 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdio>
 #include <cstdlib>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -28,6 +30,18 @@ inline std::unique_ptr<adserver::AdService> startServiceAndSdk(adserver::Scenari
     Solen::initialize(SolenSdkConfiguration(appId, {}), [&](std::optional<SolenSdkError> error) { initialised = error ? 1 : 0; });
     waitUntil([&] { return initialised.load() >= 0; }, std::chrono::seconds(10));
     return initialised.load() == 0 ? std::move(service) : nullptr;
+}
+
+// The program's one local ad service and SDK: the first call starts them with `scenario()` (see
+// above), later calls give the same service; the SDK makes its endpoints once per process. A
+// program whose service or SDK does not start stops here with a message.
+inline adserver::AdService& adServiceSdkOnce(const std::function<adserver::Scenario()>& scenario, const std::string& appId) {
+    static adserver::AdService* instance = startServiceAndSdk(scenario(), appId).release();
+    if (!instance) {
+        std::fprintf(stderr, "the local ad service or the SDK did not start\n");
+        std::abort();
+    }
+    return *instance;
 }
 
 }  // namespace solen::test
