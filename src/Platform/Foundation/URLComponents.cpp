@@ -23,13 +23,14 @@ enum UrlByte : unsigned char {
     urlBracket = 4,
     urlHash = 8,
     urlQuestion = 16,
+    urlAt = 32,
 };
 
 constexpr std::array<unsigned char, 256> urlByteTable = [] {
     std::array<unsigned char, 256> table{};
     table.fill(urlInvalid);
     for (const char c :
-         std::string_view("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._~!$&'()*+,;=:@/")) {
+         std::string_view("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._~!$&'()*+,;=:/")) {
         table[static_cast<unsigned char>(c)] = urlPlain;
     }
     table['%'] = urlPercent;
@@ -37,6 +38,7 @@ constexpr std::array<unsigned char, 256> urlByteTable = [] {
     table[']'] = urlBracket;
     table['#'] = urlHash;
     table['?'] = urlQuestion;
+    table['@'] = urlAt;
     return table;
 }();
 
@@ -56,10 +58,10 @@ bool hasBracket(std::string_view text) {
 }
 
 // Host: an IP literal in brackets, or a name without brackets or ':' (a ':' there would be read
-// back as the start of a port).
-bool isValidHost(std::string_view host) {
+// back as the start of a port). `brackets` is false when the whole text holds none.
+bool isValidHost(std::string_view host, bool brackets) {
     if (host.empty() || host.front() != '[') {
-        return !hasBracket(host) && host.find(':') == std::string_view::npos;
+        return !(brackets && hasBracket(host)) && host.find(':') == std::string_view::npos;
     }
     if (host.size() < 3 || host.back() != ']') return false;
     const std::string_view inside = host.substr(1, host.size() - 2);
@@ -184,7 +186,8 @@ bool URLComponents::read(std::string_view text, Views& parts) {
         // Without a path, an empty view at the end of the text (views are read as positions in it).
         rest = rest.substr(end == std::string_view::npos ? rest.size() : end);
 
-        if (const std::size_t at = authority.rfind('@'); at != std::string_view::npos) {
+        if (const std::size_t at = (kinds & urlAt) != 0 ? authority.rfind('@') : std::string_view::npos;
+            at != std::string_view::npos) {
             const std::string_view userInfo = authority.substr(0, at);
             if (bracketIn(userInfo)) return false;
             const std::size_t separator = userInfo.find(':');
@@ -195,7 +198,7 @@ bool URLComponents::read(std::string_view text, Views& parts) {
             authority = authority.substr(at + 1);
         }
         // The port follows the last ':' that is not inside an IP literal.
-        const std::size_t closing = authority.rfind(']');
+        const std::size_t closing = brackets ? authority.rfind(']') : std::string_view::npos;
         const std::size_t portColon = authority.rfind(':');
         if (portColon != std::string_view::npos && (closing == std::string_view::npos || portColon > closing)) {
             const std::string_view portText = authority.substr(portColon + 1);
@@ -211,7 +214,7 @@ bool URLComponents::read(std::string_view text, Views& parts) {
             }
             authority = authority.substr(0, portColon);
         }
-        if (!isValidHost(authority)) return false;
+        if (!isValidHost(authority, brackets)) return false;
         parts.percentEncodedHost = authority;
     }
     // Path.

@@ -212,7 +212,13 @@ namespace {
 template <class Record, class Parent, class Member>
 void appendAndClose(std::optional<Record>& slot, std::optional<Parent>& parent, Member member) {
     if (parent) {
-        ((*parent).*member).push_back(std::move(*slot));
+        auto& list = (*parent).*member;
+        // Room for a few from the first one: most lists of a document hold several records, and
+        // growing one at a time would move them again and again.
+        if (list.capacity() == 0) {
+            list.reserve(4);
+        }
+        list.push_back(std::move(*slot));
     }
     slot.reset();
 }
@@ -228,7 +234,11 @@ void assignAndClose(std::optional<Record>& slot, std::optional<Parent>& parent, 
 }  // namespace
 
 std::shared_ptr<VastXMLParser> VastXMLParser::create(TrackingUrlSender sender) {
-    return std::shared_ptr<VastXMLParser>(new VastXMLParser(std::move(sender)));
+    // The parser and its reference count in one allocation.
+    struct Made : VastXMLParser {
+        explicit Made(TrackingUrlSender sender) : VastXMLParser(std::move(sender)) {}
+    };
+    return std::make_shared<Made>(std::move(sender));
 }
 
 VastXMLParser::VastXMLParser(TrackingUrlSender sender)
