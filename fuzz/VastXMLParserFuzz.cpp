@@ -21,6 +21,15 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (result.ok() && fired > result.model->errors.size()) {
         std::abort();
     }
+    // A URL keeps its text and where its parts lie: they must read back as a fresh parse of the text.
+    if (result.ok()) {
+        for (const auto& url : result.model->errors) {
+            const auto parts = solen::platform::URLComponents::parse(url.absoluteString());
+            if (!parts || *parts != url.components()) {
+                std::abort();
+            }
+        }
+    }
 
     auto raw = solen::VastXMLParser::create([](const std::vector<solen::platform::URL>&, const std::optional<std::string>&) {});
     raw->xmlParser = std::make_shared<solen::platform::XmlEventReader>(input);

@@ -13,17 +13,32 @@ bool isAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); 
 bool isDigit(char c) { return c >= '0' && c <= '9'; }
 bool isHexDigit(char c) { return isDigit(c) || (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F'); }
 
-// What one byte of a URL text may be: not allowed anywhere, allowed (brackets only inside an
-// IP-literal host, which is checked separately), or a '%' that must start an escape.
-enum class UrlByte : unsigned char { invalid, plain, percent };
+// What one byte of a URL text may be, as bits: one pass ORs them together, so that the checks and
+// searches that follow run only for the kinds of byte the text holds. Brackets are allowed only
+// inside an IP-literal host, which is checked separately; a '%' must start an escape.
+enum UrlByte : unsigned char {
+    urlPlain = 0,
+    urlInvalid = 1,
+    urlPercent = 2,
+    urlBracket = 4,
+    urlHash = 8,
+    urlQuestion = 16,
+    urlAt = 32,
+};
 
-constexpr std::array<UrlByte, 256> urlByteTable = [] {
-    std::array<UrlByte, 256> table{};
+constexpr std::array<unsigned char, 256> urlByteTable = [] {
+    std::array<unsigned char, 256> table{};
+    table.fill(urlInvalid);
     for (const char c :
-         std::string_view("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._~!$&'()*+,;=:@/?#[]")) {
-        table[static_cast<unsigned char>(c)] = UrlByte::plain;
+         std::string_view("ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789-._~!$&'()*+,;=:/")) {
+        table[static_cast<unsigned char>(c)] = urlPlain;
     }
-    table['%'] = UrlByte::percent;
+    table['%'] = urlPercent;
+    table['['] = urlBracket;
+    table[']'] = urlBracket;
+    table['#'] = urlHash;
+    table['?'] = urlQuestion;
+    table['@'] = urlAt;
     return table;
 }();
 
@@ -43,10 +58,10 @@ bool hasBracket(std::string_view text) {
 }
 
 // Host: an IP literal in brackets, or a name without brackets or ':' (a ':' there would be read
-// back as the start of a port).
-bool isValidHost(std::string_view host) {
+// back as the start of a port). `brackets` is false when the whole text holds none.
+bool isValidHost(std::string_view host, bool brackets) {
     if (host.empty() || host.front() != '[') {
-        return !hasBracket(host) && host.find(':') == std::string_view::npos;
+        return !(brackets && hasBracket(host)) && host.find(':') == std::string_view::npos;
     }
     if (host.size() < 3 || host.back() != ']') return false;
     const std::string_view inside = host.substr(1, host.size() - 2);
@@ -64,7 +79,14 @@ std::optional<std::string> decoded(const std::optional<std::string>& text) {
     return removingPercentEncoding(*text);
 }
 
-std::vector<URLQueryItem> splitQuery(std::string_view query, bool decode) {
+std::optional<std::string> owned(const std::optional<std::string_view>& text) {
+    if (!text) return std::nullopt;
+    return std::string(*text);
+}
+
+}  // namespace
+
+std::vector<URLQueryItem> URLComponents::splitQuery(std::string_view query, bool decode) {
     std::vector<URLQueryItem> items;
     if (query.empty()) return items;
     std::size_t start = 0;
@@ -90,44 +112,61 @@ std::vector<URLQueryItem> splitQuery(std::string_view query, bool decode) {
     return items;
 }
 
-}  // namespace
-
 URLComponents::URLComponents(const URL& url) : URLComponents(url.components()) {}
 
 std::optional<URLComponents> URLComponents::parse(std::string_view text) {
-    std::optional<URLComponents> parts(std::in_place);
-    if (!read(text, *parts)) return std::nullopt;
-    return parts;
+    Views parts;
+    if (!read(text, parts)) return std::nullopt;
+    return owning(parts);
 }
 
-bool URLComponents::read(std::string_view text, URLComponents& parts) {
+URLComponents URLComponents::owning(const Views& parts) {
+    URLComponents components;
+    components.scheme = owned(parts.scheme);
+    components.percentEncodedUser = owned(parts.percentEncodedUser);
+    components.percentEncodedPassword = owned(parts.percentEncodedPassword);
+    components.percentEncodedHost = owned(parts.percentEncodedHost);
+    components.port = parts.port;
+    components.percentEncodedPath.assign(parts.percentEncodedPath);
+    components.percentEncodedQuery = owned(parts.percentEncodedQuery);
+    components.percentEncodedFragment = owned(parts.percentEncodedFragment);
+    return components;
+}
+
+bool URLComponents::read(std::string_view text, Views& parts) {
     if (text.empty()) return false;
-    for (std::size_t i = 0; i < text.size(); ++i) {
-        switch (urlByteTable[static_cast<unsigned char>(text[i])]) {
-            case UrlByte::plain: break;
-            case UrlByte::invalid: return false;
-            case UrlByte::percent:
-                if (i + 2 >= text.size() || !isHexDigit(text[i + 1]) || !isHexDigit(text[i + 2])) {
-                    return false;
-                }
-                break;
+    unsigned kinds = 0;
+    for (const char c : text) {
+        kinds |= urlByteTable[static_cast<unsigned char>(c)];
+    }
+    if ((kinds & urlInvalid) != 0) return false;
+    if ((kinds & urlPercent) != 0) {
+        for (std::size_t i = text.find('%'); i != std::string_view::npos; i = text.find('%', i + 1)) {
+            if (i + 2 >= text.size() || !isHexDigit(text[i + 1]) || !isHexDigit(text[i + 2])) {
+                return false;
+            }
         }
     }
+    // Bracket checks are needed only when the text holds a bracket at all.
+    const bool brackets = (kinds & urlBracket) != 0;
+    const auto bracketIn = [brackets](std::string_view part) { return brackets && hasBracket(part); };
 
     std::string_view rest = text;
 
     // Fragment: everything after the first '#'; a second '#' is not allowed.
-    if (const std::size_t hash = rest.find('#'); hash != std::string_view::npos) {
+    if (const std::size_t hash = (kinds & urlHash) != 0 ? rest.find('#') : std::string_view::npos;
+        hash != std::string_view::npos) {
         const std::string_view fragment = rest.substr(hash + 1);
-        if (fragment.find('#') != std::string_view::npos || hasBracket(fragment)) return false;
-        parts.percentEncodedFragment.emplace(fragment);
+        if (fragment.find('#') != std::string_view::npos || bracketIn(fragment)) return false;
+        parts.percentEncodedFragment = fragment;
         rest = rest.substr(0, hash);
     }
     // Query: everything after the first '?'.
-    if (const std::size_t question = rest.find('?'); question != std::string_view::npos) {
+    if (const std::size_t question = (kinds & urlQuestion) != 0 ? rest.find('?') : std::string_view::npos;
+        question != std::string_view::npos) {
         const std::string_view query = rest.substr(question + 1);
-        if (hasBracket(query)) return false;
-        parts.percentEncodedQuery.emplace(query);
+        if (bracketIn(query)) return false;
+        parts.percentEncodedQuery = query;
         rest = rest.substr(0, question);
     }
     // Scheme: the text before a ':' that comes before any '/'.
@@ -136,7 +175,7 @@ bool URLComponents::read(std::string_view text, URLComponents& parts) {
     if (colon != std::string_view::npos && (slash == std::string_view::npos || colon < slash)) {
         const std::string_view scheme = rest.substr(0, colon);
         if (!isValidScheme(scheme)) return false;
-        parts.scheme.emplace(scheme);
+        parts.scheme = scheme;
         rest = rest.substr(colon + 1);
     }
     // Authority.
@@ -144,20 +183,22 @@ bool URLComponents::read(std::string_view text, URLComponents& parts) {
         rest = rest.substr(2);
         const std::size_t end = rest.find('/');
         std::string_view authority = rest.substr(0, end);
-        rest = end == std::string_view::npos ? std::string_view() : rest.substr(end);
+        // Without a path, an empty view at the end of the text (views are read as positions in it).
+        rest = rest.substr(end == std::string_view::npos ? rest.size() : end);
 
-        if (const std::size_t at = authority.rfind('@'); at != std::string_view::npos) {
+        if (const std::size_t at = (kinds & urlAt) != 0 ? authority.rfind('@') : std::string_view::npos;
+            at != std::string_view::npos) {
             const std::string_view userInfo = authority.substr(0, at);
-            if (hasBracket(userInfo)) return false;
+            if (bracketIn(userInfo)) return false;
             const std::size_t separator = userInfo.find(':');
-            parts.percentEncodedUser = std::string(userInfo.substr(0, separator));
+            parts.percentEncodedUser = userInfo.substr(0, separator);
             if (separator != std::string_view::npos) {
-                parts.percentEncodedPassword = std::string(userInfo.substr(separator + 1));
+                parts.percentEncodedPassword = userInfo.substr(separator + 1);
             }
             authority = authority.substr(at + 1);
         }
         // The port follows the last ':' that is not inside an IP literal.
-        const std::size_t closing = authority.rfind(']');
+        const std::size_t closing = brackets ? authority.rfind(']') : std::string_view::npos;
         const std::size_t portColon = authority.rfind(':');
         if (portColon != std::string_view::npos && (closing == std::string_view::npos || portColon > closing)) {
             const std::string_view portText = authority.substr(portColon + 1);
@@ -173,12 +214,12 @@ bool URLComponents::read(std::string_view text, URLComponents& parts) {
             }
             authority = authority.substr(0, portColon);
         }
-        if (!isValidHost(authority)) return false;
-        parts.percentEncodedHost.emplace(authority);
+        if (!isValidHost(authority, brackets)) return false;
+        parts.percentEncodedHost = authority;
     }
     // Path.
-    if (hasBracket(rest)) return false;
-    parts.percentEncodedPath.assign(rest);
+    if (bracketIn(rest)) return false;
+    parts.percentEncodedPath = rest;
     return true;
 }
 

@@ -17,6 +17,22 @@ struct URLQueryItem {
     friend bool operator==(const URLQueryItem&, const URLQueryItem&) = default;
 };
 
+// The parts of a URL text, percent-encoded as written: owned texts, or views into the text.
+template <class Text>
+struct URLParts {
+    std::optional<Text> scheme;
+    std::optional<Text> percentEncodedUser;
+    std::optional<Text> percentEncodedPassword;
+    // Present when the text has an authority ("//host"); may be empty ("file:///x").
+    std::optional<Text> percentEncodedHost;
+    std::optional<int> port;
+    Text percentEncodedPath;
+    std::optional<Text> percentEncodedQuery;
+    std::optional<Text> percentEncodedFragment;
+
+    friend bool operator==(const URLParts&, const URLParts&) = default;
+};
+
 // The parts of a URL or relative reference, kept percent-encoded as written.
 //
 // Parsing only checks validity, it never repairs: empty text, spaces, control characters,
@@ -25,22 +41,12 @@ struct URLQueryItem {
 // second '#', a '%' not followed by two hex digits, a malformed scheme or a port that is not
 // digits only up to 65535 make the text invalid (an empty port after the ':' is allowed and
 // reads as no port). Relative references ("/path?x=1", "page.html") are valid.
-class URLComponents {
+class URLComponents : public URLParts<std::string> {
 public:
     URLComponents() = default;
     explicit URLComponents(const URL& url);
 
     static std::optional<URLComponents> parse(std::string_view text);
-
-    std::optional<std::string> scheme;
-    std::optional<std::string> percentEncodedUser;
-    std::optional<std::string> percentEncodedPassword;
-    // Present when the text has an authority ("//host"); may be empty ("file:///x").
-    std::optional<std::string> percentEncodedHost;
-    std::optional<int> port;
-    std::string percentEncodedPath;
-    std::optional<std::string> percentEncodedQuery;
-    std::optional<std::string> percentEncodedFragment;
 
     // Percent-decoded views; absent when the part is absent or does not decode to UTF-8.
     std::optional<std::string> host() const;
@@ -65,9 +71,14 @@ public:
 
 private:
     friend class URL;
-    // Parses `text` into `parts`, which must be empty; false when the text is not valid (`parts`
-    // then holds whatever was read before the fault).
-    static bool read(std::string_view text, URLComponents& parts);
+    // The parts of a valid text as views into it.
+    using Views = URLParts<std::string_view>;
+    // Finds the parts of `text` into `parts`, which must be empty; false when the text is not valid
+    // (`parts` then holds whatever was read before the fault).
+    static bool read(std::string_view text, Views& parts);
+    static URLComponents owning(const Views& parts);
+    // The query split into items, decoded or as written.
+    static std::vector<URLQueryItem> splitQuery(std::string_view query, bool decode);
 };
 
 }  // namespace solen::platform

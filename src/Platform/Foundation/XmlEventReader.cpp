@@ -28,7 +28,9 @@ void XmlEventReaderDelegate::parseErrorOccurred(XmlEventReader&, const XmlParseE
 
 struct XmlEventReader::State {
     XmlEventReader* owner = nullptr;
+    // The document: `text` views `data`, or text the reader was lent.
     std::string data;
+    std::string_view text;
     std::optional<std::string> encoding;
     Limits limits;
     std::weak_ptr<XmlEventReaderDelegate> delegate;
@@ -168,6 +170,15 @@ XmlEventReader::XmlEventReader(std::string data, std::optional<std::string> enco
     : state_(std::make_unique<State>()) {
     state_->owner = this;
     state_->data = std::move(data);
+    state_->text = state_->data;
+    state_->encoding = std::move(encoding);
+    state_->limits = limits;
+}
+
+XmlEventReader::XmlEventReader(BorrowedText data, std::optional<std::string> encoding, Limits limits)
+    : state_(std::make_unique<State>()) {
+    state_->owner = this;
+    state_->text = data.text;
     state_->encoding = std::move(encoding);
     state_->limits = limits;
 }
@@ -230,7 +241,7 @@ bool XmlEventReader::parse() {
         return false;
     };
 
-    if (s.data.size() > s.limits.maxDocumentBytes || s.data.size() > static_cast<std::size_t>(INT_MAX)) {
+    if (s.text.size() > s.limits.maxDocumentBytes || s.text.size() > static_cast<std::size_t>(INT_MAX)) {
         return fail(XmlParseError{XmlParseError::documentTooLarge, "document too large", 0, 0});
     }
 
@@ -251,7 +262,9 @@ bool XmlEventReader::parse() {
     s.active = s.delegate.lock();
     s.parsing = true;
     const XML_Status status =
-        XML_Parse(s.parser, s.data.data(), static_cast<int>(s.data.size()), XML_TRUE);
+        XML_Parse(s.parser, s.text.data(), static_cast<int>(s.text.size()), XML_TRUE);
+    // Lent text may go once the parse returns; it is not read again.
+    s.text = std::string_view();
     s.parsing = false;
     s.retired.reset();
     // The receiver that saw the last event hears of a failure too, then the reader lets go of it.

@@ -74,10 +74,15 @@ class XmlEventReader {
 public:
     using Limits = XmlReaderLimits;
 
-
     // `encoding` overrides the document's own declaration (for example "UTF-8" when the bytes
     // are known to be UTF-8 text); absent, the declaration or byte-order mark decides.
     explicit XmlEventReader(std::string data, std::optional<std::string> encoding = std::nullopt,
+                            Limits limits = {});
+    // Text read in place rather than copied: it must stay alive and unchanged until `parse()` returns.
+    struct BorrowedText {
+        std::string_view text;
+    };
+    explicit XmlEventReader(BorrowedText data, std::optional<std::string> encoding = std::nullopt,
                             Limits limits = {});
     ~XmlEventReader();
     XmlEventReader(const XmlEventReader&) = delete;

@@ -14,8 +14,10 @@ TEST(URLParsing, RejectsTextThatIsNotAUrl) {
                              "http://example.com/a|b", "http://example.com/a\\b", "http://example.com/a^b",
                              "http://example.com/\"", "http://example.com/#a#b", "http://example.com:99999/",
                              "http://example.com:8a/", "http://[::1/", "http://ex[a]mple.com/", "http://example.com/[x]",
-                             "1http://example.com", "ht_tp://example.com", "\t", "http://example.com/\x7f"}) {
+                             "1http://example.com", "ht_tp://example.com", "\t", "http://example.com/\x7f",
+                             "http://e.com/?q=[x]", "http://e.com/#[x]", "http://u[s]@e.com/", "[x]:/a"}) {
         EXPECT_FALSE(URL::parse(text)) << text;
+        EXPECT_FALSE(URL::parseOwned(std::string(text))) << text;
     }
 }
 
@@ -77,6 +79,9 @@ TEST(URLParsing, HostsAndPortsReadBackTheSameThroughTheirRebuiltText) {
         const auto again = URLComponents::parse(rebuilt);
         ASSERT_TRUE(again) << rebuilt;
         EXPECT_EQ(*again, url->components()) << rebuilt;
+        const auto owned = URL::parseOwned(std::string(v.text));
+        ASSERT_TRUE(owned) << v.text;
+        EXPECT_EQ(owned->components(), url->components()) << v.text;
     }
 }
 

@@ -44,7 +44,8 @@ std::optional<URLNativeCall> nativeCall(const std::string& text) {
         return std::nullopt;
     }
     URLNativeCall call{lowerCased(*url->scheme()), lowerCased(*host)};
-    const std::string_view query = url->query() ? platform::trimmingWhitespaceAndNewlines(*url->query()) : std::string_view();
+    const std::optional<std::string> rawQuery = url->query();
+    const std::string_view query = rawQuery ? platform::trimmingWhitespaceAndNewlines(*rawQuery) : std::string_view();
     const bool bridgeScheme = MRAIDJS::schemeNamed(call.scheme).has_value();
     if (!bridgeScheme && query.empty()) {
         return std::nullopt;

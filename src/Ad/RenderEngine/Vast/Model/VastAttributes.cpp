@@ -7,6 +7,7 @@
 #include <cstddef>
 #include <cstdlib>
 #include <locale.h>
+#include <utility>
 
 namespace solen {
 
@@ -98,7 +99,10 @@ std::optional<platform::URL> repairedAddress(std::string_view text) {
     }
     static constexpr std::string_view unsafe = " \"<>[]{}|\\^`";
     static constexpr char hex[] = "0123456789ABCDEF";
-    std::string encoded(text.substr(0, authorityEnd));
+    std::string encoded;
+    // Room for a few escapes, so that a macro or two do not make the text grow again.
+    encoded.reserve(text.size() + 16);
+    encoded.assign(text.substr(0, authorityEnd));
     bool changed = false;
     for (std::size_t i = authorityEnd; i < text.size(); ++i) {
         const auto c = static_cast<unsigned char>(text[i]);
@@ -111,7 +115,7 @@ std::optional<platform::URL> repairedAddress(std::string_view text) {
             encoded.push_back(static_cast<char>(c));
         }
     }
-    return changed ? platform::URL::parse(encoded) : std::nullopt;
+    return changed ? platform::URL::parseOwned(std::move(encoded)) : std::nullopt;
 }
 
 }  // namespace

@@ -135,23 +135,28 @@ std::optional<VastElement> elementNamed(std::string_view name) {
     return std::nullopt;
 }
 
-// Removes leading and trailing white space and line breaks without copying the rest, so that
-// text that keeps growing (an invalid document is never cleared) costs nothing per element end.
-void trimInPlace(std::string& text) {
-    // Most texts are a URL, a word or the white space between two tags: ASCII blanks are skipped
-    // here, and only text that still starts or ends outside ASCII goes through the full trim.
+// The text without leading and trailing white space and line breaks. Most texts are a URL, a word
+// or the white space between two tags: ASCII blanks are skipped here, and only text that still
+// starts or ends outside ASCII goes through the full trim.
+std::string_view trimmedText(std::string_view text) {
     const auto asciiBlank = [](char c) { return c == ' ' || (c >= '\t' && c <= '\r'); };
-    std::string_view kept = text;
-    while (!kept.empty() && asciiBlank(kept.front())) {
-        kept.remove_prefix(1);
+    while (!text.empty() && asciiBlank(text.front())) {
+        text.remove_prefix(1);
     }
-    while (!kept.empty() && asciiBlank(kept.back())) {
-        kept.remove_suffix(1);
+    while (!text.empty() && asciiBlank(text.back())) {
+        text.remove_suffix(1);
     }
     const auto ascii = [](char c) { return static_cast<unsigned char>(c) < 0x80; };
-    if (!kept.empty() && (!ascii(kept.front()) || !ascii(kept.back()))) {
-        kept = VastAttributes::trimmed(kept);
+    if (!text.empty() && (!ascii(text.front()) || !ascii(text.back()))) {
+        text = VastAttributes::trimmed(text);
     }
+    return text;
+}
+
+// Trims a text that is kept rather than cleared (outside a valid document nothing is cleared), so
+// that it costs nothing per element end however long it grows.
+void trimInPlace(std::string& text) {
+    const std::string_view kept = trimmedText(text);
     if (kept.size() == text.size()) {
         return;
     }
@@ -207,7 +212,13 @@ namespace {
 template <class Record, class Parent, class Member>
 void appendAndClose(std::optional<Record>& slot, std::optional<Parent>& parent, Member member) {
     if (parent) {
-        ((*parent).*member).push_back(std::move(*slot));
+        auto& list = (*parent).*member;
+        // Room for a few from the first one: most lists of a document hold several records, and
+        // growing one at a time would move them again and again.
+        if (list.capacity() == 0) {
+            list.reserve(4);
+        }
+        list.push_back(std::move(*slot));
     }
     slot.reset();
 }
@@ -223,13 +234,21 @@ void assignAndClose(std::optional<Record>& slot, std::optional<Parent>& parent, 
 }  // namespace
 
 std::shared_ptr<VastXMLParser> VastXMLParser::create(TrackingUrlSender sender) {
-    return std::shared_ptr<VastXMLParser>(new VastXMLParser(std::move(sender)));
+    // The parser and its reference count in one allocation.
+    struct Made : VastXMLParser {
+        explicit Made(TrackingUrlSender sender) : VastXMLParser(std::move(sender)) {}
+    };
+    return std::make_shared<Made>(std::move(sender));
 }
 
 VastXMLParser::VastXMLParser(TrackingUrlSender sender)
     // Default-initialised on purpose: every slot starts empty, and the records' storage (several
     // kilobytes) need not be zeroed first, as value-initialisation would.
-    : sender_(std::move(sender)), slots_(new Slots) {}
+    : sender_(std::move(sender)), slots_(new Slots) {
+    // Room for the usual nesting depth and element text, so that neither grows step by step.
+    slots_->openElements.reserve(16);
+    currentContent_.reserve(128);
+}
 
 VastXMLParser::~VastXMLParser() = default;
 
@@ -238,7 +257,9 @@ VastParseResult VastXMLParser::parse(std::string_view xml) {
         return VastParseResult::failure(VastError::invalidXMLDocument);
     }
     // The text is known to be UTF-8, whatever its declaration says.
-    xmlParser = std::make_shared<platform::XmlEventReader>(std::string(xml), std::string("UTF-8"));
+    // Read in place: the text outlives the parse, which ends before this call returns.
+    xmlParser = std::make_shared<platform::XmlEventReader>(platform::XmlEventReader::BorrowedText{xml},
+                                                           std::string("UTF-8"));
     return parseDocument();
 }
 
@@ -413,12 +434,13 @@ void VastXMLParser::handleEndElement(std::string_view name) {
     } else {
         found = elementNamed(name);
     }
-    trimInPlace(currentContent_);
     if (!validVastDocument_ || fatalError_) {
+        trimInPlace(currentContent_);
         return;
     }
+    // The text is read trimmed where it lies, then cleared.
     if (found) {
-        end(*found, currentContent_);
+        end(*found, trimmedText(currentContent_));
     }
     currentContent_.clear();
 }
