@@ -1,11 +1,13 @@
 // A public ad load against the local ad service on a loopback port, answering 50 line items of the
 // example network: against a bare libcurl round trip of the same bid request bytes and the same
-// answer, with the SDK's own bid exchange (assembly, transport, decode) in the same run, a
-// waterfall of 49 no-fills before its fill, and the heap that 100 loaded ads hold against 100
-// decoded copies of their answer.
+// answer, with the SDK's own bid exchange (assembly, transport, decode) timed in the same
+// iterations, a waterfall of 49 no-fills before its fill, and the heap that 100 loaded ads hold
+// against 100 decoded copies of their answer. Besides: a loaded interstitial's show() to its
+// did-display callback with a network that presents at once, and a loaded native ad's getAdView()
+// against the example network's adapter making the same template view directly.
 //
-// Each ad format is one `FormatCase` (how to load one ad and tell its outcome); every benchmark
-// below runs for each registered case, so another format is one more entry in `formatCases()`.
+// Each ad format is one `FormatCase` (how to load one ad and tell its outcome); every load and heap
+// benchmark runs for each registered case, so another format is one more entry in `formatCases()`.
 #if !defined(SOLEN_HAVE_ADSERVER)
 int main() { return 0; }  // built without the tools: there is no service to load from
 #else
@@ -17,14 +19,19 @@ int main() { return 0; }  // built without the tools: there is no service to loa
 #include "Ad/Network/AdNetworkInterface.h"
 #include "Ad/Network/Models/AdResponse.h"
 #include "Ad/Network/Models/AdSetting.h"
+#include "ExampleNativeAdapter.h"
 #include "Platform/Device/OperatingSystem.h"
+#include "Platform/UI/Screen.h"
 #include "adserver/AdService.h"
 #include "support/DispatchWait.h"
 #include "support/ScopedApplication.h"
 #include "support/ScopedUserDefaults.h"
+#include "support/ScriptedNetwork.h"
 
 #include <solen/Solen.h>
 #include <solen/SolenBanner.h>
+#include <solen/SolenInterstitial.h>
+#include <solen/SolenNative.h>
 
 #include <benchmark/benchmark.h>
 #include <curl/curl.h>
@@ -36,6 +43,7 @@ int main() { return 0; }  // built without the tools: there is no service to loa
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <memory>
 #include <new>
 #include <string>
@@ -60,51 +68,116 @@ struct LoadHandle {
 
 struct FormatCase {
     const char* name;
-    // The bid request's format; ad unit ids below are "<prefix>-head" and "<prefix>-waterfall".
+    // Ad unit ids below are "<prefix>-head" and "<prefix>-waterfall".
     const char* unitPrefix;
     std::function<LoadHandle(const std::string& adUnitId)> load;
+    // The placement the bid request describes, for the SDK's bid exchange alone.
+    AdFormat format = AdFormat::banner;
+    AdSetting::Size size{320, 50};
+    // Members of the answer besides its line items (e.g. "rewardedVideo").
+    Json answerMembers = Json::object();
 };
 
-class RecordingBannerDelegate final : public SolenBannerDelegate {
-public:
-    std::shared_ptr<platform::ViewController> viewControllerForSolenBannerFullScreen() override { return nullptr; }
-    void solenBannerDidLoad(SolenBanner&) override { loaded = true; }
-    void solenBannerDidFailToLoad(SolenBanner&, const platform::Error& error) override {
+// The terminal outcome of one load, whatever the format's delegate.
+struct LoadOutcome {
+    bool loaded = false;
+    bool failed = false;
+    void fail(const platform::Error& error) {
         failed = true;
         std::fprintf(stderr, "AdLoadBench: load failed: %lld %s\n", static_cast<long long>(error.code), error.localizedDescription.c_str());
     }
-    bool loaded = false;
-    bool failed = false;
 };
 
-LoadHandle loadBanner(const std::string& adUnitId) {
-    const auto delegate = std::make_shared<RecordingBannerDelegate>();
-    const auto banner = SolenBanner::create(adUnitId, {320, 50}, delegate);
-    banner->load();
-    const auto pair = std::make_shared<std::pair<std::shared_ptr<SolenBanner>, std::shared_ptr<RecordingBannerDelegate>>>(
-        banner, delegate);
+class RecordingBannerDelegate final : public SolenBannerDelegate, public LoadOutcome {
+public:
+    std::shared_ptr<platform::ViewController> viewControllerForSolenBannerFullScreen() override { return nullptr; }
+    void solenBannerDidLoad(SolenBanner&) override { loaded = true; }
+    void solenBannerDidFailToLoad(SolenBanner&, const platform::Error& error) override { fail(error); }
+};
+
+class RecordingInterstitialDelegate final : public SolenInterstitialDelegate, public LoadOutcome {
+public:
+    void solenInterstitialDidLoad(SolenInterstitial&) override { loaded = true; }
+    void solenInterstitialDidFailToLoad(SolenInterstitial&, const platform::Error& error) override { fail(error); }
+    void solenInterstitialDidDisplay(SolenInterstitial&) override { ++displayed; }
+    void solenInterstitialDidDismiss(SolenInterstitial&) override { ++dismissed; }
+    void solenInterstitialDidFailToDisplay(SolenInterstitial&, const platform::Error& error) override {
+        std::fprintf(stderr, "AdLoadBench: show failed: %lld %s\n", static_cast<long long>(error.code), error.localizedDescription.c_str());
+        ++dismissed;
+    }
+    int displayed = 0;
+    int dismissed = 0;
+};
+
+class RecordingNativeDelegate final : public SolenNativeDelegate, public LoadOutcome {
+public:
+    std::shared_ptr<platform::ViewController> viewControllerForSolenFullScreen() override { return nullptr; }
+    void solenNativeDidLoad(SolenNative&) override { loaded = true; }
+    void solenNativeDidLoadFail(SolenNative&, const platform::Error& error) override { fail(error); }
+};
+
+// Loads `ad`, which reports to `delegate`; the handle keeps both.
+template <class Ad, class Delegate>
+LoadHandle loadAndKeep(std::shared_ptr<Ad> ad, std::shared_ptr<Delegate> delegate) {
+    ad->load();
+    const auto pair = std::make_shared<std::pair<std::shared_ptr<Ad>, std::shared_ptr<Delegate>>>(ad, delegate);
     return {pair, [delegate] { return delegate->loaded || delegate->failed; }, [delegate] { return delegate->loaded; }};
 }
 
+LoadHandle loadBanner(const std::string& adUnitId) {
+    const auto delegate = std::make_shared<RecordingBannerDelegate>();
+    return loadAndKeep(SolenBanner::create(adUnitId, {320, 50}, delegate), delegate);
+}
+
+LoadHandle loadInterstitial(const std::string& adUnitId) {
+    const auto delegate = std::make_shared<RecordingInterstitialDelegate>();
+    return loadAndKeep(SolenInterstitial::create(adUnitId, delegate), delegate);
+}
+
+constexpr platform::Size nativeSize{320, 250};
+
+LoadHandle loadNative(const std::string& adUnitId) {
+    const auto delegate = std::make_shared<RecordingNativeDelegate>();
+    return loadAndKeep(SolenNative::create(adUnitId, nativeSize, delegate), delegate);
+}
+
+AdSetting::Size screenSize() {
+    const platform::Rect screen = platform::Screen::main().bounds();
+    return {screen.size.width, screen.size.height};
+}
+
 const std::vector<FormatCase>& formatCases() {
-    static const std::vector<FormatCase> cases{{"Banner", "bench-banner", loadBanner}};
+    static const std::vector<FormatCase> cases{
+        {"Banner", "bench-banner", loadBanner},
+        {"Interstitial", "bench-interstitial", loadInterstitial, AdFormat::interstitial, screenSize()},
+        {"Rewarded", "bench-rewarded", loadInterstitial, AdFormat::interstitial, screenSize(), Json{{"rewardedVideo", true}}},
+        {"Native", "bench-native", loadNative, AdFormat::native, {nativeSize.width, nativeSize.height}},
+    };
     return cases;
 }
 
-// Line items of the example network, answering at once, without trackers.
-Json lineItem(int index, const char* behaviour) {
+// The interstitial ad unit of the show benchmark: its ads dismiss themselves as soon as they
+// presented, so the next show finds the presenting controller free.
+constexpr const char* showUnit = "bench-show-interstitial";
+
+// Line items of the example network, answering at once, without trackers; `meta` adds settings.
+Json lineItem(int index, const char* behaviour, const Json& meta) {
+    Json settings{{"behaviour", behaviour}, {"creativeId", "cr-" + std::to_string(index)}};
+    settings.update(meta);
     return Json{{"lineItemId", "li-" + std::to_string(index)},
                 {"networkId", "example-waterfall"},
-                {"lineItemMeta", {{"behaviour", behaviour}, {"creativeId", "cr-" + std::to_string(index)}}},
+                {"lineItemMeta", std::move(settings)},
                 {"s2s", false},
                 {"timeout", 3000},
                 {"trackers", Json::object()}};
 }
 
-adserver::Answer answer(int noFills) {
+adserver::Answer answer(int noFills, const Json& members = Json::object(), const Json& meta = Json::object(), int items = lineItems) {
     Json ads = Json::array();
-    for (int i = 0; i < lineItems; ++i) ads.push_back(lineItem(i, i < noFills ? "noFill" : "fill"));
-    return adserver::Answer{200, Json{{"refreshConfig", false}, {"noAdFillEventUrl", "${BASE_URL}/track/nofill"}, {"auctionTimeout", 10000}, {"ads", ads}}, {}};
+    for (int i = 0; i < items; ++i) ads.push_back(lineItem(i, i < noFills ? "noFill" : "fill", meta));
+    Json body{{"refreshConfig", false}, {"noAdFillEventUrl", "${BASE_URL}/track/nofill"}, {"auctionTimeout", 10000}, {"ads", ads}};
+    body.update(members);
+    return adserver::Answer{200, std::move(body), {}};
 }
 
 [[noreturn]] void stop(const std::string& why) {
@@ -117,15 +190,17 @@ std::size_t collectAnswer(char* data, std::size_t size, std::size_t count, void*
     return size * count;
 }
 
-// The local service, an initialised SDK, and the bytes of one bid request and its answer for the
-// head-fill unit of the first case.
+// The local service, an initialised SDK, and per format the bytes of one bid request of its
+// head-fill unit and of the answer to it.
 struct Environment {
     Environment() {
         adserver::Scenario scenario = adserver::Scenario::defaults();
         for (const FormatCase& format : formatCases()) {
-            scenario.bids[std::string(format.unitPrefix) + "-head"] = {answer(0)};
-            scenario.bids[std::string(format.unitPrefix) + "-waterfall"] = {answer(lineItems - 1)};
+            scenario.bids[std::string(format.unitPrefix) + "-head"] = {answer(0, format.answerMembers)};
+            scenario.bids[std::string(format.unitPrefix) + "-waterfall"] = {answer(lineItems - 1, format.answerMembers)};
         }
+        // One line item: the show does not depend on the answer, and its loads are not timed.
+        scenario.bids[showUnit] = {answer(0, Json::object(), Json{{"showMs", 0}}, 1)};
         service = std::make_unique<adserver::AdService>(scenario);
         if (!service->start()) stop("the service did not start");
         ::setenv("SOLEN_SERVICE_BASE_URL", service->baseUrl().c_str(), 1);
@@ -136,15 +211,6 @@ struct Environment {
         if (!test::waitUntil([&] { return initialised.load() >= 0; }, 10s) || initialised.load() != 0) {
             stop("the SDK did not initialise\n" + service->timeline());
         }
-
-        // One load records the SDK's bid request; a bare round trip of it records the answer.
-        const FormatCase& first = formatCases().front();
-        service->clearRequests();
-        const LoadHandle handle = first.load(std::string(first.unitPrefix) + "-head");
-        if (!test::waitUntil(handle.finished, 10s) || !handle.filled()) stop("the first load failed\n" + service->timeline());
-        for (const auto& request : service->requests()) {
-            if (request.kind == adserver::ServiceRequest::Kind::bid) bidRequest = request.body;
-        }
         curl = curl_easy_init();
         headers = curl_slist_append(headers, "Content-Type: application/json");
         curl_easy_setopt(curl, CURLOPT_URL, (service->baseUrl() + "/bid").c_str());
@@ -152,26 +218,45 @@ struct Environment {
         // The same content encodings as the SDK's session asks for, so the service answers both
         // with the same (compressed) bytes and the baseline pays the same compression.
         curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, bidRequest.c_str());
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(bidRequest.size()));
         curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collectAnswer);
-        answerBody = bareRoundTrip();
-        if (bidRequest.empty() || answerBody.empty()) stop("no bid request or answer");
+
+        // One load of each format records the SDK's bid request; a bare round trip of it records
+        // the answer.
+        for (const FormatCase& format : formatCases()) {
+            service->clearRequests();
+            const LoadHandle handle = format.load(std::string(format.unitPrefix) + "-head");
+            if (!test::waitUntil(handle.finished, 10s) || !handle.filled()) {
+                stop(std::string("the first load of ") + format.name + " failed\n" + service->timeline());
+            }
+            Exchange& exchange = exchanges[format.name];
+            for (const auto& request : service->requests()) {
+                if (request.kind == adserver::ServiceRequest::Kind::bid) exchange.request = request.body;
+            }
+            exchange.answer = bareRoundTrip(exchange.request);
+            if (exchange.request.empty() || exchange.answer.empty()) stop(std::string("no bid request or answer for ") + format.name);
+        }
+        service->clearRequests();
     }
 
-    // One POST of the recorded request over a kept-alive connection; the answer's bytes.
-    std::string bareRoundTrip() {
+    // One POST of `request` over a kept-alive connection; the answer's bytes.
+    std::string bareRoundTrip(const std::string& request) {
         std::string body;
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.c_str());
+        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(request.size()));
         curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
         if (curl_easy_perform(curl) != CURLE_OK) body.clear();
         return body;
     }
 
+    struct Exchange {
+        std::string request;
+        std::string answer;
+    };
+
     test::ScopedUserDefaults defaults;
     test::ScopedApplication application;
     std::unique_ptr<adserver::AdService> service;
-    std::string bidRequest;
-    std::string answerBody;
+    std::map<std::string, Exchange> exchanges;  // by format name
     CURL* curl = nullptr;
     curl_slist* headers = nullptr;
 };
@@ -181,12 +266,16 @@ Environment& environment() {
     return *instance;
 }
 
-// The baseline: the bid request's bytes posted with libcurl, the answer read whole.
+using Clock = std::chrono::steady_clock;
+
+double secondsSince(Clock::time_point begin) { return std::chrono::duration<double>(Clock::now() - begin).count(); }
+
+// The baseline alone: the first format's bid request posted with libcurl, the answer read whole.
 void BM_BareCurlRoundTrip(benchmark::State& state) {
     Environment& env = environment();
+    const Environment::Exchange& exchange = env.exchanges.at(formatCases().front().name);
     for (auto _ : state) {
-        const std::string body = env.bareRoundTrip();
-        if (body.size() != env.answerBody.size()) {
+        if (env.bareRoundTrip(exchange.request).size() != exchange.answer.size()) {
             state.SkipWithError("the service did not answer");
             break;
         }
@@ -194,43 +283,91 @@ void BM_BareCurlRoundTrip(benchmark::State& state) {
 }
 
 // The SDK's bid exchange alone: assembly, transport and decode, to the decoded answer's arrival.
-void BM_SdkBidExchange(benchmark::State& state, const FormatCase* format) {
-    environment();
-    const auto client = AdNetworkInterface::create();
+class SdkBidExchange {
+public:
+    explicit SdkBidExchange(const FormatCase& format) : client_(AdNetworkInterface::create()), unit_(std::string(format.unitPrefix) + "-head") {
+        AdSetting setting;
+        setting.adType = format.format;
+        setting.adUnitId = unit_;
+        setting.adSize = format.size;
+        impression_ = ImpressionInfo::from(setting);
+        client_->setDidGetAdResponse([this](const AdResponse&, const std::string&) { outcome_ = 1; });
+        client_->setDidFailToGetAdResponseWithError([this](const AdError&, const std::string&) { outcome_ = 2; });
+    }
+    bool run() {
+        outcome_ = 0;
+        client_->getAd("bench", unit_, impression_);
+        return test::waitUntil([this] { return outcome_.load() != 0; }, 10s) && outcome_.load() == 1;
+    }
+
+private:
+    std::shared_ptr<AdNetworkInterface> client_;
+    std::string unit_;
+    ImpressionInfo impression_;
+    std::atomic<int> outcome_{0};
+};
+
+// A public load to its loaded callback, the head filling at once. Each iteration also times, just
+// before, the bare round trip of the same request and answer and the SDK's bid exchange alone, so
+// the ratios compare figures of the same moments: `load_ratio` is the load against the bare round
+// trip, `rest_ratio` what the load adds to the SDK's bid exchange (manager, auction, adapter load,
+// hops) against it. The benchmark's time is the load's.
+void BM_LoadHeadFills(benchmark::State& state, const FormatCase* format) {
+    Environment& env = environment();
+    const Environment::Exchange& exchange = env.exchanges.at(format->name);
     const std::string unit = std::string(format->unitPrefix) + "-head";
-    AdSetting setting;
-    setting.adUnitId = unit;
-    setting.adSize = AdSetting::Size{320, 50};
-    const ImpressionInfo impression = ImpressionInfo::from(setting);
+    SdkBidExchange sdkExchange(*format);
+    double bare = 0;
+    double bid = 0;
+    double load = 0;
     for (auto _ : state) {
-        std::atomic<int> outcome{0};
-        client->setDidGetAdResponse([&](const AdResponse&, const std::string&) { outcome = 1; });
-        client->setDidFailToGetAdResponseWithError([&](const AdError&, const std::string&) { outcome = 2; });
-        client->getAd("bench", unit, impression);
-        if (!test::waitUntil([&] { return outcome.load() != 0; }, 10s) || outcome.load() != 1) {
+        auto begin = Clock::now();
+        if (env.bareRoundTrip(exchange.request).size() != exchange.answer.size()) {
+            state.SkipWithError("the service did not answer");
+            break;
+        }
+        bare += secondsSince(begin);
+        begin = Clock::now();
+        if (!sdkExchange.run()) {
             state.SkipWithError("the bid exchange failed");
             break;
         }
-    }
-}
-
-// A public load to its loaded callback (the head fills at once), or through 49 no-fills to the
-// last line item's fill; the latter reports the time per line item.
-void BM_LoadToDidLoad(benchmark::State& state, const FormatCase* format, const char* unitSuffix, int perItem) {
-    environment();
-    const std::string unit = std::string(format->unitPrefix) + unitSuffix;
-    double seconds = 0;
-    for (auto _ : state) {
-        const auto begin = std::chrono::steady_clock::now();
+        bid += secondsSince(begin);
+        begin = Clock::now();
         const LoadHandle handle = format->load(unit);
         if (!test::waitUntil(handle.finished, 10s) || !handle.filled()) {
             state.SkipWithError("the load did not fill");
             break;
         }
-        seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        const double seconds = secondsSince(begin);
+        load += seconds;
+        state.SetIterationTime(seconds);
     }
-    if (perItem > 1 && state.iterations() > 0) {
-        state.counters["per_line_item_us"] = seconds * 1e6 / static_cast<double>(state.iterations() * perItem);
+    if (state.iterations() == 0 || bare <= 0) return;
+    const double iterations = static_cast<double>(state.iterations());
+    state.counters["bare_us"] = bare * 1e6 / iterations;
+    state.counters["exchange_us"] = bid * 1e6 / iterations;
+    state.counters["load_ratio"] = load / bare;
+    state.counters["exchange_ratio"] = bid / bare;
+    state.counters["rest_ratio"] = (load - bid) / bare;
+}
+
+// A public load through 49 no-fills to the last line item's fill, reported per line item.
+void BM_Load49NoFillsThenFill(benchmark::State& state, const FormatCase* format) {
+    environment();
+    const std::string unit = std::string(format->unitPrefix) + "-waterfall";
+    double seconds = 0;
+    for (auto _ : state) {
+        const auto begin = Clock::now();
+        const LoadHandle handle = format->load(unit);
+        if (!test::waitUntil(handle.finished, 10s) || !handle.filled()) {
+            state.SkipWithError("the load did not fill");
+            break;
+        }
+        seconds += secondsSince(begin);
+    }
+    if (state.iterations() > 0) {
+        state.counters["per_line_item_us"] = seconds * 1e6 / static_cast<double>(state.iterations() * lineItems);
     }
 }
 
@@ -238,6 +375,7 @@ void BM_LoadToDidLoad(benchmark::State& state, const FormatCase* format, const c
 // loads settled.
 void BM_HeapOf100LoadedAds(benchmark::State& state, const FormatCase* format) {
     Environment& env = environment();
+    const std::string& answerBody = env.exchanges.at(format->name).answer;
     const std::string unit = std::string(format->unitPrefix) + "-head";
     double ratio = 0;
     double perAd = 0;
@@ -248,7 +386,7 @@ void BM_HeapOf100LoadedAds(benchmark::State& state, const FormatCase* format) {
         {
             std::vector<AdResponse> answers;
             answers.reserve(heldAds);
-            for (int i = 0; i < heldAds; ++i) answers.push_back(AdResponse::decode(env.answerBody));
+            for (int i = 0; i < heldAds; ++i) answers.push_back(AdResponse::decode(answerBody));
             perAnswer = (static_cast<double>(heapLive.load()) - static_cast<double>(before)) / heldAds;
         }
         // The service shares the process: its record of requests is left out of the figure.
@@ -279,6 +417,84 @@ void BM_HeapOf100LoadedAds(benchmark::State& state, const FormatCase* format) {
     state.counters["ratio"] = ratio;
 }
 
+// show() of a loaded public interstitial to its solenInterstitialDidDisplay, the example network
+// presenting at once over the key window's root controller; the load before and the dismissal
+// after (the line items' "showMs" is 0) are not timed.
+void BM_InterstitialShowToDidDisplay(benchmark::State& state) {
+    Environment& env = environment();
+    const auto window = env.application.showKeyWindow();
+    window->setRootViewController(platform::ViewController::create());
+    const auto root = window->rootViewController();
+    for (auto _ : state) {
+        const auto delegate = std::make_shared<RecordingInterstitialDelegate>();
+        const auto ad = SolenInterstitial::create(showUnit, delegate);
+        ad->load();
+        if (!test::waitUntil([&] { return delegate->loaded || delegate->failed; }, 10s) || !ad->isReady()) {
+            state.SkipWithError("the load did not finish");
+            break;
+        }
+        const auto begin = Clock::now();
+        ad->show(root);
+        if (!test::waitUntil([&] { return delegate->displayed != 0 || delegate->dismissed != 0; }, 10s) ||
+            delegate->displayed == 0) {
+            state.SkipWithError("the ad was not displayed");
+            break;
+        }
+        state.SetIterationTime(secondsSince(begin));
+        if (!test::waitUntil([&] { return delegate->dismissed != 0; }, 10s)) {
+            state.SkipWithError("the ad was not dismissed");
+            break;
+        }
+    }
+    test::settle();
+}
+
+// getAdView() of a loaded public native ad with a template class, against the example network's
+// native adapter (a loaded one of its own) making the same template view directly, both in every
+// iteration; `ratio` is the public call against the direct one. The benchmark's time is the public
+// call's.
+void BM_NativeGetAdView(benchmark::State& state) {
+    environment();
+    const SolenAdViewConfiguration::TemplateFactory templateClass = SolenAdViewConfiguration::templateOf<test::ScriptedNativeTemplateView>();
+    const auto delegate = std::make_shared<RecordingNativeDelegate>();
+    const auto native = SolenNative::create("bench-native-head", nativeSize, delegate);
+    native->setAdTemplateViewClass(templateClass);
+    native->load();
+    const auto direct = std::make_shared<example::ExampleNativeAdapter>();
+    AdapterAdConfiguration adConfiguration;
+    adConfiguration.lineItemConfig = Json{{"behaviour", "fill"}, {"creativeId", "cr-0"}};
+    direct->load(adConfiguration);
+    if (!test::waitUntil([&] { return delegate->loaded || delegate->failed; }, 10s) || !delegate->loaded) {
+        state.SkipWithError("the load did not finish");
+        return;
+    }
+    SolenAdViewConfiguration configuration;
+    configuration.adTemplateClass = templateClass;
+    double directSeconds = 0;
+    double publicSeconds = 0;
+    for (auto _ : state) {
+        auto begin = Clock::now();
+        auto made = direct->getAdView(configuration);
+        directSeconds += secondsSince(begin);
+        begin = Clock::now();
+        auto view = native->getAdView();
+        const double seconds = secondsSince(begin);
+        publicSeconds += seconds;
+        state.SetIterationTime(seconds);
+        if (!made || !view) {
+            state.SkipWithError("no view");
+            break;
+        }
+        benchmark::DoNotOptimize(made);
+        benchmark::DoNotOptimize(view);
+    }
+    if (state.iterations() > 0 && directSeconds > 0) {
+        state.counters["direct_us"] = directSeconds * 1e6 / static_cast<double>(state.iterations());
+        state.counters["ratio"] = publicSeconds / directSeconds;
+    }
+    test::settle();
+}
+
 }  // namespace
 }  // namespace solen
 
@@ -288,17 +504,21 @@ int main(int argc, char** argv) {
     benchmark::RegisterBenchmark("BM_BareCurlRoundTrip", BM_BareCurlRoundTrip)->Unit(benchmark::kMicrosecond);
     for (const FormatCase& format : formatCases()) {
         const std::string name = format.name;
-        benchmark::RegisterBenchmark(("BM_" + name + "BidExchange").c_str(), BM_SdkBidExchange, &format)
-            ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("BM_" + name + "LoadHeadFills").c_str(), BM_LoadToDidLoad, &format, "-head", 1)
-            ->Unit(benchmark::kMicrosecond);
-        benchmark::RegisterBenchmark(("BM_" + name + "Load49NoFillsThenFill").c_str(), BM_LoadToDidLoad, &format,
-                                     "-waterfall", lineItems)
+        benchmark::RegisterBenchmark(("BM_" + name + "LoadHeadFills").c_str(), BM_LoadHeadFills, &format)
+            ->Unit(benchmark::kMicrosecond)
+            ->UseManualTime();
+        benchmark::RegisterBenchmark(("BM_" + name + "Load49NoFillsThenFill").c_str(), BM_Load49NoFillsThenFill, &format)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("BM_" + name + "HeapOf100Loaded").c_str(), BM_HeapOf100LoadedAds, &format)
             ->Unit(benchmark::kMillisecond)
             ->Iterations(1);
     }
+    // A fixed count: each show needs a load before it, which takes far longer than the show.
+    benchmark::RegisterBenchmark("BM_InterstitialShowToDidDisplay", BM_InterstitialShowToDidDisplay)
+        ->Unit(benchmark::kMicrosecond)
+        ->UseManualTime()
+        ->Iterations(2000);
+    benchmark::RegisterBenchmark("BM_NativeGetAdView", BM_NativeGetAdView)->Unit(benchmark::kMicrosecond)->UseManualTime();
     benchmark::RunSpecifiedBenchmarks();
     benchmark::Shutdown();
     return 0;

@@ -1,9 +1,9 @@
 #pragma once
 
 #include "ExampleAdLoad.h"
+#include "ExampleMainTimer.h"
 #include "ExampleViewEvents.h"
 
-#include <solen/host/MainLoop.h>
 #include <solen/ui/ViewController.h>
 #include <solen/ui/Window.h>
 
@@ -13,7 +13,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 
 namespace example {
 
@@ -123,14 +122,11 @@ protected:
             return;
         }
         const double milliseconds = std::min(showMs.template get<double>(), 60000.0);
-        std::thread([weak = this->weak_from_this(), milliseconds] {
-            std::this_thread::sleep_for(std::chrono::duration<double, std::milli>(milliseconds));
-            solen::host::MainLoop::post([weak] {
-                if (const auto self = weak.lock()) {
-                    self->dismiss();
-                }
-            });
-        }).detach();
+        postToMainAfter(std::chrono::duration<double, std::milli>(milliseconds), [weak = this->weak_from_this()] {
+            if (const auto self = weak.lock()) {
+                self->dismiss();
+            }
+        });
     }
 
     // The line item's settings of the loaded ad.

@@ -230,9 +230,9 @@ TEST(AdapterWrapperIntegrationTests, FullScreenAdsShowWithinTheServedShowTimeOut
                            {"creativeId", "cr-full"},
                            {"reward", {{"type", "coins"}, {"amount", 5}}},
                            {"title", "Example title"}};
-    const auto loadedWrapper = [&](auto wrapper) {
+    const auto loadedWrapper = [&](auto wrapper, const Json* itemSettings = nullptr) {
         bidder->clear();
-        wrapper->load(Ads(), AdapterAdConfiguration(settings), 5000);
+        wrapper->load(Ads(), AdapterAdConfiguration(itemSettings ? *itemSettings : settings), 5000);
         EXPECT_TRUE(test::waitUntil([&] { return !bidder->reports().empty(); }, 10s));
         EXPECT_EQ(bidder->summaries(), std::vector<std::string>{"didLoad"});
         bidder->clear();
@@ -256,14 +256,16 @@ TEST(AdapterWrapperIntegrationTests, FullScreenAdsShowWithinTheServedShowTimeOut
     EXPECT_THAT(bidder->summaries(), ElementsAre("willPresent", "didPresent", "impression", "willDismiss", "didDismiss"));
     EXPECT_EQ(root->presentedViewController(), nullptr);
 
-    // The rewarded ad reports the reward of its settings.
-    const auto rewarded = loadedWrapper(wrap<RewardedAdapter, SolenBaseRewardedAdapter>(AdFormat::rewarded, "Example", bidder));
+    // The rewarded ad reports the reward of its settings, and with "showMs" dismisses itself.
+    Json dismissing = settings;
+    dismissing["showMs"] = 0;
+    const auto rewarded = loadedWrapper(wrap<RewardedAdapter, SolenBaseRewardedAdapter>(AdFormat::rewarded, "Example", bidder), &dismissing);
     rewarded->startAdRenderTimer(showTimeOut);
     rewarded->rewardedAdapter()->show(root);
-    ASSERT_TRUE(test::waitUntil([&] { return bidder->reports().size() == 4; }, 5s));
-    EXPECT_THAT(bidder->summaries(), ElementsAre("willPresent", "didPresent", "impression", "reward"));
+    ASSERT_TRUE(test::waitUntil([&] { return bidder->reports().size() == 6; }, 5s));
+    EXPECT_THAT(bidder->summaries(), ElementsAre("willPresent", "didPresent", "impression", "reward", "willDismiss", "didDismiss"));
     EXPECT_EQ(bidder->reports()[3].reward, settings["reward"]);
-    root->dismiss(false, nullptr);
+    EXPECT_EQ(root->presentedViewController(), nullptr);
 
     // A network that never presents: renderTimeout once the served time-out has passed.
     test::ScriptedNetwork::Script mute;

@@ -172,11 +172,15 @@ void Auctioneer::fireNoAdFill(const SolenAdapterError& error) {
 }
 
 void Auctioneer::fireLineItemErrors(const std::optional<SolenAdapterError>& error) {
-    if (!adResponse_ || adResponse_->ads.empty()) {
+    if (!adResponse_) {
         return;
     }
+    // Taking the list also lets go of its storage, which the batches emptied but kept.
     std::vector<Ads> losers;
     losers.swap(adResponse_->ads);
+    if (losers.empty()) {
+        return;
+    }
     const std::string reason = error ? std::string(error->rawValue()) : std::string();
     const std::string descriptor = error ? error->errorUserInfoDescription() : std::string();
     for (const Ads& lineItem : losers) {

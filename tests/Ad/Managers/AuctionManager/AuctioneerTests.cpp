@@ -252,6 +252,8 @@ TEST_F(AuctionTest, TheWinnersReportsAreForwardedWithItsTrackers) {
         start({"A"}, 1000, AdFormat::rewarded, responseRewards ? std::optional<Json>(Json{{"gems", 9}}) : std::nullopt);
         const auto winner = auctioneer_->bidder()->winnerBidder();
         ASSERT_NE(winner, nullptr);
+        // A won auction keeps no storage of the line items; what follows needs only the winner's.
+        EXPECT_EQ(auctioneer_->adResponse()->ads.capacity(), 0u);
         auto adapter = std::dynamic_pointer_cast<SolenBaseRewardedAdapter>(winner->solenAdAdapter());
         adapter->show(nullptr);
         std::dynamic_pointer_cast<test::ScriptedAdAdapter>(adapter)->reportClick();

@@ -151,6 +151,8 @@ void PassiveBidder::handleAdapterFailure(const std::shared_ptr<InternalAdAdapter
 void PassiveBidder::setWinner(std::shared_ptr<InternalAdAdapter> adapter) {
     const std::shared_ptr<Bidder> self = shared_from_this();
     setWinnerBidder(adapter);
+    // A won batch takes no more line items; the winner's wrapper keeps its own.
+    ads_.reset();
     report([this](AdBidderDelegate& auction) { auction.adBidderAdDidReceive(*this); });
     std::shared_ptr<platform::View> adView;
     if (std::dynamic_pointer_cast<InternalBannerAdapter>(adapter)) {

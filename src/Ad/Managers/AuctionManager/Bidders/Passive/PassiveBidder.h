@@ -33,7 +33,7 @@ public:
     // The window: wrappers in batch order, head first.
     const std::vector<std::shared_ptr<InternalAdAdapter>>& localCacheAdapters() const { return localCacheAdapters_; }
 
-    // Stores the batch and fills the window.
+    // Stores the batch (until a winner is set) and fills the window.
     void load(std::vector<Ads> lineItems) override;
     // Fills the window up to its size from the next line items; hands over when it stays empty.
     void startWindowSlide();
