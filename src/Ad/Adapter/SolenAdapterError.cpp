@@ -36,6 +36,20 @@ const KindEntry& entry(SolenAdapterError::Kind kind) { return kindTable.at(stati
 void appendQuoted(std::string& out, std::string_view text) {
     out.push_back('"');
     for (std::size_t i = 0; i < text.size();) {
+        // Printable ASCII that needs no escape goes over in one run.
+        std::size_t plain = i;
+        while (plain < text.size()) {
+            const auto byte = static_cast<unsigned char>(text[plain]);
+            if (byte < 0x20 || byte >= 0x7F || byte == '"' || byte == '\\') {
+                break;
+            }
+            ++plain;
+        }
+        out.append(text.substr(i, plain - i));
+        i = plain;
+        if (i == text.size()) {
+            break;
+        }
         const std::size_t start = i;
         const char32_t scalar = platform::nextUtf8Scalar(text, i).value_or(U'\uFFFD');
         switch (scalar) {
@@ -58,6 +72,20 @@ void appendQuoted(std::string& out, std::string_view text) {
     out.push_back('"');
 }
 
+// One `"key": value` entry of the printed user info.
+void appendEntry(std::string& out, std::string_view key, std::string_view value, bool quote) {
+    if (out.size() > 1) {
+        out += ", ";
+    }
+    appendQuoted(out, key);
+    out += ": ";
+    if (quote) {
+        appendQuoted(out, value);
+    } else {
+        out += value;
+    }
+}
+
 }  // namespace
 
 std::string_view SolenAdapterError::rawValue(Kind kind) { return entry(kind).rawValue; }
@@ -75,20 +103,14 @@ nlohmann::ordered_json SolenAdapterError::errorUserInfo() const {
 }
 
 std::string SolenAdapterError::errorUserInfoDescription() const {
-    const nlohmann::ordered_json info = errorUserInfo();
+    // `errorUserInfo()` printed, written straight from the fields (in its key order): every
+    // failed line item prints one for its trackers.
     std::string out = "[";
-    for (const auto& [key, value] : info.items()) {
-        if (out.size() > 1) {
-            out += ", ";
-        }
-        appendQuoted(out, key);
-        out += ": ";
-        if (value.is_string()) {
-            appendQuoted(out, value.get_ref<const std::string&>());
-        } else {
-            out += value.dump();
-        }
-    }
+    appendEntry(out, "domain", std::string(domainPrefix) + "." + data_.className(), true);
+    appendEntry(out, "errorCode", std::to_string(errorCode()), false);
+    appendEntry(out, "dropDescription", data_.failureReason(), true);
+    appendEntry(out, "recoverySuggestion", data_.recoverySuggestion(), true);
+    appendEntry(out, "dropReason", rawValue(), true);
     out += "]";
     return out;
 }

@@ -35,6 +35,8 @@ public:
     static std::shared_ptr<TrackerManager> shared();
 
     const std::shared_ptr<TrackerNetworkInterface>& trackerNetworkInterface() const { return interface_; }
+    // The queue the requests leave from.
+    const std::shared_ptr<platform::DispatchQueue>& sendQueue() const { return sendQueue_; }
 
     // Sends a prepared request unchanged; returns at once.
     void send(std::shared_ptr<Request> request) const;

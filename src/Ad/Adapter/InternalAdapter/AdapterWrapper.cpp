@@ -75,13 +75,12 @@ void AdapterWrapper::load(Ads ad, AdapterAdConfiguration adConfiguration, double
     adConfiguration_ = std::move(adConfiguration);
     state_ = AdapterAdState::loading;
     networkLatency_.markStart();
-    std::vector<std::shared_ptr<Request>> loadTrackers;
-    if (const auto* urls = trackerList(&AdTrackers::networkLoad)) {
-        loadTrackers = tracker_.adTrackerRequests(*urls, Trackers::networkLoad(""));
-    }
+    const auto* loadTrackers = trackerList(&AdTrackers::networkLoad);
     const auto readinessError = networkReadiness();
     if (readinessError || !(timeoutInMilli > 0)) {
-        tracker_.send(loadTrackers);
+        if (loadTrackers) {
+            tracker_.fireAdTracker(*loadTrackers, Trackers::networkLoad(""));
+        }
         if (readinessError) {
             fail(*readinessError, true);
         } else {
@@ -90,12 +89,14 @@ void AdapterWrapper::load(Ads ad, AdapterAdConfiguration adConfiguration, double
         return;
     }
     startAdLoadTimer(timeoutInMilli);
-    // The network-load trackers leave from the block that asks the network to load: one block,
-    // and one worker woken, less per line item.
+    // The network-load trackers are built and leave from the block that asks the network to load:
+    // one block, and one worker woken, less per line item, and no URL work on the main thread.
     platform::DispatchQueue::global()->async([weak = weak_from_this(), adapter = solenAdAdapter_,
                                               configuration = *adConfiguration_, tracker = tracker_,
-                                              loadTrackers = std::move(loadTrackers)] {
-        tracker.sendFromCurrentQueue(loadTrackers);
+                                              loadTrackers = loadTrackers ? *loadTrackers : std::vector<std::string>()] {
+        if (!loadTrackers.empty()) {
+            tracker.fireFromCurrentQueue(loadTrackers, Trackers::networkLoad(""));
+        }
         const auto failure = adapterCallFailure(typeid(*adapter), "load", [&] { adapter->load(configuration); });
         if (!failure) {
             return;
@@ -188,17 +189,15 @@ void AdapterWrapper::fail(const SolenAdapterError& error, bool report) {
         const std::string dropReason(error.rawValue());
         const auto descriptor = error.errorUserInfoDescription();
         // Both lists of the moment leave together, no-fill first.
-        std::vector<std::shared_ptr<Request>> requests;
+        std::vector<AdTracker::Firing> firings;
         if (noFill) {
             const auto latency = std::to_string(networkLatency_.getLatency());
-            requests = tracker_.adTrackerRequests(
-                *noFill, Trackers::networkNoFill("", creative, latency, dropReason, descriptor));
+            firings.push_back({*noFill, Trackers::networkNoFill("", creative, latency, dropReason, descriptor).macros()});
         }
         if (bidLoss) {
-            auto losses = tracker_.adTrackerRequests(*bidLoss, Trackers::bidLoss("", creative, dropReason, descriptor));
-            requests.insert(requests.end(), std::make_move_iterator(losses.begin()), std::make_move_iterator(losses.end()));
+            firings.push_back({*bidLoss, Trackers::bidLoss("", creative, dropReason, descriptor).macros()});
         }
-        tracker_.send(requests);
+        tracker_.fireLater(std::move(firings));
     }
     if (!report) {
         return;

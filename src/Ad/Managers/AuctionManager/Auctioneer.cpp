@@ -1,6 +1,7 @@
 #include "Ad/Managers/AuctionManager/Auctioneer.h"
 
 #include "Ad/Adapter/InternalAdapter/InternalAdAdapter.h"
+#include "Ad/Managers/AuctionManager/AdTrackers/AdTracker.h"
 #include "Ad/Managers/AuctionManager/Bidders/Header/HeaderBidder.h"
 #include "Ad/Managers/AuctionManager/Bidders/Passive/PassiveBidder.h"
 #include "Ad/Managers/AuctionManager/Bidders/S2s/S2sBidder.h"
@@ -104,25 +105,46 @@ AdBidderDelegate::Batch Auctioneer::nextLineItems(std::vector<Ads>& remaining) {
         return {std::nullopt, LineItemBatchKind::none};
     }
     const auto settings = SettingsManager::shared();
-    std::vector<Ads> batch;
-    for (auto it = remaining.begin(); it != remaining.end();) {
-        const auto network = settings->adapterSettingsSnapshot(it->networkId);
+    // The positions taken, in order; they leave `remaining` in one pass at the end (erasing each
+    // on its own would shift the rest of the response once per line item).
+    std::vector<std::size_t> taken;
+    LineItemBatchKind kind = LineItemBatchKind::passive;
+    for (std::size_t index = 0; index < remaining.size(); ++index) {
+        const Ads& lineItem = remaining[index];
+        const auto network = settings->adapterSettingsSnapshot(lineItem.networkId);
         if (network && !network->config.headerBidder) {
-            batch.push_back(std::move(*it));
-            it = remaining.erase(it);
+            taken.push_back(index);
             continue;
         }
-        if (!batch.empty()) {
+        if (!taken.empty()) {
             break;  // a header-bidding or unregistered item ends the passive run and stays
         }
-        if (network || it->s2s.value_or(false)) {
-            std::vector<Ads> single{std::move(*it)};
-            remaining.erase(it);
-            return {std::move(single), network ? LineItemBatchKind::header : LineItemBatchKind::s2s};
+        if (network || lineItem.s2s.value_or(false)) {
+            taken.push_back(index);
+            kind = network ? LineItemBatchKind::header : LineItemBatchKind::s2s;
+            break;
         }
-        ++it;  // unregistered and not server-to-server: never loaded, stays for the bid-loss trackers
+        // unregistered and not server-to-server: never loaded, stays for the bid-loss trackers
     }
-    return {std::move(batch), LineItemBatchKind::passive};
+    std::vector<Ads> batch;
+    batch.reserve(taken.size());
+    if (!taken.empty()) {
+        std::size_t next = 0;  // into `taken`
+        std::size_t kept = taken.front();
+        for (std::size_t index = taken.front(); index < remaining.size(); ++index) {
+            if (next < taken.size() && taken[next] == index) {
+                batch.push_back(std::move(remaining[index]));
+                ++next;
+            } else {
+                if (kept != index) {
+                    remaining[kept] = std::move(remaining[index]);
+                }
+                ++kept;
+            }
+        }
+        remaining.erase(remaining.begin() + static_cast<std::ptrdiff_t>(kept), remaining.end());
+    }
+    return {std::move(batch), kind};
 }
 
 void Auctioneer::loadNextBidder(std::vector<Ads> lineItems, LineItemBatchKind kind) {
@@ -183,9 +205,15 @@ void Auctioneer::fireLineItemErrors(const std::optional<SolenAdapterError>& erro
     }
     const std::string reason = error ? std::string(error->rawValue()) : std::string();
     const std::string descriptor = error ? error->errorUserInfoDescription() : std::string();
-    for (const Ads& lineItem : losers) {
-        Bidder::fireTrackers(lineItem.trackers.bidLoss, Trackers::bidLoss("", "", reason, descriptor));
+    // One block sends every loser's list, in line-item order (a response may hold many losers).
+    const auto macros = Trackers::bidLoss("", "", reason, descriptor).macros();
+    std::vector<AdTracker::Firing> firings;
+    for (Ads& lineItem : losers) {
+        if (auto& urls = lineItem.trackers.bidLoss; urls && !urls->empty()) {
+            firings.push_back({std::move(*urls), macros});
+        }
     }
+    AdTracker().fireLater(std::move(firings));
 }
 
 bool Auctioneer::acceptsOutcomeOf(const Bidder& bidder, const char* what) const {

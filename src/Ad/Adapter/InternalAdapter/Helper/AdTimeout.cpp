@@ -27,7 +27,9 @@ void AdTimeout::start(double milliseconds, std::weak_ptr<const void> owner, std:
         });
     });
     keeper_->resume();
-    Logger::debug(std::string(texts_.created) + JavaScriptText::number(seconds));
+    if (Logger::logLevel() >= 5) {  // composed only when debug lines are produced
+        Logger::debug(std::string(texts_.created) + JavaScriptText::number(seconds));
+    }
 }
 
 void AdTimeout::kill() {

@@ -3,33 +3,51 @@
 #include "Commons/Utilities/Logger.h"
 
 namespace solen {
+namespace {
+
+void sendNow(const TrackerManager& manager, const std::vector<std::string>& urls, const std::vector<TrackerData>& macros) {
+    for (const auto& request : manager.trackerRequests(urls, macros)) {
+        manager.sendFromCurrentQueue(request);
+    }
+}
+
+}  // namespace
 
 AdTracker::AdTracker(std::shared_ptr<TrackerManager> trackerManager)
     : trackerManager_(trackerManager ? std::move(trackerManager) : TrackerManager::shared()) {}
 
 void AdTracker::fireAdTracker(const std::vector<std::string>& url, const Trackers& trackerType) const {
-    send(adTrackerRequests(url, trackerType));
-}
-
-std::vector<std::shared_ptr<Request>> AdTracker::adTrackerRequests(const std::vector<std::string>& url,
-                                                                   const Trackers& trackerType) const {
     if (url.empty()) {
         Logger::debug("No tracker present on fireTracker");
-        return {};
+        return;
     }
-    return trackerManager_->trackerRequests(url, trackerType.macros());
-}
-
-void AdTracker::send(const std::vector<std::shared_ptr<Request>>& requests) const { trackerManager_->send(requests); }
-
-void AdTracker::sendFromCurrentQueue(const std::vector<std::shared_ptr<Request>>& requests) const {
-    for (const auto& request : requests) {
-        trackerManager_->sendFromCurrentQueue(request);
-    }
+    std::vector<Firing> firings;
+    firings.push_back({url, trackerType.macros()});
+    fireLater(std::move(firings));
 }
 
 void AdTracker::fire(const std::vector<std::string>& urls, const std::vector<TrackerData>& with) const {
-    trackerManager_->fire(urls, with);
+    if (urls.empty()) {
+        return;
+    }
+    std::vector<Firing> firings;
+    firings.push_back({urls, with});
+    fireLater(std::move(firings));
+}
+
+void AdTracker::fireLater(std::vector<Firing> firings) const {
+    if (firings.empty()) {
+        return;
+    }
+    trackerManager_->sendQueue()->async([manager = trackerManager_, firings = std::move(firings)] {
+        for (const auto& firing : firings) {
+            sendNow(*manager, firing.urls, firing.macros);
+        }
+    });
+}
+
+void AdTracker::fireFromCurrentQueue(const std::vector<std::string>& urls, const Trackers& trackerType) const {
+    sendNow(*trackerManager_, urls, trackerType.macros());
 }
 
 }  // namespace solen

@@ -11,11 +11,19 @@
 namespace solen {
 
 // Fires a line item's tracking URLs at one of its moments: builds the moment's eight macro values
-// and hands the URLs with them to the tracker manager, which replaces the macros, skips a URL that
-// does not parse and sends each other one from the global queue. Returns once every request is
-// submitted. Used by the wrappers, the bidders and the auctioneer. Callable from any thread.
+// and hands the URLs with them to the tracker manager's queue, where one block replaces the macros,
+// skips a URL that does not parse and sends each other one. Returns once the block is submitted:
+// the caller (often the main thread, once per line item and moment) pays for neither the macro
+// replacement nor the parsing. Used by the wrappers, the bidders and the auctioneer. Callable from
+// any thread.
 class AdTracker {
 public:
+    // One list of URL texts with the substitutions of its moment.
+    struct Firing {
+        std::vector<std::string> urls;
+        std::vector<TrackerData> macros;
+    };
+
     // `trackerManager`: where the requests go; none means the process-wide one.
     explicit AdTracker(std::shared_ptr<TrackerManager> trackerManager = nullptr);
 
@@ -23,17 +31,12 @@ public:
 
     // An empty list writes the debug line "No tracker present on fireTracker" and sends nothing.
     void fireAdTracker(const std::vector<std::string>& url, const Trackers& trackerType) const;
-    // The same with substitutions the caller built.
+    // The same with substitutions the caller built (an empty list sends nothing).
     void fire(const std::vector<std::string>& urls, const std::vector<TrackerData>& with) const;
-
-    // `fireAdTracker` in two halves, for a caller that sends from a background block of its own:
-    // the requests, built now (with the debug line for an empty list), and their sending.
-    std::vector<std::shared_ptr<Request>> adTrackerRequests(const std::vector<std::string>& url,
-                                                            const Trackers& trackerType) const;
-    // The requests, in list order, from one block on the tracker manager's queue.
-    void send(const std::vector<std::shared_ptr<Request>>& requests) const;
-    // Each request from the calling thread, itself in a background block.
-    void sendFromCurrentQueue(const std::vector<std::shared_ptr<Request>>& requests) const;
+    // Several lists, in order, from one block on the tracker manager's queue.
+    void fireLater(std::vector<Firing> firings) const;
+    // A list built and sent from the calling thread, itself a block of a background queue.
+    void fireFromCurrentQueue(const std::vector<std::string>& urls, const Trackers& trackerType) const;
 
 private:
     std::shared_ptr<TrackerManager> trackerManager_;

@@ -24,8 +24,12 @@ void SingleLineItemBidder::load(std::vector<Ads> lineItems) {
     }
     setWinnerBidder(adapter);
     renderLatency().markStart();
-    scheduleAdapterLoad(std::move(adapter), lineItem, *timeout);
-    Logger::debug("lineItem " + lineItem.lineItemId);
+    const bool debugging = Logger::logLevel() >= 5;
+    const std::string lineItemId = debugging ? lineItem.lineItemId : std::string();
+    scheduleAdapterLoad(std::move(adapter), std::move(lineItems.front()), *timeout);  // the batch's only item
+    if (debugging) {
+        Logger::debug("lineItem " + lineItemId);
+    }
     report([this](AdBidderDelegate& auction) { auction.adBidderAdDidReceive(*this); });
 }
 

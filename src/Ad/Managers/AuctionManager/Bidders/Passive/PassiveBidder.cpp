@@ -58,7 +58,7 @@ void PassiveBidder::startWindowSlide() {
                 });
                 break;
             }
-            takeLineItem((*ads_)[static_cast<std::size_t>(currentIndex_)]);
+            takeLineItem(std::move((*ads_)[static_cast<std::size_t>(currentIndex_)]));
             if (count() >= windowBatchSize_) {
                 break;
             }
@@ -70,13 +70,13 @@ void PassiveBidder::startWindowSlide() {
     }
 }
 
-void PassiveBidder::takeLineItem(const Ads& lineItem) {
+void PassiveBidder::takeLineItem(Ads lineItem) {
     std::shared_ptr<InternalAdAdapter> adapter = createAdapter(lineItem.networkId, adSetting().adType);
     debugLine([&] { return lineItem.encode().dump(); });
     const std::optional<double> timeout = adapter ? getLineItemLoadTimeInterval(lineItem) : std::nullopt;
     if (adapter && timeout) {
         localCacheAdapters_.push_back(adapter);
-        scheduleAdapterLoad(std::move(adapter), lineItem, *timeout);
+        scheduleAdapterLoad(std::move(adapter), std::move(lineItem), *timeout);
         return;
     }
     fireTrackers(lineItem.trackers.networkLoad, TrackerData::list());

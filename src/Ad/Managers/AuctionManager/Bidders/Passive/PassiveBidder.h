@@ -51,8 +51,9 @@ private:
     PassiveBidder(std::weak_ptr<AdBidderDelegate> delegate, AdSetting adSetting, std::int64_t windowBatchSize);
 
     bool ownsLoad(const InternalAdAdapter& adapter) const override;
-    // Takes the line item at `currentIndex` into the window, or skips it with its trackers.
-    void takeLineItem(const Ads& lineItem);
+    // Takes the line item at `currentIndex` into the window (moved out of the batch: each item is
+    // taken once), or skips it with its trackers.
+    void takeLineItem(Ads lineItem);
     void setWinner(std::shared_ptr<InternalAdAdapter> adapter);
     void handleAdapterFailure(const std::shared_ptr<InternalAdAdapter>& adapter);
     // Takes the wrappers out of the window, then asks each one still loading for its deallocation
