@@ -1,6 +1,7 @@
 #include "Scenario.h"
 
 #include "PngImage.h"
+#include "S2sScenario.h"
 
 #include <array>
 #include <fstream>
@@ -184,6 +185,7 @@ Scenario Scenario::defaults() {
     scenario.bids["demo-rewarded"] = {rewarded};
     scenario.bids["demo-nopresent-interstitial"] = {
         waterfallAnswer("demo-nopresent-interstitial", {waterfallItem("np-1", "noPresent")})};
+    S2sScenario::addTo(scenario);
     return scenario;
 }
 
