@@ -17,9 +17,12 @@ int main() { return 0; }  // built without the tools: there is no service to loa
 #include "Ad/Network/AdNetworkInterface.h"
 #include "Ad/Network/Models/AdResponse.h"
 #include "Ad/Network/Models/AdSetting.h"
+#include "Commons/Utilities/Logger.h"
 #include "Platform/Device/OperatingSystem.h"
 #include "adserver/AdService.h"
+#include "adserver/S2sScenario.h"
 #include "support/DispatchWait.h"
+#include "support/S2sRenderers.h"
 #include "support/ScopedApplication.h"
 #include "support/ScopedUserDefaults.h"
 
@@ -63,6 +66,8 @@ struct FormatCase {
     // The bid request's format; ad unit ids below are "<prefix>-head" and "<prefix>-waterfall".
     const char* unitPrefix;
     std::function<LoadHandle(const std::string& adUnitId)> load;
+    // The answer whose first `noFills` line items fail; none: the example network's.
+    std::function<adserver::Answer(int noFills)> answerWith = nullptr;
 };
 
 class RecordingBannerDelegate final : public SolenBannerDelegate {
@@ -86,8 +91,22 @@ LoadHandle loadBanner(const std::string& adUnitId) {
     return {pair, [delegate] { return delegate->loaded || delegate->failed; }, [delegate] { return delegate->loaded; }};
 }
 
+// Server-to-server banners of a small page, rendered by the SDK; a line item that fails carries
+// markup that is not base64. No trackers.
+adserver::Answer s2sBannerAnswer(int noFills) {
+    const std::string page = adserver::S2sScenario::base64("<div style=\"width:320px;height:50px\">bench</div>");
+    Json ads = Json::array();
+    for (int i = 0; i < lineItems; ++i) {
+        Json item = adserver::S2sScenario::lineItem("li-" + std::to_string(i), i < noFills ? "not base64!" : page);
+        item["trackers"] = Json::object();
+        ads.push_back(std::move(item));
+    }
+    return adserver::S2sScenario::answer("bench-s2s", std::move(ads));
+}
+
 const std::vector<FormatCase>& formatCases() {
-    static const std::vector<FormatCase> cases{{"Banner", "bench-banner", loadBanner}};
+    static const std::vector<FormatCase> cases{{"Banner", "bench-banner", loadBanner},
+                                               {"S2sBanner", "bench-s2s-banner", loadBanner, s2sBannerAnswer}};
     return cases;
 }
 
@@ -121,10 +140,12 @@ std::size_t collectAnswer(char* data, std::size_t size, std::size_t count, void*
 // head-fill unit of the first case.
 struct Environment {
     Environment() {
+        test::linkS2sRenderers();
         adserver::Scenario scenario = adserver::Scenario::defaults();
         for (const FormatCase& format : formatCases()) {
-            scenario.bids[std::string(format.unitPrefix) + "-head"] = {answer(0)};
-            scenario.bids[std::string(format.unitPrefix) + "-waterfall"] = {answer(lineItems - 1)};
+            const auto answerOf = format.answerWith ? format.answerWith : answer;
+            scenario.bids[std::string(format.unitPrefix) + "-head"] = {answerOf(0)};
+            scenario.bids[std::string(format.unitPrefix) + "-waterfall"] = {answerOf(lineItems - 1)};
         }
         service = std::make_unique<adserver::AdService>(scenario);
         if (!service->start()) stop("the service did not start");
@@ -234,6 +255,30 @@ void BM_LoadToDidLoad(benchmark::State& state, const FormatCase* format, const c
     }
 }
 
+// From the decoded bid response on the main thread (the start of the auction, told by its log
+// line) to the loaded callback, per load of the head-fill unit: what the SDK adds once the answer
+// is in, without the round trip's noise.
+void BM_ResponseToDidLoad(benchmark::State& state, const FormatCase* format) {
+    environment();
+    const std::string unit = std::string(format->unitPrefix) + "-head";
+    const auto auctionStart = std::make_shared<std::chrono::steady_clock::time_point>();
+    const std::uint8_t level = Logger::logLevel();
+    Logger::setLogLevel(2);
+    Logger::Sink previous = Logger::setSink([auctionStart](std::string_view line) {
+        if (line.find("Start conducting an auction") != std::string_view::npos) *auctionStart = std::chrono::steady_clock::now();
+    });
+    for (auto _ : state) {
+        const LoadHandle handle = format->load(unit);
+        if (!test::waitUntil(handle.finished, 10s) || !handle.filled()) {
+            state.SkipWithError("the load did not fill");
+            break;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - *auctionStart).count());
+    }
+    Logger::setSink(std::move(previous));
+    Logger::setLogLevel(level);
+}
+
 // Heap held by 100 loaded ads against 100 decoded copies of their answer, after the work of the
 // loads settled.
 void BM_HeapOf100LoadedAds(benchmark::State& state, const FormatCase* format) {
@@ -291,6 +336,10 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("BM_" + name + "BidExchange").c_str(), BM_SdkBidExchange, &format)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("BM_" + name + "LoadHeadFills").c_str(), BM_LoadToDidLoad, &format, "-head", 1)
+            ->Unit(benchmark::kMicrosecond);
+        benchmark::RegisterBenchmark(("BM_" + name + "ResponseToDidLoad").c_str(), BM_ResponseToDidLoad, &format)
+            ->UseManualTime()
+            ->Iterations(200)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("BM_" + name + "Load49NoFillsThenFill").c_str(), BM_LoadToDidLoad, &format,
                                      "-waterfall", lineItems)
