@@ -19,10 +19,12 @@ int main() { return 0; }  // built without the tools: there is no service to loa
 #include "Ad/Network/AdNetworkInterface.h"
 #include "Ad/Network/Models/AdResponse.h"
 #include "Ad/Network/Models/AdSetting.h"
+#include "Commons/Utilities/Logger.h"
 #include "ExampleNativeAdapter.h"
 #include "Platform/Device/OperatingSystem.h"
 #include "Platform/UI/Screen.h"
 #include "adserver/AdService.h"
+#include "adserver/S2sScenario.h"
 #include "support/DispatchWait.h"
 #include "support/ScopedApplication.h"
 #include "support/ScopedUserDefaults.h"
@@ -76,6 +78,8 @@ struct FormatCase {
     AdSetting::Size size{320, 50};
     // Members of the answer besides its line items (e.g. "rewardedVideo").
     Json answerMembers = Json::object();
+    // The answer whose first `noFills` line items fail; none: the example network's.
+    std::function<adserver::Answer(int noFills)> answerWith = nullptr;
 };
 
 // The terminal outcome of one load, whatever the format's delegate.
@@ -146,12 +150,26 @@ AdSetting::Size screenSize() {
     return {screen.size.width, screen.size.height};
 }
 
+// Server-to-server banners of a small page, rendered by the SDK; a line item that fails carries
+// markup that is not base64. No trackers.
+adserver::Answer s2sBannerAnswer(int noFills) {
+    const std::string page = adserver::S2sScenario::base64("<div style=\"width:320px;height:50px\">bench</div>");
+    Json ads = Json::array();
+    for (int i = 0; i < lineItems; ++i) {
+        Json item = adserver::S2sScenario::lineItem("li-" + std::to_string(i), i < noFills ? "not base64!" : page);
+        item["trackers"] = Json::object();
+        ads.push_back(std::move(item));
+    }
+    return adserver::S2sScenario::answer("bench-s2s", std::move(ads));
+}
+
 const std::vector<FormatCase>& formatCases() {
     static const std::vector<FormatCase> cases{
         {"Banner", "bench-banner", loadBanner},
         {"Interstitial", "bench-interstitial", loadInterstitial, AdFormat::interstitial, screenSize()},
         {"Rewarded", "bench-rewarded", loadInterstitial, AdFormat::interstitial, screenSize(), Json{{"rewardedVideo", true}}},
         {"Native", "bench-native", loadNative, AdFormat::native, {nativeSize.width, nativeSize.height}},
+        {"S2sBanner", "bench-s2s-banner", loadBanner, AdFormat::banner, {320, 50}, Json::object(), s2sBannerAnswer},
     };
     return cases;
 }
@@ -196,8 +214,11 @@ struct Environment {
     Environment() {
         adserver::Scenario scenario = adserver::Scenario::defaults();
         for (const FormatCase& format : formatCases()) {
-            scenario.bids[std::string(format.unitPrefix) + "-head"] = {answer(0, format.answerMembers)};
-            scenario.bids[std::string(format.unitPrefix) + "-waterfall"] = {answer(lineItems - 1, format.answerMembers)};
+            const auto answerOf = [&](int noFills) {
+                return format.answerWith ? format.answerWith(noFills) : answer(noFills, format.answerMembers);
+            };
+            scenario.bids[std::string(format.unitPrefix) + "-head"] = {answerOf(0)};
+            scenario.bids[std::string(format.unitPrefix) + "-waterfall"] = {answerOf(lineItems - 1)};
         }
         // One line item: the show does not depend on the answer, and its loads are not timed.
         scenario.bids[showUnit] = {answer(0, Json::object(), Json{{"showMs", 0}}, 1)};
@@ -371,6 +392,30 @@ void BM_Load49NoFillsThenFill(benchmark::State& state, const FormatCase* format)
     }
 }
 
+// From the decoded bid response on the main thread (the start of the auction, told by its log
+// line) to the loaded callback, per load of the head-fill unit: what the SDK adds once the answer
+// is in, without the round trip's noise.
+void BM_ResponseToDidLoad(benchmark::State& state, const FormatCase* format) {
+    environment();
+    const std::string unit = std::string(format->unitPrefix) + "-head";
+    const auto auctionStart = std::make_shared<std::chrono::steady_clock::time_point>();
+    const std::uint8_t level = Logger::logLevel();
+    Logger::setLogLevel(2);
+    Logger::Sink previous = Logger::setSink([auctionStart](std::string_view line) {
+        if (line.find("Start conducting an auction") != std::string_view::npos) *auctionStart = std::chrono::steady_clock::now();
+    });
+    for (auto _ : state) {
+        const LoadHandle handle = format->load(unit);
+        if (!test::waitUntil(handle.finished, 10s) || !handle.filled()) {
+            state.SkipWithError("the load did not fill");
+            break;
+        }
+        state.SetIterationTime(std::chrono::duration<double>(std::chrono::steady_clock::now() - *auctionStart).count());
+    }
+    Logger::setSink(std::move(previous));
+    Logger::setLogLevel(level);
+}
+
 // Heap held by 100 loaded ads against 100 decoded copies of their answer, after the work of the
 // loads settled.
 void BM_HeapOf100LoadedAds(benchmark::State& state, const FormatCase* format) {
@@ -507,6 +552,10 @@ int main(int argc, char** argv) {
         benchmark::RegisterBenchmark(("BM_" + name + "LoadHeadFills").c_str(), BM_LoadHeadFills, &format)
             ->Unit(benchmark::kMicrosecond)
             ->UseManualTime();
+        benchmark::RegisterBenchmark(("BM_" + name + "ResponseToDidLoad").c_str(), BM_ResponseToDidLoad, &format)
+            ->UseManualTime()
+            ->Iterations(200)
+            ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("BM_" + name + "Load49NoFillsThenFill").c_str(), BM_Load49NoFillsThenFill, &format)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("BM_" + name + "HeapOf100Loaded").c_str(), BM_HeapOf100LoadedAds, &format)

@@ -60,6 +60,43 @@ void expectNativeVideo(const std::string& output, const AdService& service) {
     }
 }
 
+// The server-to-server ads' part of the demo's output: each ad unit's callbacks and the pages'
+// console lines, in order, and the trackers of their line items (each once; they are sent side by
+// side, so they may arrive in any order).
+void expectServerToServerAds(const std::string& output, const AdService& service) {
+    std::vector<std::string> lines;
+    std::istringstream text(output);
+    for (std::string line; std::getline(text, line);) {
+        for (const char* marker : {"host    demo-s2s-", "page    "}) {
+            if (const auto at = line.find(marker); at != std::string::npos) lines.push_back(line.substr(at + 8));
+        }
+    }
+    EXPECT_EQ(lines, (std::vector<std::string>{
+                         "banner ready, placement inline", "demo-s2s-banner: solenBannerDidLoad",
+                         "demo-s2s-banner: solenBannerImpression", "banner viewable true", "banner viewable false",
+                         "demo-s2s-banner: solenBannerWillPresentScreen", "banner viewable true", "banner viewable true",
+                         "demo-s2s-banner: solenBannerDidPresentScreen", "banner state expanded",
+                         "demo-s2s-banner: solenBannerWillCollapseScreen", "banner viewable false",
+                         "demo-s2s-banner: solenBannerDidCollapseScreen", "banner viewable true", "banner state default",
+                         "interstitial ready, placement interstitial", "demo-s2s-interstitial: solenInterstitialDidLoad",
+                         "demo-s2s-interstitial: solenInterstitialWillDisplay",
+                         "demo-s2s-interstitial: solenInterstitialImpression", "interstitial viewable true",
+                         "interstitial viewable true", "demo-s2s-interstitial: solenInterstitialDidDisplay",
+                         "demo-s2s-interstitial: solenInterstitialWillDismiss", "interstitial viewable false",
+                         "demo-s2s-interstitial: solenInterstitialDidDismiss"}))
+        << output;
+    EXPECT_NE(output.find("the server-to-server banner collapsed and the interstitial was dismissed"), std::string::npos);
+    std::vector<std::string> hits;
+    for (const auto& request : service.requests()) {
+        if (request.target.find("li=s2s-") != std::string::npos) hits.push_back(request.target);
+    }
+    std::sort(hits.begin(), hits.end());
+    EXPECT_EQ(hits, (std::vector<std::string>{"/track/fill?li=s2s-bn-1", "/track/fill?li=s2s-in-1",
+                                              "/track/impression?li=s2s-bn-1", "/track/impression?li=s2s-in-1",
+                                              "/track/nofill?li=s2s-in-bad"}))
+        << service.timeline();
+}
+
 class DemoTests : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -140,6 +177,7 @@ TEST_F(DemoTests, StartsTheSdkAgainstTheLocalServiceThenRelaunches) {
             << hit << "\n" << service.timeline();
     }
     expectNativeVideo(first.output, service);
+    expectServerToServerAds(first.output, service);
     // The example network's linked package was found and started against the service.
     EXPECT_NE(first.output.find("NetworkSDK:Example, Version:2.4.0, AdapterVersion:2.4.0.1"), std::string::npos)
         << first.output;

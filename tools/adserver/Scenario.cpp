@@ -2,6 +2,7 @@
 
 #include "NativeVideoScenario.h"
 #include "PngImage.h"
+#include "S2sScenario.h"
 
 #include <array>
 #include <fstream>
@@ -187,6 +188,7 @@ Scenario Scenario::defaults() {
         waterfallAnswer("demo-nopresent-interstitial", {waterfallItem("np-1", "noPresent")})};
     // A native video ad won server to server, rendered by the SDK from files of the service.
     NativeVideoScenario::add(scenario);
+    S2sScenario::addTo(scenario);
     return scenario;
 }
 

@@ -1,9 +1,11 @@
 // solen-demo: a host application that runs the SDK's start-up, two banners, three full-screen ads, a
-// native ad, a splash and a native video ad end to end against the local ad service and prints what
-// happened. It uses the SDK's public headers only, as any host does; the local ad service stands for
-// a server and keeps its own code.
+// native ad, a splash, a native video ad and two server-to-server ads end to end against the local
+// ad service and prints what happened. It uses the SDK's public headers only, as any host does; the
+// local ad service stands for a server and keeps its own code, the scripted web view runs the ads'
+// pages.
 #include "DemoNativeAds.h"
 #include "DemoNativeVideo.h"
+#include "DemoS2sAds.h"
 #include "DemoTimeline.h"
 
 #include "adserver/AdService.h"
@@ -306,6 +308,8 @@ int main(int argc, char** argv) {
         timelineOwner->add("sdk", DemoTimeline::withoutDate(std::string(line)));
     });
     solen::Solen::setLogLevel(solen::LogLevel::info);
+    // The SDK's ad web views run their pages' scripts, so server-to-server creatives come alive.
+    solen::platform::WebViewFactory::install(solen::demo::scriptedWebViews(timelineOwner));
     if (!options.ppid.empty()) {
         solen::Solen::setPPID(options.ppid);
         timeline.add("host", "setPPID(" + options.ppid + ")");
@@ -337,6 +341,7 @@ int main(int argc, char** argv) {
     bool nativeDone = false;
     bool fullScreenDone = false;
     bool nativeVideoDone = false;
+    bool s2sDone = false;
     if (outcome->succeeded) {
         timeline.add("host", "application enters the background");
         Lifecycle::didEnterBackground();
@@ -350,6 +355,7 @@ int main(int argc, char** argv) {
         fullScreenDone = runFullScreenAds(timelineOwner, std::chrono::milliseconds(options.waitMs + 10000));
         nativeDone = solen::demo::runNativeAndSplash(timelineOwner, std::chrono::milliseconds(options.waitMs + 10000));
         nativeVideoDone = solen::demo::runNativeVideo(timelineOwner, std::chrono::milliseconds(options.waitMs + 10000));
+        s2sDone = solen::demo::runServerToServerAds(timelineOwner, std::chrono::milliseconds(options.waitMs + 10000));
         settle(timeline, std::chrono::milliseconds(options.quietMs), std::chrono::milliseconds(options.waitMs));
     }
 
@@ -357,6 +363,7 @@ int main(int argc, char** argv) {
         service->stop();
     }
     solen::host::Console::setSink(nullptr);
+    solen::platform::WebViewFactory::install(nullptr);
     // The application closes: it goes to the background, where the SDK's stored values are saved.
     Lifecycle::didEnterBackground();
 
@@ -379,11 +386,13 @@ int main(int argc, char** argv) {
                                  : "; the native ad and the splash did not reach their callbacks");
         std::cout << (nativeVideoDone ? "; the native video ad played to its end card and took its click"
                                       : "; the native video ad did not play through");
+        std::cout << (s2sDone ? "; the server-to-server banner collapsed and the interstitial was dismissed"
+                              : "; the server-to-server ads did not end");
     }
     std::cout << "\n";
 
     if (temporaryStore) {
         fs::remove_all(store, error);
     }
-    return outcome->succeeded && bannersDone && fullScreenDone && nativeDone && nativeVideoDone ? 0 : 1;
+    return outcome->succeeded && bannersDone && fullScreenDone && nativeDone && nativeVideoDone && s2sDone ? 0 : 1;
 }

@@ -175,7 +175,10 @@ struct Bindings {
     static std::shared_ptr<platform::View> keep(ScriptedWebView& view) { return view.shared_from_this(); }
 
     static duk_ret_t log(duk_context* context) {
-        view(context).consoleMessages_.push_back(argument(context, 0));
+        ScriptedWebView& self = view(context);
+        const std::string line = argument(context, 0);
+        self.consoleMessages_.push_back(line);
+        if (self.consoleObserver_) self.consoleObserver_(line);
         return 0;
     }
     static duk_ret_t post(duk_context* context) {

@@ -5,6 +5,7 @@
 #include <solen/ui/WebViewFactory.h>
 
 #include <cstddef>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -40,6 +41,8 @@ public:
     // What scripts of the page threw, as "<name>: <message>", and what they logged, in order.
     const std::vector<std::string>& scriptErrors() const { return scriptErrors_; }
     const std::vector<std::string>& consoleMessages() const { return consoleMessages_; }
+    // Called with each console line as the page writes it, on the main thread.
+    void setConsoleObserver(std::function<void(const std::string& line)> observer) { consoleObserver_ = std::move(observer); }
     // Bytes the current document's heap holds.
     std::size_t heapBytes() const;
 
@@ -62,6 +65,7 @@ private:
     int running_ = 0;
     std::vector<std::string> scriptErrors_;
     std::vector<std::string> consoleMessages_;
+    std::function<void(const std::string&)> consoleObserver_;
 };
 
 }  // namespace solen::scripted

@@ -93,6 +93,9 @@ void InterstitialAdManager::show(std::shared_ptr<platform::ViewController> viewC
 }
 
 bool InterstitialAdManager::isReady() const {
+    // Only a finished load can be shown: a winner whose adapter has loaded before the auction's
+    // result reached this manager is not ready yet.
+    if (stateMachine_.currentState() != InterstitialState::loadedState) return false;
     const std::shared_ptr<Auctioneer>& auction = auctioneer();
     return auction && auction->bidder() && isWinningAdapterReady(*auction->bidder());
 }

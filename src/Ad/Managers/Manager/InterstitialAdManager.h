@@ -41,7 +41,8 @@ public:
     // Shows the loaded ad from `viewController`. Before a load succeeded, a second time, with no
     // view controller or without a winner that can show: one presentation failure (`internalError`).
     void show(std::shared_ptr<platform::ViewController> viewController);
-    // Whether the current winner can show now; false without one.
+    // Whether a show would be taken now: the load has finished (and the ad not yet been shown) and
+    // its winner's adapter is ready; false otherwise.
     bool isReady() const;
     void sendFailToPresent(PresentationError error);
 
