@@ -21,11 +21,11 @@ int main() { return 0; }  // built without the tools: there is no service to loa
 #include "Ad/Network/Models/AdSetting.h"
 #include "Commons/Utilities/Logger.h"
 #include "ExampleNativeAdapter.h"
-#include "Platform/Device/OperatingSystem.h"
 #include "Platform/UI/Screen.h"
 #include "adserver/AdService.h"
 #include "adserver/S2sScenario.h"
 #include "support/DispatchWait.h"
+#include "support/LocalAdServiceSdk.h"
 #include "support/ScopedApplication.h"
 #include "support/ScopedUserDefaults.h"
 #include "support/ScriptedNetwork.h"
@@ -222,16 +222,8 @@ struct Environment {
         }
         // One line item: the show does not depend on the answer, and its loads are not timed.
         scenario.bids[showUnit] = {answer(0, Json::object(), Json{{"showMs", 0}}, 1)};
-        service = std::make_unique<adserver::AdService>(scenario);
-        if (!service->start()) stop("the service did not start");
-        ::setenv("SOLEN_SERVICE_BASE_URL", service->baseUrl().c_str(), 1);
-        platform::OperatingSystem::setVersionProvider([] { return std::string("17.0"); });
-        std::atomic<int> initialised{-1};
-        Solen::initialize(SolenSdkConfiguration("bench-app", {}),
-                          [&](std::optional<SolenSdkError> error) { initialised = error ? 1 : 0; });
-        if (!test::waitUntil([&] { return initialised.load() >= 0; }, 10s) || initialised.load() != 0) {
-            stop("the SDK did not initialise\n" + service->timeline());
-        }
+        service = test::startServiceAndSdk(std::move(scenario), "bench-app");
+        if (!service) stop("the service or the SDK did not start");
         curl = curl_easy_init();
         headers = curl_slist_append(headers, "Content-Type: application/json");
         curl_easy_setopt(curl, CURLOPT_URL, (service->baseUrl() + "/bid").c_str());
