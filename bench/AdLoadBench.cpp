@@ -15,6 +15,7 @@ int main() { return 0; }  // built without the tools: there is no service to loa
 // Every allocation is counted: cheap next to a loopback round trip, and the same for the baseline
 // and the path under test.
 #include "CountingAllocator.h"
+#include "PublicLoadSupport.h"
 
 #include "Ad/Network/AdNetworkInterface.h"
 #include "Ad/Network/Models/AdResponse.h"
@@ -82,15 +83,8 @@ struct FormatCase {
     std::function<adserver::Answer(int noFills)> answerWith = nullptr;
 };
 
-// The terminal outcome of one load, whatever the format's delegate.
-struct LoadOutcome {
-    bool loaded = false;
-    bool failed = false;
-    void fail(const platform::Error& error) {
-        failed = true;
-        std::fprintf(stderr, "AdLoadBench: load failed: %lld %s\n", static_cast<long long>(error.code), error.localizedDescription.c_str());
-    }
-};
+using bench::LoadOutcome;
+using bench::RecordingNativeDelegate;
 
 class RecordingBannerDelegate final : public SolenBannerDelegate, public LoadOutcome {
 public:
@@ -111,13 +105,6 @@ public:
     }
     int displayed = 0;
     int dismissed = 0;
-};
-
-class RecordingNativeDelegate final : public SolenNativeDelegate, public LoadOutcome {
-public:
-    std::shared_ptr<platform::ViewController> viewControllerForSolenFullScreen() override { return nullptr; }
-    void solenNativeDidLoad(SolenNative&) override { loaded = true; }
-    void solenNativeDidLoadFail(SolenNative&, const platform::Error& error) override { fail(error); }
 };
 
 // Loads `ad`, which reports to `delegate`; the handle keeps both.
@@ -198,15 +185,7 @@ adserver::Answer answer(int noFills, const Json& members = Json::object(), const
     return adserver::Answer{200, std::move(body), {}};
 }
 
-[[noreturn]] void stop(const std::string& why) {
-    std::fprintf(stderr, "AdLoadBench: %s\n", why.c_str());
-    std::abort();
-}
-
-std::size_t collectAnswer(char* data, std::size_t size, std::size_t count, void* target) {
-    static_cast<std::string*>(target)->append(data, size * count);
-    return size * count;
-}
+[[noreturn]] void stop(const std::string& why) { bench::stop("AdLoadBench", why); }
 
 // The local service, an initialised SDK, and per format the bytes of one bid request of its
 // head-fill unit and of the answer to it.
@@ -231,7 +210,7 @@ struct Environment {
         // The same content encodings as the SDK's session asks for, so the service answers both
         // with the same (compressed) bytes and the baseline pays the same compression.
         curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
-        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collectAnswer);
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, bench::appendToString);
 
         // One load of each format records the SDK's bid request; a bare round trip of it records
         // the answer.

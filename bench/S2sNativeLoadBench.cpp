@@ -7,6 +7,8 @@
 int main() { return 0; }  // built without the tools: there is no service to load from
 #else
 
+#include "PublicLoadSupport.h"
+
 #include "Platform/Dispatch/MainLoop.h"
 #include "adserver/AdService.h"
 #include "adserver/NativeVideoScenario.h"
@@ -37,28 +39,7 @@ using Json = nlohmann::ordered_json;
 const std::string kUnit = "bench-s2s-native";
 const std::string kMediaPath = "/img/media.png";
 
-[[noreturn]] void stop(const std::string& why) {
-    std::fprintf(stderr, "S2sNativeLoadBench: %s\n", why.c_str());
-    std::abort();
-}
-
-class LoadRecorder final : public SolenNativeDelegate {
-public:
-    std::shared_ptr<platform::ViewController> viewControllerForSolenFullScreen() override { return nullptr; }
-    void solenNativeDidLoad(SolenNative&) override { loaded = true; }
-    void solenNativeDidLoadFail(SolenNative&, const platform::Error& error) override {
-        failed = true;
-        std::fprintf(stderr, "S2sNativeLoadBench: load failed: %lld %s\n", static_cast<long long>(error.code),
-                     error.localizedDescription.c_str());
-    }
-    bool loaded = false;
-    bool failed = false;
-};
-
-std::size_t collect(char* data, std::size_t size, std::size_t count, void* target) {
-    static_cast<std::string*>(target)->append(data, size * count);
-    return size * count;
-}
+[[noreturn]] void stop(const std::string& why) { bench::stop("S2sNativeLoadBench", why); }
 
 // The service answering one native line item without trackers (a picture media of 320×180 and
 // the 64×64 icon), an initialised SDK, and a libcurl handle that repeats one load's requests.
@@ -83,7 +64,7 @@ struct Environment {
         curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
         // The same content encodings as the SDK's session asks for: both get the same bytes.
         curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
-        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, collect);
+        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, bench::appendToString);
         multi = curl_multi_init();
         pictures[0] = curl_easy_init();
         pictures[1] = curl_easy_init();
@@ -95,7 +76,7 @@ struct Environment {
 
     // One public load to its terminal callback; whether it loaded.
     bool loadOnce() {
-        const auto recorder = std::make_shared<LoadRecorder>();
+        const auto recorder = std::make_shared<bench::RecordingNativeDelegate>();
         const auto native = SolenNative::create(kUnit, {300, 250}, recorder);
         native->load();
         platform::MainLoop::shared().runUntil([&] { return recorder->loaded || recorder->failed; }, 10s);
@@ -117,7 +98,7 @@ struct Environment {
             CURL* handle = picturesAtOnce ? pictures[i] : curl;
             curl_easy_setopt(handle, CURLOPT_URL, (base + paths[i]).c_str());
             curl_easy_setopt(handle, CURLOPT_HTTPGET, 1L);
-            curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, collect);
+            curl_easy_setopt(handle, CURLOPT_WRITEFUNCTION, bench::appendToString);
             curl_easy_setopt(handle, CURLOPT_WRITEDATA, &bodies[i + 1]);
             if (picturesAtOnce) {
                 curl_multi_add_handle(multi, handle);
