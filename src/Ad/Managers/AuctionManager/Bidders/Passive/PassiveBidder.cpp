@@ -95,6 +95,11 @@ std::shared_ptr<InternalAdAdapter> PassiveBidder::headOfWindowWinner() const {
 bool PassiveBidder::precedingAdaptersFailed(const InternalAdAdapter& adapter) const {
     const auto it = std::find_if(localCacheAdapters_.begin(), localCacheAdapters_.end(),
                                  [&](const auto& entry) { return entry.get() == &adapter; });
+    // An adapter that has left the window (a late report after its time-out) holds no place
+    // ahead of which anything could still be loading.
+    if (it == localCacheAdapters_.end()) {
+        return true;
+    }
     return std::all_of(localCacheAdapters_.begin(), it,
                        [](const auto& entry) { return entry->state() == AdapterAdState::failed; });
 }

@@ -162,6 +162,35 @@ TEST_F(PassiveWindowTest, OnlyTheHeadsFailureSlidesAndALaterLoadWinsOnceAllAhead
     EXPECT_THAT(loaded(), ElementsAre("A", "B", "C"));
 }
 
+TEST_F(PassiveWindowTest, LateFailureOfALineItemThatTimedOutRefillsTheWindow) {
+    // B times out behind a loading head; its network's own failure comes later, when B has
+    // left the window: the window refills to its size with C. (B's network adapter keeps its
+    // delegate, B's wrapper, alive, as a network adapter may: here the test holds it.)
+    settings_.add({test::ScopedAdapterSettings::network("quick", "Acme", 3000)});
+    script("A", {}, 0);  // silent
+    script("B", {Answer::failed(noFill())}, 3.5);
+    script("C", {}, 0);
+    AdSetting setting;
+    bidder_ = PassiveBidder::create(auction_, setting, 2);
+    bidder_->load({AdResponseBuilder::lineItem("A", "acme", 10000), AdResponseBuilder::lineItem("B", "quick"),
+                   AdResponseBuilder::lineItem("C", "acme")});
+    ASSERT_TRUE(test::settle());
+    EXPECT_THAT(loaded(), ElementsAre("A", "B"));
+    const std::shared_ptr<InternalAdAdapter> wrapperOfB = bidder_->localCacheAdapters().at(1);
+    advance(3);
+    ASSERT_EQ(bidder_->localCacheAdapters().size(), 1u);  // B timed out: no slide behind the loading head
+    EXPECT_THAT(loaded(), ElementsAre("A", "B"));
+    advance(0.5);
+    EXPECT_THAT(loaded(), ElementsAre("A", "B", "C"));
+    std::vector<std::string> window;
+    for (const auto& adapter : bidder_->localCacheAdapters()) {
+        window.push_back(adapter->ad()->lineItemId);
+    }
+    EXPECT_THAT(window, ElementsAre("A", "C"));
+    EXPECT_THAT(auction_->events(), IsEmpty());
+    EXPECT_EQ(wrapperOfB->ad()->lineItemId, "B");
+}
+
 TEST_F(PassiveWindowTest, LineItemsWithoutAdaptersAreSkippedWithTrackersAndTheBatchHandsOver) {
     Ads unregistered = AdResponseBuilder::lineItem("Z", "nobody");
     AdSetting setting;
