@@ -45,10 +45,12 @@ struct MediaFacts {
     std::vector<MediaTrack> tracks;
 
     // Simulation: when the moving play head reaches `atSeconds` the buffer runs empty, and it
-    // refills after `forSeconds` of clock time.
+    // refills after `forSeconds` of clock time; with `endsInError` the download gives up then
+    // instead, and playback fails there.
     struct Stall {
         double atSeconds = 0;
         double forSeconds = 0;
+        bool endsInError = false;
     };
     std::vector<Stall> stalls;
     // Simulation: playback breaks off when the moving play head reaches this time.

@@ -118,13 +118,13 @@ void MediaPlayer::advance() {
 
     // A scripted stall or failure on the way stops the play head there.
     const MediaFacts& facts = item->script_;
-    std::optional<double> stallSeconds;
+    std::optional<MediaFacts::Stall> stall;
     bool fails = false;
-    for (const auto& stall : facts.stalls) {
-        const std::int64_t at = MediaTime::withSeconds(stall.atSeconds, 1'000'000'000).nanoseconds();
+    for (const auto& scripted : facts.stalls) {
+        const std::int64_t at = MediaTime::withSeconds(scripted.atSeconds, 1'000'000'000).nanoseconds();
         if (at > from && at <= to && at < end) {
             to = at;
-            stallSeconds = stall.forSeconds;
+            stall = scripted;
         }
     }
     if (facts.failsAtSeconds) {
@@ -132,7 +132,7 @@ void MediaPlayer::advance() {
         if (at > from && at <= to) {
             to = at;
             fails = true;
-            stallSeconds.reset();
+            stall.reset();
         }
     }
 
@@ -142,10 +142,10 @@ void MediaPlayer::advance() {
     // An observer may have replaced the item or moved its play head: that decides from here on.
     if (item_ != item || item->seekCount_ != seeks) return;
     if (fails) {
-        item->failPlayback();
+        item->failPlayback("playback broke off");
         itemStateChanged(*item);
-    } else if (stallSeconds) {
-        item->beginStall(*stallSeconds);
+    } else if (stall) {
+        item->beginStall(*stall);
         itemStateChanged(*item);
     } else if (to == end && item->duration().isNumeric()) {
         reachEnd(item);

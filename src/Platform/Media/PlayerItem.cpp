@@ -74,28 +74,34 @@ void PlayerItem::becomeReady() {
     likelyToKeepUp_.set(true);
 }
 
-void PlayerItem::beginStall(double seconds) {
+void PlayerItem::beginStall(const MediaFacts::Stall& stall) {
     loadedRanges_.set({TimeRange{MediaTime::zero(), currentTime()}});
     likelyToKeepUp_.set(false);
     bufferEmpty_.set(true);
     if (stallTimer_) stallTimer_->invalidate();
-    stallTimer_ = RunLoopTimer::create(Clock::seconds(seconds), false, [weak = weak_from_this()](RunLoopTimer&) {
-        if (auto self = weak.lock()) self->endStall();
-    });
+    stallTimer_ = RunLoopTimer::create(Clock::seconds(stall.forSeconds), false,
+                                       [weak = weak_from_this(), inError = stall.endsInError](RunLoopTimer&) {
+                                           if (auto self = weak.lock()) self->endStall(inError);
+                                       });
     MainLoop::shared().add(stallTimer_, MainLoop::commonModes);
 }
 
-void PlayerItem::endStall() {
+void PlayerItem::endStall(bool inError) {
     stallTimer_.reset();
     if (status_.value() != Status::readyToPlay) return;
+    if (inError) {
+        failPlayback("the download stalled and broke off");
+        if (auto player = player_.lock()) player->itemStateChanged(*this);
+        return;
+    }
     loadedRanges_.set(wholeItem());
     bufferEmpty_.set(false);
     likelyToKeepUp_.set(true);
     if (auto player = player_.lock()) player->itemStateChanged(*this);
 }
 
-void PlayerItem::failPlayback() {
-    error_ = MediaError::make(MediaError::Code::playbackFailed, "playback broke off");
+void PlayerItem::failPlayback(std::string reason) {
+    error_ = MediaError::make(MediaError::Code::playbackFailed, std::move(reason));
     status_.set(Status::failed);
     Notification notification{failedToPlayToEndTimeNotification, shared_from_this(), {}};
     notification.userInfo.emplace(failedToPlayToEndTimeErrorKey, *error_);

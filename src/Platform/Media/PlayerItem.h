@@ -69,9 +69,9 @@ private:
 
     // Called by the player.
     void becomeReady();
-    void beginStall(double seconds);
-    void endStall();
-    void failPlayback();
+    void beginStall(const MediaFacts::Stall& stall);
+    void endStall(bool inError);
+    void failPlayback(std::string reason);
     std::vector<TimeRange> wholeItem() const;
     // Duration in nanoseconds, or the largest value when indefinite.
     std::int64_t durationNanoseconds() const;

@@ -6,6 +6,7 @@
 #include "Ad/Managers/AuctionManager/Bidders/Passive/PassiveBidder.h"
 #include "Ad/Managers/AuctionManager/Bidders/S2s/S2sBidder.h"
 #include "Commons/Configs/SettingsManager.h"
+#include "Commons/Utilities/DecimalText.h"
 #include "Commons/Utilities/Logger.h"
 #include "Commons/Utilities/MainQueue.h"
 
@@ -73,7 +74,7 @@ void Auctioneer::startAuctionTimer(double milliseconds) {
         });
     });
     auctionTimer_->resume();
-    Logger::debug("auctionTimer has been created with interval " + std::to_string(seconds));
+    Logger::debug("auctionTimer has been created with interval " + DecimalText::number(seconds));
 }
 
 void Auctioneer::killAuctionTimer() {

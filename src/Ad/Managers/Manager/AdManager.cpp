@@ -2,6 +2,7 @@
 
 #include "Commons/Configs/ConfigManager.h"
 #include "Commons/Configs/ConfigUtil.h"
+#include "Commons/Utilities/DecimalText.h"
 #include "Commons/Utilities/Logger.h"
 #include "Commons/Utilities/MainQueue.h"
 #include "Platform/Foundation/UUID.h"
@@ -82,7 +83,7 @@ void AdManager::startFetchTimer(double seconds) {
         });
     });
     fetchTimer_->resume();
-    Logger::debug("fetchTimer has been created with interval " + std::to_string(seconds));
+    Logger::debug("fetchTimer has been created with interval " + DecimalText::number(seconds));
 }
 
 void AdManager::endFetch() {

@@ -1,22 +1,11 @@
 #include "Ad/Managers/Manager/BannerAdManager.h"
 
 #include "Commons/Configs/ConfigManager.h"
+#include "Commons/Utilities/DecimalText.h"
 #include "Commons/Utilities/Logger.h"
-
-#include <sstream>
 
 namespace solen {
 namespace {
-
-// A whole number keeps its ".0", as the refresh log line has always shown it.
-std::string intervalText(double seconds) {
-    std::ostringstream text;
-    text.precision(15);
-    text << seconds;
-    std::string result = text.str();
-    if (result.find_first_of(".e") == std::string::npos) result += ".0";
-    return result;
-}
 
 std::string stateText(std::string_view what, BannerStateType state) {
     return std::string(what) + " callback fail's due to Invalid StateMachine state " + std::string(caseName(state));
@@ -123,7 +112,7 @@ void BannerAdManager::startRefresh() {
             self->refreshTimerHit();
         }
     });
-    Logger::log("Banner Refresh starts with interval " + intervalText(*interval), 2);
+    Logger::log("Banner Refresh starts with interval " + DecimalText::number(*interval), 2);
     refreshTimer_->start();
 }
 

@@ -1,6 +1,7 @@
 #include "Ad/RenderEngine/Bridge/JavaScriptText.h"
 
-#include <charconv>
+#include "Commons/Utilities/DecimalText.h"
+
 #include <cmath>
 #include <cstdint>
 
@@ -115,18 +116,7 @@ void appendNumber(std::string& out, double value) {
         out += "0.0";
         return;
     }
-    char buffer[400];  // the longest fixed form below 1e16 with a shortest fraction fits easily
-    const auto format = std::fabs(value) >= 1e16 ? std::chars_format::scientific : std::chars_format::fixed;
-    const auto [end, error] = std::to_chars(buffer, buffer + sizeof buffer, value, format);
-    const std::string_view written(buffer, error == std::errc() ? static_cast<std::size_t>(end - buffer) : 0);
-    if (written.empty()) {
-        out += "0.0";
-        return;
-    }
-    out += written;
-    if (format == std::chars_format::fixed && written.find('.') == std::string_view::npos) {
-        out += ".0";
-    }
+    DecimalText::appendNumber(out, value);
 }
 
 std::string number(double value) {

@@ -23,6 +23,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 namespace solen {
 namespace {
 
@@ -298,6 +300,19 @@ TEST_F(InterstitialAdManagerTest, PublicAdDeliversEveryCallbackOneHopAfterItsEve
     ASSERT_TRUE(test::settle());
     EXPECT_THAT(delegate->events, IsEmpty());
     EXPECT_TRUE(weak.expired());
+}
+
+TEST_F(InterstitialAdManagerTest, TimerLinesWriteTheirSecondsAsTheWrappersDo) {
+    test::LogCapture log;
+    loadAndSettle();
+    const auto lineEndsWith = [&log](const std::string& text) {
+        const auto lines = log.lines();
+        return std::any_of(lines.begin(), lines.end(), [&](const std::string& line) { return line.ends_with(text); });
+    };
+    // Fetch time-out 2500 ms, auction time-out 1000 ms, network load time-out 10000 ms.
+    EXPECT_TRUE(lineEndsWith(" fetchTimer has been created with interval 2.5"));
+    EXPECT_TRUE(lineEndsWith(" auctionTimer has been created with interval 1.0"));
+    EXPECT_TRUE(lineEndsWith(" LoadTimer has been created with interval 10.0"));
 }
 
 }  // namespace

@@ -1,6 +1,6 @@
 #include "Ad/Adapter/InternalAdapter/Helper/AdTimeout.h"
 
-#include "Ad/RenderEngine/Bridge/JavaScriptText.h"
+#include "Commons/Utilities/DecimalText.h"
 #include "Commons/Utilities/Logger.h"
 #include "Commons/Utilities/MainQueue.h"
 
@@ -28,7 +28,7 @@ void AdTimeout::start(double milliseconds, std::weak_ptr<const void> owner, std:
     });
     keeper_->resume();
     if (Logger::logLevel() >= 5) {  // composed only when debug lines are produced
-        Logger::debug(std::string(texts_.created) + JavaScriptText::number(seconds));
+        Logger::debug(std::string(texts_.created) + DecimalText::number(seconds));
     }
 }
 

@@ -12,6 +12,7 @@
 #include <cmath>
 #include <limits>
 #include <string>
+#include <utility>
 
 namespace solen {
 
@@ -83,8 +84,12 @@ Player::Player(platform::Rect frame, std::shared_ptr<platform::MediaFactsSource>
 void Player::finishCreation() {
     const auto weak = weakSelf();
     playerLayer()->setPlayer(avplayer_);
+    // The layer that lets go of the picture of an item whose failure was reported is no news of
+    // readiness: the owner must not take the failed item for loaded again.
     playerLayerObserver_ = playerLayer()->isReadyForDisplay().observe([weak](bool, bool) {
-        if (auto self = weak.lock()) self->tell(self->playerDelegate_, [&](PlayerDelegate& d) { d.playerReady(*self); });
+        const auto self = weak.lock();
+        if (!self || self->playbackFailureReported_) return;
+        self->tell(self->playerDelegate_, [&](PlayerDelegate& d) { d.playerReady(*self); });
     });
     addPlayerObservers();
 
@@ -215,6 +220,15 @@ void Player::failLoad(std::optional<platform::Error> error) {
     tell(playerDelegate_, [&](PlayerDelegate& d) { d.player(*this, error); });
 }
 
+// The player can learn of one failure twice (the failed-to-play-to-end notification and a buffer
+// observation that finds the item failed); the owner hears of it once.
+void Player::failPlayback(std::optional<platform::Error> error) {
+    const auto keepAlive = strongSelf();
+    setPlaybackState(PlaybackState::failed);
+    if (std::exchange(playbackFailureReported_, true)) return;
+    tell(playerDelegate_, [&](PlayerDelegate& d) { d.player(*this, error); });
+}
+
 void Player::setupPlayerItem(std::shared_ptr<PlayerItem> item) {
     for (const auto& observation : playerItemObservers_) observation->invalidate();
     playerItemObservers_.clear();
@@ -228,6 +242,7 @@ void Player::setupPlayerItem(std::shared_ptr<PlayerItem> item) {
         center.removeObserver(this, PlayerItem::failedToPlayToEndTimeNotification);
     }
     playerItem_ = item;
+    playbackFailureReported_ = false;
     if (item) {
         item->setAudioTimePitchAlgorithm(PlayerItem::AudioTimePitchAlgorithm::spectral);
         if (seekTimeRequested_) item->seek(*std::exchange(seekTimeRequested_, std::nullopt));
@@ -255,8 +270,8 @@ void Player::observeItemNotifications(const std::shared_ptr<PlayerItem>& item) {
         item);
     center.addObserver(
         owner, PlayerItem::failedToPlayToEndTimeNotification,
-        [weak](const platform::Notification&) {
-            if (auto self = weak.lock()) self->playerItemFailedToPlayToEndTime();
+        [weak](const platform::Notification& notification) {
+            if (auto self = weak.lock()) self->playerItemFailedToPlayToEndTime(notification);
         },
         item);
     // One registration however many items were installed. The audio session posts on any
@@ -285,7 +300,7 @@ void Player::addPlayerItemObservers(const std::shared_ptr<PlayerItem>& item) {
         const auto observed = weakItem.lock();
         if (!self || !observed) return;
         if (empty) self->setBufferingState(BufferingState::delayed);
-        if (observed->status().value() == PlayerItem::Status::failed) self->setPlaybackState(PlaybackState::failed);
+        if (observed->status().value() == PlayerItem::Status::failed) self->failPlayback(observed->error());
     }));
     playerItemObservers_.push_back(item->isPlaybackLikelyToKeepUp().observe([weak, weakItem](bool, bool likely) {
         const auto self = weak.lock();
@@ -295,7 +310,7 @@ void Player::addPlayerItemObservers(const std::shared_ptr<PlayerItem>& item) {
             self->setBufferingState(BufferingState::ready);
             if (self->playbackState_ == PlaybackState::playing) self->play();
         }
-        if (observed->status().value() == PlayerItem::Status::failed) self->setPlaybackState(PlaybackState::failed);
+        if (observed->status().value() == PlayerItem::Status::failed) self->failPlayback(observed->error());
     }));
     playerItemObservers_.push_back(item->loadedTimeRanges().observe(
         [weak, weakItem](const std::vector<PlayerItem::TimeRange>&, const std::vector<PlayerItem::TimeRange>& ranges) {
@@ -434,7 +449,14 @@ void Player::playerItemDidPlayToEndTime() {
     }
 }
 
-void Player::playerItemFailedToPlayToEndTime() { setPlaybackState(PlaybackState::failed); }
+void Player::playerItemFailedToPlayToEndTime(const platform::Notification& notification) {
+    std::optional<platform::Error> error;
+    const auto found = notification.userInfo.find(PlayerItem::failedToPlayToEndTimeErrorKey);
+    if (found != notification.userInfo.end()) {
+        if (const auto* reported = std::any_cast<platform::Error>(&found->second)) error = *reported;
+    }
+    failPlayback(std::move(error));
+}
 
 void Player::wasTapped() {
     tell(playerDelegate_, [&](PlayerDelegate& d) { d.playerDidReceiveTap(*this); });

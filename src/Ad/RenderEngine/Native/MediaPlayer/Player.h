@@ -28,7 +28,8 @@ namespace solen {
 // showing the one media player it drives. Assigning a URL loads the asset on a later main-loop
 // turn and installs its item once the keys have loaded; the player then reports readiness, state
 // and buffering changes, time ticks, start and quartile milestones, completion, loops, taps and
-// failures to two weakly held delegates.
+// failures to two weakly held delegates: a failure of the load, or of the item's playback after
+// it was ready, is reported once.
 //
 // Playback pauses while less than half of the view is inside its window and, with `autoplay`,
 // resumes with the next verdict that it is viewable (checked every 0.5 s while the view is in a
@@ -143,11 +144,13 @@ private:
     void loadedTimeRangesChanged();
     void boundaryCrossed(const std::vector<double>& quartileSeconds, double startSeconds);
     void failLoad(std::optional<platform::Error> error);
+    // The installed item failed after it was ready: state failed, and the delegate hears of it once.
+    void failPlayback(std::optional<platform::Error> error);
 
     // Entry points of the platform.
     void wasTapped();
     void playerItemDidPlayToEndTime();
-    void playerItemFailedToPlayToEndTime();
+    void playerItemFailedToPlayToEndTime(const platform::Notification& notification);
     void handleInterruption(const platform::Notification& notification);
     void handleApplicationWillResignActive();
     void handleApplicationDidBecomeActive();
@@ -188,6 +191,8 @@ private:
     double lastBufferTime_ = 0;
     std::shared_ptr<platform::AssetImageGenerator> imageGenerator_;
     bool hasAutoplayActivated_ = false;
+    // The installed item's failure has been reported (reset when an item is installed).
+    bool playbackFailureReported_ = false;
     // Numbers each URL: an attach step or key answer of a URL assigned since is dropped.
     std::uint64_t loadGeneration_ = 0;
 };

@@ -1,24 +1,31 @@
 #include "Ad/RenderEngine/Vast/Parser/TrackingCreative.h"
 
-#include <algorithm>
 #include <cmath>
 #include <utility>
 
 namespace solen {
+namespace {
+
+// Playback times are measured in whole seconds, so a quartile's mark is the whole second at or
+// after its share of the duration. When that second is not before the end (a share inside the
+// last second), the mark is the share itself: a later mark would never be reached, an earlier
+// one would report the quartile before it was played.
+double quartileMark(double share, double duration) {
+    const double wholeSecond = std::ceil(share * duration);
+    return wholeSecond < duration ? wholeSecond : share * duration;
+}
+
+}  // namespace
 
 std::optional<TrackingCreative> TrackingCreative::make(VastLinearCreative creative, VastAd vastAd) {
     if (!creative.duration) {
         return std::nullopt;
     }
     const double duration = *creative.duration;
-    // Whole-second playback times stay below the duration, so the last one a player reports is
-    // ceil(duration) - 1. A mark past it could never be reached and the creative never complete
-    // (a 3-second creative's third quartile would be 3), so marks are held at that last second.
-    const double lastSecond = std::max(0.0, std::ceil(duration) - 1);
     TrackingCreative tracking;
-    tracking.firstQuartile = std::min(std::ceil(0.25 * duration), lastSecond);
-    tracking.midpoint = std::min(std::ceil(0.5 * duration), lastSecond);
-    tracking.thirdQuartile = std::min(std::ceil(duration * 0.75), lastSecond);
+    tracking.firstQuartile = quartileMark(0.25, duration);
+    tracking.midpoint = quartileMark(0.5, duration);
+    tracking.thirdQuartile = quartileMark(0.75, duration);
     tracking.duration = duration;
     tracking.creative = std::move(creative);
     tracking.vastAd = std::move(vastAd);

@@ -105,6 +105,7 @@ std::optional<TrackingError> VastTracker::trackStart() {
         return noCurrentCreative();
     }
     track({TrackingEventType::start, TrackingEventType::creativeView}, *currentTrackingCreative_);
+    currentTrackingCreative_->started = true;
     trackingStatus_ = TrackingStatus::tracking;
     trackImpressions();
     return std::nullopt;
@@ -185,11 +186,15 @@ void VastTracker::fireProgressEvents(TrackingCreative& creative, double time) co
     }
 }
 
+double VastTracker::exactPlaybackTime() const {
+    return currentTime_ - startTime_ - (trackProgressCumulatively_ ? completedAdAccumulatedDuration_ : 0);
+}
+
 double VastTracker::playbackTime() const {
     if (!trackProgressCumulatively_) {
-        return currentTime_ - startTime_;
+        return exactPlaybackTime();
     }
-    const double t = std::floor(currentTime_ - startTime_ - completedAdAccumulatedDuration_);
+    const double t = std::floor(exactPlaybackTime());
     return t < 0 ? 0 : t;
 }
 
@@ -215,15 +220,18 @@ constexpr Quartile quartiles[] = {
 
 }  // namespace
 
-// Each quartile fires once, and only from an update whose playback time lies in its window: a
-// jump over a whole window never fires it.
+// Each quartile fires once, after the start, and only from an update whose playback time lies in
+// its window: a jump over a whole window never fires it. A window opens when the exact time
+// reaches its mark (the same as the whole-second time for a whole-second mark; a mark inside the
+// last second is exact) and closes after the whole second of the next mark.
 void VastTracker::trackQuartiles(TrackingCreative& creative) {
-    if (!(playbackTime() < creative.duration && currentTime_ >= startTime_)) {
+    if (!creative.started || !(playbackTime() < creative.duration && currentTime_ >= startTime_)) {
         return;
     }
     for (const Quartile& quartile : quartiles) {
         const double t = playbackTime();
-        if (creative.*quartile.from <= t && t <= creative.*quartile.to && !(creative.*quartile.tracked)) {
+        if (creative.*quartile.from <= exactPlaybackTime() && t <= creative.*quartile.to &&
+            !(creative.*quartile.tracked)) {
             creative.*quartile.tracked = true;
             track({quartile.event}, creative);
             if (const auto delegate = delegate_.lock()) {

@@ -51,7 +51,8 @@ public:
     // Playback started: fires start, creative view and the impressions.
     std::optional<TrackingError> trackStart();
     std::optional<TrackingError> trackImpressions();
-    // The player's time in seconds: fires due progress events and each quartile once.
+    // The player's time in seconds: fires due progress events and, once the start was tracked,
+    // each quartile once.
     std::optional<TrackingError> updateProgress(double time);
     // Playback reached the end (only after the third quartile was tracked).
     std::optional<TrackingError> trackComplete();
@@ -88,8 +89,10 @@ private:
     void track(const std::vector<TrackingEventType>& eventTypes, const TrackingCreative& creative) const;
     void fireProgressEvents(TrackingCreative& creative, double time) const;
     void trackQuartiles(TrackingCreative& creative);
-    // The playback time the quartiles are measured on.
+    // The playback time of the current ad: in whole seconds when tracking cumulatively.
     double playbackTime() const;
+    // The same, not rounded down.
+    double exactPlaybackTime() const;
     void fire(const std::vector<platform::URL>& urls, std::string event) const;
 
     std::weak_ptr<VastTrackerDelegate> delegate_;

@@ -4,11 +4,14 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 namespace solen {
@@ -178,6 +181,74 @@ TEST_F(VideoViewAssetTest, ThirtySecondAdPlaysToItsEndWithTrackingInOrder) {
     EXPECT_EQ(witness->journal, expected);
     EXPECT_FLOAT_EQ(asset->videoProgressBar()->progress(), 1.0f);
     EXPECT_TRUE(asset->videoProgressBar()->lastChangeAnimated());
+}
+
+TEST_F(VideoViewAssetTest, QuartilesAreSentAtTheirMarksAfterTheStartAndBeforeTheCompletion) {
+    // Marks: whole seconds that lie before the end, else the exact share of the duration.
+    struct Case {
+        double seconds;
+        std::string duration;
+        double first, midpoint, third;
+    };
+    const std::vector<Case> cases{
+        {1, "00:00:01", 0.25, 0.5, 0.75}, {2, "00:00:02", 1, 1, 1.5},  {3, "00:00:03", 1, 2, 2.25},
+        {10, "00:00:10", 3, 5, 8},        {30, "00:00:30", 8, 15, 23},
+    };
+    const Journal order{"START", "CREATIVEVIEW", "IMPRESSIONS", "FIRSTQUARTILE", "MIDPOINT", "THIRDQUARTILE", "COMPLETE"};
+    for (const Case& test : cases) {
+        source->script(kMedia, ScriptedMediaFactsSource::video(test.seconds), 0.1);
+        witness->journal.clear();
+        auto asset = make(playable(test.duration));
+        load(*asset);
+        // Play in ticks of 10 ms, noting the play head at each send of the addresses above.
+        Journal sent;
+        std::map<std::string, double> sentAt;
+        std::size_t seen = 0;
+        for (int tick = 0; tick < static_cast<int>(test.seconds * 100) + 100; ++tick) {
+            run(0.01);
+            for (; seen < witness->journal.size(); ++seen) {
+                const std::string label = witness->journal[seen].substr(0, witness->journal[seen].find(' '));
+                if (std::find(order.begin(), order.end(), label) != order.end()) {
+                    sent.push_back(label);
+                    sentAt[label] = asset->videoPlayer()->avplayer()->currentTime().seconds();
+                }
+            }
+        }
+        EXPECT_EQ(sent, order) << test.duration;
+        const std::vector<std::tuple<std::string, double, double>> marks{
+            {"FIRSTQUARTILE", test.first, 0.25}, {"MIDPOINT", test.midpoint, 0.5}, {"THIRDQUARTILE", test.third, 0.75}};
+        for (const auto& [label, mark, share] : marks) {
+            EXPECT_GE(sentAt[label], mark - 1e-9) << test.duration << " " << label;
+            EXPECT_GE(sentAt[label], share * test.seconds - 1e-9) << test.duration << " " << label;
+            EXPECT_LT(sentAt[label], mark + 0.015) << test.duration << " " << label;  // at the first tick there
+        }
+    }
+}
+
+TEST_F(VideoViewAssetTest, PlaybackThatBreaksOffAfterTheFirstSecondReports402Once) {
+    // The media download stalls after the first second and gives up; or playback breaks off.
+    platform::MediaFacts stalled = ScriptedMediaFactsSource::video(30.0);
+    stalled.stalls.push_back({1.0, 2.0, true});
+    platform::MediaFacts broken = ScriptedMediaFactsSource::video(30.0);
+    broken.failsAtSeconds = 1.5;
+    for (const auto& facts : {stalled, broken}) {
+        source->script(kMedia, facts, 0.1);
+        witness->journal.clear();
+        auto asset = make(playable());
+        load(*asset);
+        run(6.0);
+        EXPECT_EQ(asset->assetState(), NativeAssetState::failed);
+        EXPECT_EQ(asset->videoPlayer()->playbackState(), Player::PlaybackState::failed);
+        EXPECT_EQ(witness->with("loaded"), Journal{"loaded"});
+        EXPECT_EQ(witness->with("failed"), Journal{"failed 402"});
+        EXPECT_EQ(witness->with("ERROR"), Journal{"ERROR https://t.test/error?c=402"});
+        // Reported after the start, where playback broke off.
+        const auto at = [&](const std::string& entry) {
+            return std::find(witness->journal.begin(), witness->journal.end(), entry) - witness->journal.begin();
+        };
+        EXPECT_LT(at("START https://t.test/start"), at("failed 402"));
+        EXPECT_TRUE(witness->with("FIRSTQUARTILE").empty());
+    }
 }
 
 TEST_F(VideoViewAssetTest, ALinearWithoutDurationPlaysAndReportsWithoutTracking) {

@@ -262,19 +262,26 @@ TEST_F(PlayerTest, BufferingFollowsStallsAndPlaybackFailure) {
     stalling.stalls.push_back({1.0, 0.5});
     MediaFacts breaking = ScriptedMediaFactsSource::video(4.0);
     breaking.failsAtSeconds = 2.0;
+    MediaFacts givingUp = ScriptedMediaFactsSource::video(4.0);
+    givingUp.stalls.push_back({1.0, 2.0, true});
     source->script("https://media.test/stall.mp4", stalling);
     source->script("https://media.test/break.mp4", breaking);
+    source->script("https://media.test/giveup.mp4", givingUp);
 
+    // A failure after the item was ready is reported once, with the item's error, after the
+    // failed state.
     struct Case {
         std::string url;
         std::vector<std::string> buffering;
         std::vector<double> bufferedTimes;
         State state;
+        bool fails;
     };
     const std::vector<Case> cases{
         {"https://media.test/stall.mp4", {"buffering Ready", "buffering Delayed", "buffering Ready"}, {4.0, 1.0, 4.0},
-         State::stopped},
-        {"https://media.test/break.mp4", {"buffering Ready"}, {4.0}, State::failed},
+         State::stopped, false},
+        {"https://media.test/break.mp4", {"buffering Ready"}, {4.0}, State::failed, true},
+        {"https://media.test/giveup.mp4", {"buffering Ready", "buffering Delayed"}, {4.0, 1.0}, State::failed, true},
     };
     for (const Case& test : cases) {
         retire();
@@ -285,7 +292,20 @@ TEST_F(PlayerTest, BufferingFollowsStallsAndPlaybackFailure) {
         EXPECT_EQ(recorder->buffering(), test.buffering) << test.url;
         EXPECT_EQ(recorder->bufferedTimes, test.bufferedTimes) << test.url;
         EXPECT_EQ(player->playbackState(), test.state) << test.url;
-        EXPECT_TRUE(recorder->errors.empty()) << test.url;
+        if (!test.fails) {
+            EXPECT_TRUE(recorder->errors.empty()) << test.url;
+            continue;
+        }
+        ASSERT_EQ(recorder->errors.size(), 1u) << test.url;
+        EXPECT_EQ(recorder->errors.front(), player->playerItem()->error()) << test.url;
+        EXPECT_EQ(recorder->errors.front()->code, static_cast<std::int64_t>(platform::MediaError::Code::playbackFailed));
+        const auto failed = std::find(recorder->journal.begin(), recorder->journal.end(), "failed");
+        EXPECT_EQ(*std::prev(failed), "state Failed") << test.url;
+        EXPECT_EQ(std::find(failed, recorder->journal.end(), "ready"), recorder->journal.end()) << test.url;
+        // Told again of the same failure, the player reports nothing more.
+        platform::NotificationCenter::defaultCenter().post(platform::PlayerItem::failedToPlayToEndTimeNotification,
+                                                           player->playerItem());
+        EXPECT_EQ(recorder->errors.size(), 1u) << test.url;
     }
 }
 

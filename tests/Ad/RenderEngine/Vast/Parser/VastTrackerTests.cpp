@@ -66,6 +66,13 @@ std::shared_ptr<VastTracker> makeTracker(const std::string& ads, Recorder& recor
     return VastTracker::create(parsed.model.value_or(VastModel{}), {}, 0.0, cumulative, recorder.sender());
 }
 
+// Starts ad `id` and its playback, and forgets what that sent.
+void startPlayback(VastTracker& tracker, const std::string& id, Recorder& recorder) {
+    ASSERT_FALSE(tracker.start(id));
+    ASSERT_FALSE(tracker.trackStart());
+    recorder.calls.clear();
+}
+
 class Delegate final : public VastTrackerDelegate {
 public:
     std::vector<std::string> told;
@@ -74,14 +81,15 @@ public:
     void vastTrackerDidTrackThirdQuartile(VastTracker&, const VastAd& ad) override { told.push_back("third " + ad.id); }
 };
 
-TEST(TrackingCreativeTests, MarksAreRoundedUpToWholeSecondsBelowTheEnd) {
+TEST(TrackingCreativeTests, MarksAreWholeSecondsBeforeTheEndElseTheExactShare) {
     VastLinearCreative linear;
     EXPECT_FALSE(TrackingCreative::make(linear, VastAd{}));
     struct Case {
         double duration, first, mid, third;
     };
-    for (const Case c : {Case{30, 8, 15, 23}, Case{10.5, 3, 6, 8}, Case{4, 1, 2, 3}, Case{3.5, 1, 2, 3}, Case{3, 1, 2, 2},
-                         Case{2, 1, 1, 1}, Case{1.5, 1, 1, 1}, Case{1, 0, 0, 0}, Case{0, 0, 0, 0}}) {
+    for (const Case c : {Case{30, 8, 15, 23}, Case{10, 3, 5, 8}, Case{10.5, 3, 6, 8}, Case{4, 1, 2, 3},
+                         Case{3.5, 1, 2, 3}, Case{3, 1, 2, 2.25}, Case{2, 1, 1, 1.5}, Case{1.5, 1, 1, 1.125},
+                         Case{1, 0.25, 0.5, 0.75}, Case{0, 0, 0, 0}}) {
         linear.duration = c.duration;
         const auto creative = TrackingCreative::make(linear, VastAd{});
         ASSERT_TRUE(creative);
@@ -196,14 +204,14 @@ TEST(VastTrackerTests, StartThenQuartilesFireOnceInsideTheirWindows) {
 TEST(VastTrackerTests, JumpsSkipWindowsTheyNeverSaw) {
     Recorder recorder;
     auto tracker = makeTracker(linearAd("a", "00:00:30"), recorder);
-    ASSERT_FALSE(tracker->start("a"));
+    startPlayback(*tracker, "a", recorder);
     EXPECT_FALSE(tracker->updateProgress(7.0));
     EXPECT_FALSE(tracker->updateProgress(16.0));
     EXPECT_EQ(recorder.take(), Calls{"MIDPOINT https://t.test/a/midpoint"});
 
     // Exactly on the midpoint mark both windows are open: first quartile, then midpoint.
     auto exact = makeTracker(linearAd("b", "00:00:30"), recorder);
-    ASSERT_FALSE(exact->start("b"));
+    startPlayback(*exact, "b", recorder);
     EXPECT_FALSE(exact->updateProgress(15.0));
     EXPECT_EQ(recorder.take(), (Calls{"FIRSTQUARTILE https://t.test/b/firstQuartile", "MIDPOINT https://t.test/b/midpoint"}));
 
@@ -218,7 +226,7 @@ TEST(VastTrackerTests, ShortCreativesPlayedToTheEndTrackEveryQuartileAndComplete
         for (const char* duration : {"00:00:03", "00:00:02", "00:00:01", "00:00:03.5"}) {
             Recorder recorder;
             auto tracker = makeTracker(linearAd("s", duration), recorder, cumulative);
-            ASSERT_FALSE(tracker->start("s"));
+            startPlayback(*tracker, "s", recorder);
             const double end = tracker->currentTrackingCreative()->duration;
             for (double time = 0; time < end; time += 0.25) {
                 ASSERT_FALSE(tracker->updateProgress(time));
@@ -232,12 +240,27 @@ TEST(VastTrackerTests, ShortCreativesPlayedToTheEndTrackEveryQuartileAndComplete
     // A longer creative stopped before its third quartile still cannot complete.
     Recorder recorder;
     auto tracker = makeTracker(linearAd("l", "00:00:30"), recorder);
-    ASSERT_FALSE(tracker->start("l"));
+    startPlayback(*tracker, "l", recorder);
     for (double time = 0; time < 22.9; time += 0.25) {
         ASSERT_FALSE(tracker->updateProgress(time));
     }
     EXPECT_TRUE(tracker->trackComplete());
     EXPECT_EQ(recorder.take(), (Calls{"FIRSTQUARTILE https://t.test/l/firstQuartile", "MIDPOINT https://t.test/l/midpoint"}));
+}
+
+TEST(VastTrackerTests, QuartilesWaitForTheStartOfTheirCreative) {
+    Recorder recorder;
+    auto tracker = makeTracker(linearAd("s", "00:00:01"), recorder);
+    ASSERT_FALSE(tracker->start("s"));
+    EXPECT_FALSE(tracker->updateProgress(0.8));
+    EXPECT_TRUE(recorder.take().empty());
+    EXPECT_FALSE(tracker->trackStart());
+    EXPECT_FALSE(tracker->updateProgress(0.9));
+    EXPECT_FALSE(tracker->trackComplete());
+    EXPECT_EQ(recorder.take(), (Calls{"START https://t.test/s/start", "CREATIVEVIEW https://t.test/s/creativeView",
+                                      "IMPRESSIONS https://t.test/s/imp", "FIRSTQUARTILE https://t.test/s/firstQuartile",
+                                      "MIDPOINT https://t.test/s/midpoint", "THIRDQUARTILE https://t.test/s/thirdQuartile",
+                                      "COMPLETE https://t.test/s/complete"}));
 }
 
 TEST(VastTrackerTests, CumulativeTrackingReadsWholeSeconds) {
@@ -246,7 +269,7 @@ TEST(VastTrackerTests, CumulativeTrackingReadsWholeSeconds) {
     Recorder recorder;
     for (const bool cumulative : {true, false}) {
         auto tracker = makeTracker(linearAd("b", "00:00:30"), recorder, cumulative);
-        ASSERT_FALSE(tracker->start("b"));
+        startPlayback(*tracker, "b", recorder);
         EXPECT_FALSE(tracker->updateProgress(15.5));
         EXPECT_EQ(recorder.take().size(), cumulative ? 2u : 1u);
     }
@@ -257,13 +280,12 @@ TEST(VastTrackerTests, PodCountsFromTheEndOfCompletedAds) {
     auto tracker = makeTracker(linearAd("a", "00:00:30", "", " sequence=\"1\"") +
                                    linearAd("b", "00:00:20", "", " sequence=\"2\""),
                                recorder);
-    ASSERT_FALSE(tracker->start("a"));
+    startPlayback(*tracker, "a", recorder);
     for (double t = 0; t <= 30.0; t += 1.0) {
         tracker->updateProgress(t);
     }
     ASSERT_FALSE(tracker->trackComplete());
-    ASSERT_FALSE(tracker->start("b"));
-    recorder.calls.clear();
+    startPlayback(*tracker, "b", recorder);
     // Player time 35.6 is second 5 of the second ad (marks 5, 10, 15).
     EXPECT_FALSE(tracker->updateProgress(35.6));
     EXPECT_EQ(recorder.take(), Calls{"FIRSTQUARTILE https://t.test/b/firstQuartile"});
@@ -336,7 +358,7 @@ TEST(VastTrackerTests, DelegateMayReleaseTheTrackerWhileTold) {
     auto delegate = std::make_shared<ReleasingDelegate>();
     delegate->tracker = makeTracker(linearAd("a", "00:00:30"), recorder);
     delegate->tracker->setDelegate(delegate);
-    ASSERT_FALSE(delegate->tracker->start("a"));
+    startPlayback(*delegate->tracker, "a", recorder);
     VastTracker* raw = delegate->tracker.get();
     EXPECT_FALSE(raw->updateProgress(15.0));
     EXPECT_FALSE(delegate->tracker);
