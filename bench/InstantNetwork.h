@@ -43,6 +43,7 @@ public:
         const auto& settings = configuration.lineItemConfig;
         const auto id = settings ? settings->find("lineItemId") : nlohmann::ordered_json::const_iterator();
         if (settings && id != settings->end() && id->is_string() && id->get_ref<const std::string&>() == winner()) {
+            view_ = std::make_shared<platform::View>();
             delegate->adAdapterDidLoad(*this, view_);
         } else {
             static const SolenAdapterError noFill = SolenAdapterError::noFill(SolenErrorData::ofClass("Instant", "no ad", "later"));
@@ -54,7 +55,7 @@ public:
 
 private:
     const std::optional<std::string> creativeId_ = "creative";
-    const std::shared_ptr<platform::View> view_ = std::make_shared<platform::View>();
+    std::shared_ptr<platform::View> view_;  // made by a fill
 };
 
 class InstantNetwork {

@@ -158,7 +158,8 @@ TEST_F(AdapterWrapperTest, LoadsOnTheGlobalQueueAndReportsOnMainWithFillTrackers
 void loadFromGlobalQueue(const std::shared_ptr<InternalAdAdapter>& wrapper, Ads ad, double timeoutInMilli) {
     platform::DispatchQueue::global()->async([held = wrapper, ad = std::move(ad), timeoutInMilli]() mutable {
         InternalAdAdapter& adapter = *held;
-        adapter.loadFromGlobalQueue(std::move(held), std::move(ad), AdapterAdConfiguration(), timeoutInMilli);
+        adapter.loadFromGlobalQueue(std::move(held), std::make_shared<const std::optional<Ads>>(std::move(ad)),
+                                    AdapterAdConfiguration(), timeoutInMilli);
     });
 }
 

@@ -109,12 +109,11 @@ void AdapterWrapper::load(Ads ad, AdapterAdConfiguration adConfiguration, double
     });
 }
 
-void AdapterWrapper::loadFromGlobalQueue(std::shared_ptr<InternalAdAdapter> self, Ads ad,
+void AdapterWrapper::loadFromGlobalQueue(std::shared_ptr<InternalAdAdapter> self, SharedLineItem sharedAd,
                                          AdapterAdConfiguration adConfiguration, double timeoutInMilli) {
     // Only what the wrapper was made with is read here; its load's state changes on main.
-    std::optional<SolenAdapterError> readinessError = networkReadiness(ad.networkId);
+    std::optional<SolenAdapterError> readinessError = *sharedAd ? networkReadiness((*sharedAd)->networkId) : std::nullopt;
     const bool sends = !readinessError && timeoutInMilli > 0;
-    SharedAd sharedAd = std::make_shared<const std::optional<Ads>>(std::move(ad));
     if (trackerList(*sharedAd, &AdTrackers::networkLoad)) {
         // Made and sent from a block of their own: the network is asked without waiting for them.
         tracker_.fireLater([sharedAd] {
@@ -260,9 +259,10 @@ void AdapterWrapper::fail(SolenAdapterError error, bool report) {
     if (noFill || bidLoss) {
         // Both lists of the moment leave together, no-fill first. Only the creative id is asked
         // here (the network adapter is asked on main); the macro values are made on the trackers'
-        // queue, from the line item that the block shares.
+        // queue, from the line item that the block shares. The block also shares the stopped load
+        // timer: when the wrapper goes first, as it usually does, neither is released on main.
         tracker_.fireLater([ad = ad_, error, creative = creativeId(), latency = networkLatency_.getLatency(), noFill,
-                            bidLoss] {
+                            bidLoss, timer = loadTimeout_.keeper()] {
             const std::string dropReason(error.rawValue());
             const auto descriptor = error.errorUserInfoDescription();
             const AdTrackers& trackers = (*ad)->trackers;

@@ -49,7 +49,7 @@ public:
     const std::optional<AdapterAdConfiguration>& adConfiguration() const override { return *adConfiguration_; }
     AdapterAdState state() const override { return state_; }
     void load(Ads ad, AdapterAdConfiguration adConfiguration, double timeoutInMilli) override;
-    void loadFromGlobalQueue(std::shared_ptr<InternalAdAdapter> self, Ads ad, AdapterAdConfiguration adConfiguration,
+    void loadFromGlobalQueue(std::shared_ptr<InternalAdAdapter> self, SharedLineItem ad, AdapterAdConfiguration adConfiguration,
                              double timeoutInMilli) override;
     std::optional<std::string> creativeId() override;
     void abandon() override;
@@ -135,7 +135,7 @@ private:
     // A load's line item and configuration, which no longer change once its load started: shared
     // with the blocks that read them on other queues (the network's load, the trackers), so that
     // neither is copied for them.
-    using SharedAd = std::shared_ptr<const std::optional<Ads>>;
+    using SharedAd = SharedLineItem;
     using SharedConfiguration = std::shared_ptr<const std::optional<AdapterAdConfiguration>>;
     // The start of a load on the main thread: the line item, its configuration, `loading`, and the
     // network latency's start.

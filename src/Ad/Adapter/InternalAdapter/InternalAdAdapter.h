@@ -22,6 +22,10 @@ namespace solen {
 // network adapter strongly). Main thread only: every call, and every report to the bidder.
 class InternalAdAdapter : public virtual AdLoadTimer {
 public:
+    // A load's line item once its load is under way: it no longer changes, so the blocks that read
+    // it on other queues (the load step, the network's load, the trackers) share it uncopied.
+    using SharedLineItem = std::shared_ptr<const std::optional<Ads>>;
+
     ~InternalAdAdapter() override = default;
 
     // The network ad adapter (always of the wrapper's format protocol).
@@ -51,9 +55,10 @@ public:
     // started, or fails the load there as `load` would; the network's answers and the time-out
     // follow on the main thread. Reads nothing of the wrapper that a load changes. `self` is the
     // caller's reference to this wrapper: it goes to the main thread with the load, so that the
-    // wrapper is never released on the global queue.
-    virtual void loadFromGlobalQueue(std::shared_ptr<InternalAdAdapter> self, Ads ad, AdapterAdConfiguration adConfiguration,
-                                     double timeoutInMilli) = 0;
+    // wrapper is never released on the global queue. `ad` holds the line item (shared, and no
+    // longer changed, by every block that reads it).
+    virtual void loadFromGlobalQueue(std::shared_ptr<InternalAdAdapter> self, SharedLineItem ad,
+                                     AdapterAdConfiguration adConfiguration, double timeoutInMilli) = 0;
     // The network adapter's creative id; none when it has none or threw.
     virtual std::optional<std::string> creativeId() = 0;
 

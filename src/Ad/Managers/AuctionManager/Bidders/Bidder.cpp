@@ -176,14 +176,16 @@ void Bidder::fireNetworkNoFillTrackers(const Ads& lineItem, const SolenAdapterEr
 
 void Bidder::scheduleAdapterLoad(std::shared_ptr<InternalAdAdapter> adapter, Ads lineItem, double timeoutInMilli) {
     platform::DispatchQueue::global()->async(
-        [load = AdapterLoad{std::move(adapter), std::move(lineItem), adSetting_, timeoutInMilli, weak_from_this()}]() mutable {
+        [load = AdapterLoad{std::move(adapter), std::make_shared<const std::optional<Ads>>(std::move(lineItem)), adSetting_,
+                            timeoutInMilli, weak_from_this()}]() mutable {
             loadAdapter(std::move(load));
         });
 }
 
 void Bidder::loadAdapter(AdapterLoad load) {
-    const auto network = SettingsManager::shared()->adapterSettings(load.lineItem.networkId);
-    AdapterAdConfiguration configuration = adapterConfiguration(load.lineItem, network, *load.adSetting);
+    const Ads& lineItem = **load.lineItem;
+    const auto network = SettingsManager::shared()->adapterSettings(lineItem.networkId);
+    AdapterAdConfiguration configuration = adapterConfiguration(lineItem, network, *load.adSetting);
     if (network) {
         AdapterFactory::initilizeNetworkSDKOnAdLoad(*network);
     }

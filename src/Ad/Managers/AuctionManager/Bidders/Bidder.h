@@ -87,7 +87,7 @@ public:
     // One adapter load as handed to the global queue (the bidder's setting shared, not copied).
     struct AdapterLoad {
         std::shared_ptr<InternalAdAdapter> adapter;
-        Ads lineItem;
+        std::shared_ptr<const std::optional<Ads>> lineItem;  // the line item, never empty
         std::shared_ptr<const AdSetting> adSetting;
         double timeoutInMilli = 0;
         std::weak_ptr<Bidder> bidder;
