@@ -47,10 +47,11 @@ public:
     // answers and the time-out reach the bidder, later, on the main thread.
     virtual void load(Ads ad, AdapterAdConfiguration adConfiguration, double timeoutInMilli) = 0;
     // The same load as the bidders run it, with a single hop: called on the global queue once the
-    // line item's network was started for it, it checks the network's readiness and hands the
-    // line item, the configuration and the start of the network latency to the main thread; then,
-    // unless the load fails at once, it fires the `networkLoad` trackers and calls the network
-    // adapter's `load` right here. On the main thread, if the bidder still owns the load
+    // line item's network was started for it, it checks the network's readiness, hands the
+    // `networkLoad` trackers to the trackers' queue, and hands the line item, the configuration,
+    // the start of the network latency and the load timer to the main thread; then, unless the
+    // load fails at once, it calls the network adapter's `load` right here. On the main thread, if
+    // the bidder still owns the load
     // (`InternalAdapterDelegate::ownsLoad`), the wrapper becomes `loading` with the load timer
     // started, or fails the load there as `load` would; the network's answers and the time-out
     // follow on the main thread. Reads nothing of the wrapper that a load changes. `self` is the
