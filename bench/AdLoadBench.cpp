@@ -1,10 +1,24 @@
-// A public ad load against the local ad service on a loopback port, answering 50 line items of the
-// example network: against a bare libcurl round trip of the same bid request bytes and the same
-// answer, with the SDK's own bid exchange (assembly, transport, decode) timed in the same
-// iterations, a waterfall of 49 no-fills before its fill, and the heap that 100 loaded ads hold
-// against 100 decoded copies of their answer. Besides: a loaded interstitial's show() to its
-// did-display callback with a network that presents at once, and a loaded native ad's getAdView()
-// against the example network's adapter making the same template view directly.
+// Public ad loads of 50 line items of the example network, measured against honest baselines in
+// the same iterations.
+//
+// The SDK's bid requests go to an instant server (`InstantServer`): it answers each with the answer
+// bytes prepared before the run, identity encoded, so a round trip costs the client and the
+// loopback and nothing else. The baseline of a load is a bare libcurl exchange of the SDK's own bid
+// request bytes with that server, receiving the same answer bytes. A second, labelled case
+// ("Service") sends the same loads to the local ad service (through the instant server's relay, for
+// the baseline too), whose answers are compressed on every request.
+//
+// Per format: a load whose head fills at once (with the SDK's bid exchange alone, timed in the same
+// iterations); a waterfall of 49 no-fills before its fill, reported per tried line item against the
+// head-fill load of the same iterations; the time from the decoded bid response to the loaded
+// callback; and the heap that 100 loaded ads hold against 100 decoded copies of their answer.
+// Besides: a loaded interstitial's show() to its did-display callback with a network that presents
+// at once, and a loaded native ad's getAdView() against the example network's adapter making the
+// same template view directly.
+//
+// Callbacks are waited for by signal: the public ones arrive on the main thread, which runs its
+// loop meanwhile and looks at the outcome after every block; the bid exchange's arrive on the
+// session's queue and wake a condition variable.
 //
 // Each ad format is one `FormatCase` (how to load one ad and tell its outcome); every load and heap
 // benchmark runs for each registered case, so another format is one more entry in `formatCases()`.
@@ -17,6 +31,8 @@ int main() { return 0; }  // built without the tools: there is no service to loa
 #include "CountingAllocator.h"
 #include "PublicLoadSupport.h"
 
+#include "InstantServer.h"
+
 #include "Ad/Network/AdNetworkInterface.h"
 #include "Ad/Network/Models/AdResponse.h"
 #include "Ad/Network/Models/AdSetting.h"
@@ -24,12 +40,15 @@ int main() { return 0; }  // built without the tools: there is no service to loa
 #include "ExampleNativeAdapter.h"
 #include "Platform/UI/Screen.h"
 #include "adserver/AdService.h"
+#include "adserver/ConfigDocuments.h"
 #include "adserver/S2sScenario.h"
 #include "support/DispatchWait.h"
 #include "support/LocalAdServiceSdk.h"
 #include "support/ScopedApplication.h"
 #include "support/ScopedUserDefaults.h"
 #include "support/ScriptedNetwork.h"
+
+#include <time.h>
 
 #include <solen/Solen.h>
 #include <solen/SolenBanner.h>
@@ -43,11 +62,13 @@ int main() { return 0; }  // built without the tools: there is no service to loa
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <map>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <string>
 #include <vector>
@@ -187,70 +208,164 @@ adserver::Answer answer(int noFills, const Json& members = Json::object(), const
 
 [[noreturn]] void stop(const std::string& why) { bench::stop("AdLoadBench", why); }
 
-// The local service, an initialised SDK, and per format the bytes of one bid request of its
-// head-fill unit and of the answer to it.
+// One bare libcurl exchange at a time over a kept-alive connection: a POST of prepared bytes, the
+// answer's bytes read whole. The same request headers as the SDK's session (JSON content, no
+// "Expect", every decoding libcurl has on offer).
+class BareExchange {
+public:
+    explicit BareExchange(const std::string& url) {
+        curl_ = curl_easy_init();
+        headers_ = curl_slist_append(headers_, "Content-Type: application/json");
+        headers_ = curl_slist_append(headers_, "Expect:");
+        curl_easy_setopt(curl_, CURLOPT_URL, url.c_str());
+        curl_easy_setopt(curl_, CURLOPT_HTTPHEADER, headers_);
+        curl_easy_setopt(curl_, CURLOPT_ACCEPT_ENCODING, "");
+        curl_easy_setopt(curl_, CURLOPT_NOSIGNAL, 1L);
+        curl_easy_setopt(curl_, CURLOPT_TCP_NODELAY, 1L);
+        curl_easy_setopt(curl_, CURLOPT_WRITEFUNCTION, bench::appendToString);
+        curl_easy_setopt(curl_, CURLOPT_WRITEDATA, &body_);
+    }
+    ~BareExchange() {
+        curl_slist_free_all(headers_);
+        curl_easy_cleanup(curl_);
+    }
+    BareExchange(const BareExchange&) = delete;
+    BareExchange& operator=(const BareExchange&) = delete;
+
+    // The answer's (decoded) bytes; empty when the exchange failed.
+    const std::string& post(const std::string& request) {
+        body_.clear();
+        curl_easy_setopt(curl_, CURLOPT_POSTFIELDS, request.c_str());
+        curl_easy_setopt(curl_, CURLOPT_POSTFIELDSIZE, static_cast<long>(request.size()));
+        if (curl_easy_perform(curl_) != CURLE_OK) body_.clear();
+        return body_;
+    }
+
+private:
+    CURL* curl_ = nullptr;
+    curl_slist* headers_ = nullptr;
+    std::string body_;
+};
+
+// The instant server's relay of the "Service" case: the request goes on to the local ad service
+// with the client's Accept-Encoding, and its answer comes back as the service sent it (compressed).
+// One kept-alive connection per relaying thread.
+std::string relayToService(const std::string& serviceUrl, std::string_view head, std::string_view body) {
+    struct Relay {
+        CURL* curl = curl_easy_init();
+        ~Relay() { curl_easy_cleanup(curl); }
+    };
+    thread_local Relay relay;
+    std::string answer;
+    std::string encoding;
+    const auto headerLine = +[](char* data, std::size_t size, std::size_t count, void* target) {
+        const std::string_view line(data, size * count);
+        constexpr std::string_view name = "content-encoding:";
+        if (line.size() > name.size() && std::equal(name.begin(), name.end(), line.begin(), [](char a, char b) {
+                return a == static_cast<char>(std::tolower(static_cast<unsigned char>(b)));
+            })) {
+            std::string value(line.substr(name.size()));
+            value.erase(0, value.find_first_not_of(' '));
+            value.erase(value.find_last_not_of("\r\n ") + 1);
+            *static_cast<std::string*>(target) = value;
+        }
+        return size * count;
+    };
+    curl_slist* headers = curl_slist_append(nullptr, "Content-Type: application/json");
+    headers = curl_slist_append(headers, "Expect:");
+    const std::string accept = "Accept-Encoding: " + std::string(bench::InstantServer::field(head, "accept-encoding:"));
+    headers = curl_slist_append(headers, accept.c_str());
+    CURL* curl = relay.curl;
+    curl_easy_setopt(curl, CURLOPT_URL, serviceUrl.c_str());
+    curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
+    curl_easy_setopt(curl, CURLOPT_HTTP_CONTENT_DECODING, 0L);
+    curl_easy_setopt(curl, CURLOPT_NOSIGNAL, 1L);
+    curl_easy_setopt(curl, CURLOPT_TCP_NODELAY, 1L);
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDS, body.data());
+    curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(body.size()));
+    curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, bench::appendToString);
+    curl_easy_setopt(curl, CURLOPT_WRITEDATA, &answer);
+    curl_easy_setopt(curl, CURLOPT_HEADERFUNCTION, headerLine);
+    curl_easy_setopt(curl, CURLOPT_HEADERDATA, &encoding);
+    long status = 502;
+    if (curl_easy_perform(curl) == CURLE_OK) curl_easy_getinfo(curl, CURLINFO_RESPONSE_CODE, &status);
+    curl_slist_free_all(headers);
+    std::string reply = "HTTP/1.1 " + std::to_string(status) + " Relayed\r\nContent-Type: application/json\r\n";
+    if (!encoding.empty()) reply += "Content-Encoding: " + encoding + "\r\n";
+    reply += "Content-Length: " + std::to_string(answer.size()) + "\r\n\r\n" + answer;
+    return reply;
+}
+
+// The instant server, the local service (which serves the configuration, the trackers and the
+// "Service" case), an initialised SDK whose bid requests go to the instant server, and per format
+// and case the bytes of one bid request of its head-fill unit and of the answer to it.
 struct Environment {
     Environment() {
+        if (!front.isRunning()) stop("the instant server did not start");
         adserver::Scenario scenario = adserver::Scenario::defaults();
+        scenario.documents["primeAds"] = {adserver::Scenario::defaultStamp, Json{{"url", front.baseUrl() + "/bid"}}};
         for (const FormatCase& format : formatCases()) {
-            const auto answerOf = [&](int noFills) {
-                return format.answerWith ? format.answerWith(noFills) : answer(noFills, format.answerMembers);
-            };
-            scenario.bids[std::string(format.unitPrefix) + "-head"] = {answerOf(0)};
-            scenario.bids[std::string(format.unitPrefix) + "-waterfall"] = {answerOf(lineItems - 1)};
+            scenario.bids[std::string(format.unitPrefix) + "-service"] = {answerOf(format, 0)};
         }
-        // One line item: the show does not depend on the answer, and its loads are not timed.
-        scenario.bids[showUnit] = {answer(0, Json::object(), Json{{"showMs", 0}}, 1)};
         service = test::startServiceAndSdk(std::move(scenario), "bench-app");
         if (!service) stop("the service or the SDK did not start");
-        curl = curl_easy_init();
-        headers = curl_slist_append(headers, "Content-Type: application/json");
-        curl_easy_setopt(curl, CURLOPT_URL, (service->baseUrl() + "/bid").c_str());
-        curl_easy_setopt(curl, CURLOPT_HTTPHEADER, headers);
-        // The same content encodings as the SDK's session asks for, so the service answers both
-        // with the same (compressed) bytes and the baseline pays the same compression.
-        curl_easy_setopt(curl, CURLOPT_ACCEPT_ENCODING, "");
-        curl_easy_setopt(curl, CURLOPT_WRITEFUNCTION, bench::appendToString);
-
-        // One load of each format records the SDK's bid request; a bare round trip of it records
-        // the answer.
+        front.setFallback([url = service->baseUrl() + "/bid"](std::string_view head, std::string_view body) {
+            return relayToService(url, head, body);
+        });
+        const auto prepare = [this](const std::string& unit, const adserver::Answer& answer) {
+            // The service would echo each request's id; a prepared answer carries one of its own.
+            Json body = adserver::ConfigDocuments::withBaseUrl(answer.body, service->baseUrl());
+            body["requestId"] = "bench-request";
+            front.prepare("\"" + unit + "\"", bench::InstantServer::jsonAnswer(body.dump()));
+        };
         for (const FormatCase& format : formatCases()) {
-            service->clearRequests();
-            const LoadHandle handle = format.load(std::string(format.unitPrefix) + "-head");
-            if (!test::waitUntil(handle.finished, 10s) || !handle.filled()) {
-                stop(std::string("the first load of ") + format.name + " failed\n" + service->timeline());
-            }
-            Exchange& exchange = exchanges[format.name];
-            for (const auto& request : service->requests()) {
-                if (request.kind == adserver::ServiceRequest::Kind::bid) exchange.request = request.body;
-            }
-            exchange.answer = bareRoundTrip(exchange.request);
-            if (exchange.request.empty() || exchange.answer.empty()) stop(std::string("no bid request or answer for ") + format.name);
+            prepare(std::string(format.unitPrefix) + "-head", answerOf(format, 0));
+            prepare(std::string(format.unitPrefix) + "-waterfall", answerOf(format, lineItems - 1));
         }
+        // One line item: the show does not depend on the answer, and its loads are not timed.
+        prepare(showUnit, answer(0, Json::object(), Json{{"showMs", 0}}, 1));
+
+        // One load of each format and case records the SDK's bid request; a bare exchange of it
+        // records the answer.
+        front.setRecording(true);
+        for (const FormatCase& format : formatCases()) {
+            for (const char* unitCase : {"-head", "-service"}) {
+                const LoadHandle handle = format.load(std::string(format.unitPrefix) + unitCase);
+                if (!test::waitUntil(handle.finished, 10s) || !handle.filled()) {
+                    stop(std::string("the first load of ") + format.name + unitCase + " failed\n" + service->timeline());
+                }
+                Exchange& exchange = exchanges[std::string(format.name) + unitCase];
+                exchange.request = front.lastRequest();
+                exchange.answer = bare.post(exchange.request);
+                if (exchange.request.empty() || exchange.answer.empty()) {
+                    stop(std::string("no bid request or answer for ") + format.name + unitCase);
+                }
+            }
+        }
+        front.setRecording(false);
+        test::settle();
         service->clearRequests();
     }
 
-    // One POST of `request` over a kept-alive connection; the answer's bytes.
-    std::string bareRoundTrip(const std::string& request) {
-        std::string body;
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDS, request.c_str());
-        curl_easy_setopt(curl, CURLOPT_POSTFIELDSIZE, static_cast<long>(request.size()));
-        curl_easy_setopt(curl, CURLOPT_WRITEDATA, &body);
-        if (curl_easy_perform(curl) != CURLE_OK) body.clear();
-        return body;
+    static adserver::Answer answerOf(const FormatCase& format, int noFills) {
+        return format.answerWith ? format.answerWith(noFills) : answer(noFills, format.answerMembers);
     }
 
     struct Exchange {
         std::string request;
         std::string answer;
     };
+    // The exchange of `format`'s head-fill unit: "-head" (instant server) or "-service".
+    const Exchange& exchange(const FormatCase& format, const char* unitCase = "-head") const {
+        return exchanges.at(std::string(format.name) + unitCase);
+    }
 
     test::ScopedUserDefaults defaults;
     test::ScopedApplication application;
+    bench::InstantServer front;
     std::unique_ptr<adserver::AdService> service;
-    std::map<std::string, Exchange> exchanges;  // by format name
-    CURL* curl = nullptr;
-    curl_slist* headers = nullptr;
+    std::map<std::string, Exchange> exchanges;  // by format name and unit case
+    BareExchange bare{front.baseUrl() + "/bid"};
 };
 
 Environment& environment() {
@@ -262,60 +377,96 @@ using Clock = std::chrono::steady_clock;
 
 double secondsSince(Clock::time_point begin) { return std::chrono::duration<double>(Clock::now() - begin).count(); }
 
-// The baseline alone: the first format's bid request posted with libcurl, the answer read whole.
-void BM_BareCurlRoundTrip(benchmark::State& state) {
+// CPU time of the calling thread, in seconds.
+double threadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// The baseline alone: the first format's bid request exchanged with the instant server.
+void BM_BareExchange(benchmark::State& state) {
     Environment& env = environment();
-    const Environment::Exchange& exchange = env.exchanges.at(formatCases().front().name);
+    const Environment::Exchange& exchange = env.exchange(formatCases().front());
     for (auto _ : state) {
-        if (env.bareRoundTrip(exchange.request).size() != exchange.answer.size()) {
-            state.SkipWithError("the service did not answer");
+        if (env.bare.post(exchange.request).size() != exchange.answer.size()) {
+            state.SkipWithError("the server did not answer");
             break;
         }
     }
 }
 
-// The SDK's bid exchange alone: assembly, transport and decode, to the decoded answer's arrival.
+// The SDK's bid exchange alone: assembly, transport and decode, to the decoded answer's arrival on
+// the session's queue, which signals the waiting thread.
 class SdkBidExchange {
 public:
-    explicit SdkBidExchange(const FormatCase& format) : client_(AdNetworkInterface::create()), unit_(std::string(format.unitPrefix) + "-head") {
+    SdkBidExchange(const FormatCase& format, const char* unitCase)
+        : client_(AdNetworkInterface::create()), unit_(std::string(format.unitPrefix) + unitCase) {
         AdSetting setting;
         setting.adType = format.format;
         setting.adUnitId = unit_;
         setting.adSize = format.size;
         impression_ = ImpressionInfo::from(setting);
-        client_->setDidGetAdResponse([this](const AdResponse&, const std::string&) { outcome_ = 1; });
-        client_->setDidFailToGetAdResponseWithError([this](const AdError&, const std::string&) { outcome_ = 2; });
+        client_->setDidGetAdResponse([this](const AdResponse&, const std::string&) { finish(1); });
+        client_->setDidFailToGetAdResponseWithError([this](const AdError&, const std::string&) { finish(2); });
     }
     bool run() {
+        std::unique_lock lock(mutex_);
         outcome_ = 0;
+        lock.unlock();
         client_->getAd("bench", unit_, impression_);
-        return test::waitUntil([this] { return outcome_.load() != 0; }, 10s) && outcome_.load() == 1;
+        lock.lock();
+        return changed_.wait_for(lock, 10s, [this] { return outcome_ != 0; }) && outcome_ == 1;
     }
 
 private:
+    void finish(int outcome) {
+        std::lock_guard lock(mutex_);
+        outcome_ = outcome;
+        changed_.notify_all();
+    }
+
     std::shared_ptr<AdNetworkInterface> client_;
     std::string unit_;
     ImpressionInfo impression_;
-    std::atomic<int> outcome_{0};
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    int outcome_ = 0;
 };
 
+// One public load of `unit` to its terminal callback (the main loop runs meanwhile): false when it
+// did not fill. Adds its wall and main-thread CPU seconds.
+bool timedLoad(const FormatCase& format, const std::string& unit, double& wall, double& cpu) {
+    const double cpuBegin = threadCpuSeconds();
+    const auto begin = Clock::now();
+    const LoadHandle handle = format.load(unit);
+    const bool filled = test::waitUntil(handle.finished, 10s) && handle.filled();
+    wall += secondsSince(begin);
+    cpu += threadCpuSeconds() - cpuBegin;
+    return filled;
+}
+
 // A public load to its loaded callback, the head filling at once. Each iteration also times, just
-// before, the bare round trip of the same request and answer and the SDK's bid exchange alone, so
-// the ratios compare figures of the same moments: `load_ratio` is the load against the bare round
-// trip, `rest_ratio` what the load adds to the SDK's bid exchange (manager, auction, adapter load,
-// hops) against it. The benchmark's time is the load's.
-void BM_LoadHeadFills(benchmark::State& state, const FormatCase* format) {
+// before, the bare exchange of the same request and answer and the SDK's bid exchange alone, so
+// the ratios compare figures of the same moments: `load_ratio` is the load against the bare
+// exchange, `exchange_ratio` the SDK's bid exchange against it, `rest_ratio` what the load adds to
+// the SDK's bid exchange (manager, auction, adapter load, hops) against it. `main_cpu_us` is the
+// main thread's CPU time per load (its loop's brief spins while it waits included). The
+// benchmark's time is the load's. `unitCase` "-head": the instant server; "-service": the local
+// ad service's compressed answers.
+void BM_LoadHeadFills(benchmark::State& state, const FormatCase* format, const char* unitCase) {
     Environment& env = environment();
-    const Environment::Exchange& exchange = env.exchanges.at(format->name);
-    const std::string unit = std::string(format->unitPrefix) + "-head";
-    SdkBidExchange sdkExchange(*format);
+    const Environment::Exchange& exchange = env.exchange(*format, unitCase);
+    const std::string unit = std::string(format->unitPrefix) + unitCase;
+    SdkBidExchange sdkExchange(*format, unitCase);
     double bare = 0;
     double bid = 0;
     double load = 0;
+    double cpu = 0;
     for (auto _ : state) {
         auto begin = Clock::now();
-        if (env.bareRoundTrip(exchange.request).size() != exchange.answer.size()) {
-            state.SkipWithError("the service did not answer");
+        if (env.bare.post(exchange.request).size() != exchange.answer.size()) {
+            state.SkipWithError("the server did not answer");
             break;
         }
         bare += secondsSince(begin);
@@ -325,42 +476,57 @@ void BM_LoadHeadFills(benchmark::State& state, const FormatCase* format) {
             break;
         }
         bid += secondsSince(begin);
-        begin = Clock::now();
-        const LoadHandle handle = format->load(unit);
-        if (!test::waitUntil(handle.finished, 10s) || !handle.filled()) {
+        const double before = load;
+        if (!timedLoad(*format, unit, load, cpu)) {
             state.SkipWithError("the load did not fill");
             break;
         }
-        const double seconds = secondsSince(begin);
-        load += seconds;
-        state.SetIterationTime(seconds);
+        state.SetIterationTime(load - before);
     }
     if (state.iterations() == 0 || bare <= 0) return;
     const double iterations = static_cast<double>(state.iterations());
     state.counters["bare_us"] = bare * 1e6 / iterations;
     state.counters["exchange_us"] = bid * 1e6 / iterations;
+    state.counters["main_cpu_us"] = cpu * 1e6 / iterations;
     state.counters["load_ratio"] = load / bare;
     state.counters["exchange_ratio"] = bid / bare;
     state.counters["rest_ratio"] = (load - bid) / bare;
 }
 
-// A public load through 49 no-fills to the last line item's fill, reported per line item.
+// A public load through 49 no-fills to the last line item's fill, against the bare exchange of the
+// same answer size class and the head-fill load, all three in each iteration. Per tried line item
+// (what the 49 extra tries add to the head-fill load, divided by 49): `wall_us_per_item` and
+// `main_cpu_us_per_item`. The benchmark's time is the waterfall load's.
 void BM_Load49NoFillsThenFill(benchmark::State& state, const FormatCase* format) {
-    environment();
-    const std::string unit = std::string(format->unitPrefix) + "-waterfall";
-    double seconds = 0;
+    Environment& env = environment();
+    const Environment::Exchange& exchange = env.exchange(*format);
+    const std::string head = std::string(format->unitPrefix) + "-head";
+    const std::string waterfall = std::string(format->unitPrefix) + "-waterfall";
+    double bare = 0;
+    double headWall = 0;
+    double headCpu = 0;
+    double wall = 0;
+    double cpu = 0;
     for (auto _ : state) {
         const auto begin = Clock::now();
-        const LoadHandle handle = format->load(unit);
-        if (!test::waitUntil(handle.finished, 10s) || !handle.filled()) {
+        if (env.bare.post(exchange.request).size() != exchange.answer.size()) {
+            state.SkipWithError("the server did not answer");
+            break;
+        }
+        bare += secondsSince(begin);
+        const double before = wall;
+        if (!timedLoad(*format, head, headWall, headCpu) || !timedLoad(*format, waterfall, wall, cpu)) {
             state.SkipWithError("the load did not fill");
             break;
         }
-        seconds += secondsSince(begin);
+        state.SetIterationTime(wall - before);
     }
-    if (state.iterations() > 0) {
-        state.counters["per_line_item_us"] = seconds * 1e6 / static_cast<double>(state.iterations() * lineItems);
-    }
+    if (state.iterations() == 0 || bare <= 0) return;
+    const double tries = static_cast<double>(state.iterations()) * (lineItems - 1);
+    state.counters["bare_us"] = bare * 1e6 / static_cast<double>(state.iterations());
+    state.counters["load_ratio"] = wall / bare;
+    state.counters["wall_us_per_item"] = (wall - headWall) * 1e6 / tries;
+    state.counters["main_cpu_us_per_item"] = (cpu - headCpu) * 1e6 / tries;
 }
 
 // From the decoded bid response on the main thread (the start of the auction, told by its log
@@ -391,7 +557,7 @@ void BM_ResponseToDidLoad(benchmark::State& state, const FormatCase* format) {
 // loads settled.
 void BM_HeapOf100LoadedAds(benchmark::State& state, const FormatCase* format) {
     Environment& env = environment();
-    const std::string& answerBody = env.exchanges.at(format->name).answer;
+    const std::string& answerBody = env.exchange(*format).answer;
     const std::string unit = std::string(format->unitPrefix) + "-head";
     double ratio = 0;
     double perAd = 0;
@@ -517,10 +683,13 @@ void BM_NativeGetAdView(benchmark::State& state) {
 int main(int argc, char** argv) {
     using namespace solen;
     benchmark::Initialize(&argc, argv);
-    benchmark::RegisterBenchmark("BM_BareCurlRoundTrip", BM_BareCurlRoundTrip)->Unit(benchmark::kMicrosecond);
+    benchmark::RegisterBenchmark("BM_BareExchange", BM_BareExchange)->Unit(benchmark::kMicrosecond);
     for (const FormatCase& format : formatCases()) {
         const std::string name = format.name;
-        benchmark::RegisterBenchmark(("BM_" + name + "LoadHeadFills").c_str(), BM_LoadHeadFills, &format)
+        benchmark::RegisterBenchmark(("BM_" + name + "LoadHeadFills").c_str(), BM_LoadHeadFills, &format, "-head")
+            ->Unit(benchmark::kMicrosecond)
+            ->UseManualTime();
+        benchmark::RegisterBenchmark(("BM_" + name + "ServiceLoadHeadFills").c_str(), BM_LoadHeadFills, &format, "-service")
             ->Unit(benchmark::kMicrosecond)
             ->UseManualTime();
         benchmark::RegisterBenchmark(("BM_" + name + "ResponseToDidLoad").c_str(), BM_ResponseToDidLoad, &format)
@@ -528,7 +697,8 @@ int main(int argc, char** argv) {
             ->Iterations(200)
             ->Unit(benchmark::kMicrosecond);
         benchmark::RegisterBenchmark(("BM_" + name + "Load49NoFillsThenFill").c_str(), BM_Load49NoFillsThenFill, &format)
-            ->Unit(benchmark::kMicrosecond);
+            ->Unit(benchmark::kMicrosecond)
+            ->UseManualTime();
         benchmark::RegisterBenchmark(("BM_" + name + "HeapOf100Loaded").c_str(), BM_HeapOf100LoadedAds, &format)
             ->Unit(benchmark::kMillisecond)
             ->Iterations(1);

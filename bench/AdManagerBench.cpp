@@ -50,10 +50,13 @@ struct Environment {
         body = response.encode().dump();
         response.rewardedVideo = true;
         rewardedBody = response.encode().dump();
-        session->setHandler([this](const platform::URLRequest& request) -> std::optional<HttpAnswer> {
+        // The answers are made once: a load pays for copying its answer's bytes, not for making them.
+        session->setHandler([config = HttpAnswer::status(200, configAnswer()), bid = HttpAnswer::status(200, body),
+                             rewardedBid = HttpAnswer::status(200, rewardedBody),
+                             this](const platform::URLRequest& request) -> std::optional<HttpAnswer> {
             const std::string path = request.url() ? request.url()->path() : "";
-            if (path.ends_with("/configs")) return HttpAnswer::status(200, configAnswer());
-            if (path.ends_with("/bid")) return HttpAnswer::status(200, rewarded ? rewardedBody : body);
+            if (path.ends_with("/configs")) return config;
+            if (path.ends_with("/bid")) return rewarded ? rewardedBid : bid;
             return std::nullopt;
         });
         NetworkServiceProvider::setSession(session);

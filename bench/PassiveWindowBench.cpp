@@ -1,13 +1,14 @@
 // What the waterfall window adds to a load: a batch of 50 line items through a window of 5, the
 // first 49 answering no fill at once and the last one filling, with every tracker sent to a
 // transport that answers at once. The time from `load(with:)` to the win is compared with 50 bare
-// round trips main -> global queue -> main, 5 in flight, measured in the same iterations.
+// round trips main -> global queue -> main, 5 in flight, measured in the same iterations. The
+// network (`InstantNetwork`) keeps no books.
 #include "Ad/Managers/AuctionManager/Bidders/Passive/PassiveBidder.h"
+#include "InstantNetwork.h"
 #include "RoundTripBaseline.h"
 #include "support/AdResponseBuilder.h"
 #include "support/RecordingAdBidderDelegate.h"
 #include "support/ScopedAdapterSettings.h"
-#include "support/ScriptedNetwork.h"
 #include "support/TrackerCapture.h"
 
 #include <benchmark/benchmark.h>
@@ -23,16 +24,12 @@ constexpr int windowSize = 5;
 
 void passiveWindowWin(benchmark::State& state) {
     test::TrackerCapture capture;
-    test::ScopedAdapterSettings settings({test::ScopedAdapterSettings::network("acme", "Acme", 10000)});
-    const auto noFill = SolenAdapterError::noFill(SolenErrorData::ofClass("Acme", "no ad", "later"));
-    test::ScriptedNetwork::Script script;
-    script.loadAnswers = {test::ScriptedNetwork::LoadAnswer::failed(noFill)};
+    test::ScopedAdapterSettings settings({test::ScopedAdapterSettings::network("instant", "Instant", 10000)});
     std::vector<Ads> batch;
     for (int i = 0; i < lineItemCount; ++i) {
-        batch.push_back(test::AdResponseBuilder::lineItem("L" + std::to_string(i), "acme"));
+        batch.push_back(test::AdResponseBuilder::lineItem("L" + std::to_string(i), "instant"));
     }
-    script.lineItemLoads[batch.back().lineItemId] = {{test::ScriptedNetwork::LoadAnswer::loaded()}, {}};
-    test::ScriptedNetwork network("Acme", {AdFormat::banner}, script, SdkInitializedResult::success(true));
+    bench::InstantNetwork network(batch.back().lineItemId);
 
     std::shared_ptr<test::RecordingAdBidderDelegate> auction;
     std::shared_ptr<PassiveBidder> bidder;
@@ -44,10 +41,7 @@ void passiveWindowWin(benchmark::State& state) {
             bidder->load(batch);
         },
         [&] { return auction->count("didFinishLoading") == 1; },
-        [&] {
-            network.clearCalls();
-            capture.clear();
-        });
+        [&] { capture.clear(); });
 }
 BENCHMARK(passiveWindowWin)->UseManualTime()->Unit(benchmark::kMicrosecond);
 

@@ -7,6 +7,8 @@
 
 #include <benchmark/benchmark.h>
 
+#include <time.h>
+
 #include <chrono>
 #include <functional>
 
@@ -37,19 +39,30 @@ inline double bareRoundTrips(int count, int inFlight) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
 }
 
-// Times `run` (one load from its start until `done()` holds, the main loop running meanwhile) as
-// the iteration time, alternating with the baseline; reports the baseline in microseconds and the
-// ratio of the two totals. `run` returns false when the load did not end as expected.
+// CPU time of the calling thread, in seconds.
+inline double threadCpuSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// Times `start` and the main loop until `done()` holds (one load of `count` line items) as the
+// iteration time, alternating with the baseline; `reset` runs after each, untimed. Reports the
+// baseline in microseconds, the ratio of the two totals, and per line item the wall time and the
+// main thread's CPU time of the load (the main loop's brief spins while it waits included).
 inline void measureAgainstRoundTrips(benchmark::State& state, int count, int inFlight, const std::function<void()>& start,
                                      const std::function<bool()>& done, const std::function<void()>& reset) {
     platform::MainLoop::shared().bindToCurrentThread();
     double pathSeconds = 0;
+    double cpuSeconds = 0;
     double baselineSeconds = 0;
     for (auto _ : state) {
+        const double cpuBegin = threadCpuSeconds();
         const auto begin = std::chrono::steady_clock::now();
         start();
         platform::MainLoop::shared().runUntil(done, std::chrono::seconds(10));
         const double elapsed = std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        cpuSeconds += threadCpuSeconds() - cpuBegin;
         if (!done()) {
             state.SkipWithError("the load did not end as expected");
             break;
@@ -59,8 +72,12 @@ inline void measureAgainstRoundTrips(benchmark::State& state, int count, int inF
         baselineSeconds += bareRoundTrips(count, inFlight);
         reset();
     }
+    if (state.iterations() == 0) return;
+    const double items = static_cast<double>(state.iterations()) * count;
     state.counters["baseline_us"] = baselineSeconds * 1e6 / static_cast<double>(state.iterations());
     state.counters["ratio"] = baselineSeconds > 0 ? pathSeconds / baselineSeconds : 0;
+    state.counters["wall_us_per_item"] = pathSeconds * 1e6 / items;
+    state.counters["main_cpu_us_per_item"] = cpuSeconds * 1e6 / items;
 }
 
 }  // namespace solen::bench

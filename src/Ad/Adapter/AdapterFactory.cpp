@@ -29,20 +29,23 @@ std::string printable(std::string_view name) {
     return text;
 }
 
-// Composes the class name into `className` (its old content is replaced); false, with the error
-// line, when the adapter name is not valid.
 bool composeClassName(std::string_view adapterName, std::string_view classKind, std::string& className) {
-    if (!AdapterFactory::isValidAdapterName(adapterName)) {
+    return AdapterFactory::composeAdapterClassName(adapterName, classKind, {}, className);
+}
+
+}  // namespace
+
+bool AdapterFactory::composeAdapterClassName(std::string_view adapterName, std::string_view kindStart,
+                                             std::string_view kindEnd, std::string& className) {
+    if (!isValidAdapterName(adapterName)) {
         Logger::error("Invalid adapter name " + printable(adapterName));
         return false;
     }
     constexpr std::string_view prefix = "Solen", middle = "Adapter.";
     className.clear();
-    className.append(prefix).append(adapterName).append(middle).append(adapterName).append(classKind);
+    className.append(prefix).append(adapterName).append(middle).append(adapterName).append(kindStart).append(kindEnd);
     return true;
 }
-
-}  // namespace
 
 bool AdapterFactory::isValidAdapterName(std::string_view adapterName) {
     if (adapterName.empty() || adapterName.size() > maxAdapterNameLength) {

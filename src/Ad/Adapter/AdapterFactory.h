@@ -26,6 +26,11 @@ public:
     // error line "Invalid adapter name " + the name (non-printable bytes as \xHH), when the name
     // is not valid.
     static std::optional<std::string> adapterClassName(std::string_view adapterName, std::string_view classKind);
+    // The same composed into `className` (its old content replaced), for callers that keep a
+    // buffer: the kind is `kindStart` followed by `kindEnd`. False, with the same error line, when
+    // the name is not valid.
+    static bool composeAdapterClassName(std::string_view adapterName, std::string_view kindStart, std::string_view kindEnd,
+                                        std::string& className);
     static std::optional<std::string> sdkAdapterClassName(std::string_view adapterName);
 
     // The lookup: the class must be registered under the composed name (" Class Not found"

@@ -7,13 +7,22 @@ namespace solen {
 
 SDKAdapters::SDKAdapters(std::shared_ptr<SolenBaseSDKAdapter> adapter, std::string networkName)
     : adapter_(std::move(adapter)), networkName_(std::move(networkName)) {
-    networkSDKVersion_ = callAdapter(*adapter_, "networkSDKVersion", std::string(), [&] { return adapter_->networkSDKVersion(); });
-    const std::string adapterVersion =
-        callAdapter(*adapter_, "adapterVersion", std::string(), [&] { return adapter_->adapterVersion(); });
-    // Looked up on every bid request: the line is composed only when it is logged.
+    // Made for every bid request's header bidders and twice per line item load: the versions are
+    // read here only for the line, when it is logged, and otherwise when first asked for.
     if (Logger::logLevel() >= 2) {
-        Logger::log("NetworkSDK:" + networkName_ + ", Version:" + networkSDKVersion_ + ", AdapterVersion:" + adapterVersion, 2);
+        const std::string& sdkVersion = networkSDKVersion();
+        const std::string adapterVersion =
+            callAdapter(*adapter_, "adapterVersion", std::string(), [&] { return adapter_->adapterVersion(); });
+        Logger::log("NetworkSDK:" + networkName_ + ", Version:" + sdkVersion + ", AdapterVersion:" + adapterVersion, 2);
     }
+}
+
+const std::string& SDKAdapters::networkSDKVersion() const {
+    std::call_once(networkSDKVersionRead_, [this] {
+        networkSDKVersion_ =
+            callAdapter(*adapter_, "networkSDKVersion", std::string(), [&] { return adapter_->networkSDKVersion(); });
+    });
+    return networkSDKVersion_;
 }
 
 std::shared_ptr<SDKAdapters> SDKAdapters::create(std::shared_ptr<SolenBaseSDKAdapter> adapter, std::string networkName) {

@@ -5,13 +5,15 @@
 #include <solen/adapters/SolenBaseSDKAdapter.h>
 
 #include <memory>
+#include <mutex>
 #include <string>
 
 namespace solen {
 
 // One instance of a network's SDK adapter, made for a single start-up attempt or lookup and never
 // cached: the network's start-up state lives in the adapter class's cell, which every instance
-// shares. Construction reads the adapter's two versions once and logs them. Every call into the
+// shares. Construction logs the adapter's two versions at level 2 (reading them only when that
+// level prints); the network SDK's version is read at most once per instance. Every call into the
 // adapter goes through the adapter-call guard: a throwing adapter counts as giving no answer.
 // Thread-safe as far as the adapter is; the SDK holds no lock of its own while adapter code runs.
 class SDKAdapters : public std::enable_shared_from_this<SDKAdapters> {
@@ -25,8 +27,8 @@ public:
 
     const std::shared_ptr<SolenBaseSDKAdapter>& adapter() const { return adapter_; }
     const std::string& networkName() const { return networkName_; }
-    // As read at construction ("" when the adapter threw).
-    const std::string& networkSDKVersion() const { return networkSDKVersion_; }
+    // The network SDK's version, read from the adapter on first use ("" when the adapter threw).
+    const std::string& networkSDKVersion() const;
 
     // The class's start-up state; `success(false)` when reading it threw.
     SdkInitializedResult sdkInitializedResult() const;
@@ -49,7 +51,8 @@ private:
 
     std::shared_ptr<SolenBaseSDKAdapter> adapter_;
     std::string networkName_;
-    std::string networkSDKVersion_;
+    mutable std::once_flag networkSDKVersionRead_;
+    mutable std::string networkSDKVersion_;
 };
 
 }  // namespace solen

@@ -115,7 +115,7 @@ AdError AdNetworkInterface::outcome(const NetworkError& error) {
 }
 
 void AdNetworkInterface::deliver(std::uint64_t sequence, const std::string& requestId,
-                                 const std::variant<AdResponse, AdError>& result) {
+                                 std::variant<AdResponse, AdError> result) {
     ResponseCallback onResponse;
     FailureCallback onFailure;
     {
@@ -130,8 +130,8 @@ void AdNetworkInterface::deliver(std::uint64_t sequence, const std::string& requ
         onFailure = didFailToGetAdResponseWithError_;
     }
     try {
-        if (const auto* response = std::get_if<AdResponse>(&result)) {
-            if (onResponse) onResponse(*response, requestId);
+        if (auto* response = std::get_if<AdResponse>(&result)) {
+            if (onResponse) onResponse(std::move(*response), requestId);
         } else if (onFailure) {
             onFailure(std::get<AdError>(result), requestId);
         }

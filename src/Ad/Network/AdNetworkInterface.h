@@ -27,7 +27,8 @@ namespace solen {
 // owner moves to the main thread where it needs to. Thread-safe.
 class AdNetworkInterface : public std::enable_shared_from_this<AdNetworkInterface> {
 public:
-    using ResponseCallback = std::function<void(const AdResponse& response, const std::string& requestId)>;
+    // The decoded answer is handed over: the owner keeps it without a copy.
+    using ResponseCallback = std::function<void(AdResponse response, const std::string& requestId)>;
     using FailureCallback = std::function<void(const AdError& error, const std::string& requestId)>;
     // Builds the bid request of one load; nothing when it cannot be built.
     using RequestBuilder =
@@ -66,7 +67,7 @@ protected:
     AdNetworkInterface(std::shared_ptr<platform::HttpSession> session, RequestBuilder builder);
 
 private:
-    void deliver(std::uint64_t sequence, const std::string& requestId, const std::variant<AdResponse, AdError>& result);
+    void deliver(std::uint64_t sequence, const std::string& requestId, std::variant<AdResponse, AdError> result);
 
     const std::shared_ptr<platform::HttpSession> session_;
     const RequestBuilder builder_;

@@ -23,10 +23,12 @@ std::int64_t LatencyInterval::getLatency() const {
         Logger::debug("The loadStartTimeStamp/loadEndTimeStamp is not valid");
         return 0;
     }
-    const double milliseconds = static_cast<double>(nanoseconds) / 1e6;
-    char text[32];
-    const auto written = std::to_chars(text, text + sizeof text, milliseconds);
-    Logger::debug("The latency is " + std::string(text, written.ptr));
+    if (Logger::logLevel() >= 5) {  // read for every tracker of every line item: composed only when printed
+        const double milliseconds = static_cast<double>(nanoseconds) / 1e6;
+        char text[32];
+        const auto written = std::to_chars(text, text + sizeof text, milliseconds);
+        Logger::debug("The latency is " + std::string(text, written.ptr));
+    }
     // Integer division truncates exactly, without the rounding of the double.
     return nanoseconds / 1'000'000;
 }

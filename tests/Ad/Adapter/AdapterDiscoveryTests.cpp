@@ -137,6 +137,28 @@ TEST(AdapterLookupTest, FoundClassesAreMadeAnewAndLogTheirVersions) {
     EXPECT_FALSE(wrapped->getBidToken(AdapterSdkConfiguration()));
 }
 
+TEST(AdapterLookupTest, VersionsAreReadOnlyForTheirLineOrWhenAsked) {
+    ScriptedNetwork lazy("LookLazy", {}, tokenScript(std::nullopt, "3.2"));
+    {
+        test::LogCapture quiet(1);  // the version line (level 2) is not printed
+        const auto found = AdapterFactory::sdkAdapter(network("look-lazy", "LookLazy"));
+        ASSERT_TRUE(found);
+        EXPECT_EQ(lazy.count("networkSDKVersion"), 0u);
+        EXPECT_EQ(lazy.count("adapterVersion"), 0u);
+        EXPECT_EQ(found->networkSDKVersion(), "3.2");
+        EXPECT_EQ(found->networkSDKVersion(), "3.2");
+        EXPECT_EQ(lazy.count("networkSDKVersion"), 1u);
+        EXPECT_TRUE(quiet.lines().empty());
+    }
+    test::LogCapture log(2);
+    lazy.clearCalls();
+    const auto logged = AdapterFactory::sdkAdapter(network("look-lazy", "LookLazy"));
+    ASSERT_TRUE(logged);
+    EXPECT_EQ(log.count("NetworkSDK:LookLazy, Version:3.2, AdapterVersion:1.0.0.0"), 1u);
+    EXPECT_EQ(logged->networkSDKVersion(), "3.2");
+    EXPECT_EQ(lazy.count("networkSDKVersion"), 1u);
+}
+
 TEST(AdapterStartUpTest, StartsEveryFoundNetworkOnceUntilItSucceeds) {
     ScriptedNetwork alpha("StartA", {}), beta("StartB", {});
     ScriptedNetwork::Script never;

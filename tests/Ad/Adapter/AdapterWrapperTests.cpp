@@ -2,11 +2,13 @@
 #include "Ad/Adapter/InternalAdapter/SplashAdapter.h"
 #include "Ad/Managers/AuctionManager/AdTrackers/AdTracker.h"
 #include "Commons/Configs/SettingsManager.h"
+#include "Platform/Dispatch/MainLoop.h"
 #include "Platform/Foundation/ClassRegistry.h"
 #include "support/DispatchWait.h"
 #include "support/LogCapture.h"
 #include "support/RecordedTrackers.h"
 #include "support/RecordingBidder.h"
+#include "support/ScopedAdapterSettings.h"
 #include "support/ScopedManualClock.h"
 #include "support/ScriptedNetwork.h"
 
@@ -150,6 +152,64 @@ TEST_F(AdapterWrapperTest, LoadsOnTheGlobalQueueAndReportsOnMainWithFillTrackers
     ASSERT_TRUE(test::settle());
     EXPECT_EQ(bidder->reports().size(), 1u);
     EXPECT_EQ(log.count("LoadTimer suspended"), 1u);
+}
+
+// The bidders' load, run from a global-queue block as their load step does.
+void loadFromGlobalQueue(const std::shared_ptr<InternalAdAdapter>& wrapper, Ads ad, double timeoutInMilli) {
+    platform::DispatchQueue::global()->async([held = wrapper, ad = std::move(ad), timeoutInMilli]() mutable {
+        InternalAdAdapter& adapter = *held;
+        adapter.loadFromGlobalQueue(std::move(held), std::make_shared<const std::optional<Ads>>(std::move(ad)),
+                                    AdapterAdConfiguration(), timeoutInMilli);
+    });
+}
+
+TEST_F(AdapterWrapperTest, LoadFromTheGlobalQueueAsksTheNetworkThereAndStartsOnMainInOneHop) {
+    ScriptedNetwork network("WrapHop", {AdFormat::banner}, {});  // answers inside its load
+    const auto wrapper = banner(network, bidder);
+    loadFromGlobalQueue(wrapper, lineItem("wrap-hop"), 2500);
+    ASSERT_TRUE(test::drainGlobalQueue());
+    // Asked from the block itself; the load and the answer wait for main, in that order.
+    ASSERT_EQ(network.count("load"), 1u);
+    EXPECT_FALSE(network.calls("load")[0].onMainThread);
+    EXPECT_EQ(wrapper->state(), AdapterAdState::initialised);
+    EXPECT_EQ(platform::MainLoop::shared().pendingCount(), 2u);
+    ASSERT_TRUE(test::settle());
+    EXPECT_THAT(bidder->summaries(), ElementsAre("didLoad"));
+    EXPECT_TRUE(bidder->reports()[0].onMainThread);
+    EXPECT_EQ(wrapper->state(), AdapterAdState::loaded);
+    EXPECT_EQ(wrapper->ad()->lineItemId, "li-1");
+    EXPECT_TRUE(wrapper->adConfiguration().has_value());
+    EXPECT_TRUE(log.contains("LoadTimer has been created with interval 2.5"));
+    EXPECT_EQ(wrapper->adLoadTimer()->state(), TimeKeeper::State::suspended);
+    EXPECT_THAT(trackers.urls(), ElementsAre(url("load", "", ""), url("fill", "creative-1", "0")));
+
+    // A network that is not ready is not asked: the load fails on main, without a timer.
+    test::ScopedAdapterSettings settings({test::ScopedAdapterSettings::network("wrap-cold", "ColdNet")});
+    ScriptedNetwork cold("ColdNet", {AdFormat::banner}, {}, SdkInitializedResult::success(false));
+    bidder->clear();
+    trackers.clear();
+    const auto unready = banner(cold, bidder);
+    loadFromGlobalQueue(unready, lineItem("wrap-cold"), 2500);
+    ASSERT_TRUE(test::settle());
+    EXPECT_EQ(cold.count("load"), 0u);
+    EXPECT_THAT(bidder->summaries(), ElementsAre("didFail:AdapterInitializationFailed"));
+    EXPECT_EQ(unready->state(), AdapterAdState::failed);
+    EXPECT_EQ(unready->adLoadTimer(), nullptr);
+    const std::string reason = "AdapterInitializationFailed";
+    EXPECT_THAT(trackers.urls(), ElementsAre(url("load", "", ""), url("nofill", "creative-1", "0", reason),
+                                             url("loss", "creative-1", "", reason)));
+
+    // A load whose bidder is gone by the time it reaches main starts nothing there.
+    ScriptedNetwork::Script silent;
+    silent.loadAnswers = {};
+    ScriptedNetwork quiet("WrapQuiet", {AdFormat::banner}, silent);
+    const auto orphan = banner(quiet, bidder);
+    loadFromGlobalQueue(orphan, lineItem("wrap-hop"), 2500);
+    bidder.reset();
+    ASSERT_TRUE(test::settle());
+    EXPECT_EQ(orphan->state(), AdapterAdState::initialised);
+    EXPECT_EQ(orphan->adLoadTimer(), nullptr);
+    EXPECT_FALSE(orphan->ad().has_value());
 }
 
 TEST_F(AdapterWrapperTest, ReadinessFailuresFailAtOnceWithoutTimerOrNetworkLoad) {

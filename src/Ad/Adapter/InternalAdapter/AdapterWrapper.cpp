@@ -31,6 +31,17 @@ std::shared_ptr<InternalAdAdapter> wrap(const std::shared_ptr<SolenBaseAdAdapter
 
 std::string supportSuggestion() { return std::string("Please contact ") + SolenAdapterError::supportAddress; }
 
+// What a wrapper holds before its load: one shared empty value each.
+const std::shared_ptr<const std::optional<Ads>>& noAd() {
+    static const auto* empty = new std::shared_ptr<const std::optional<Ads>>(std::make_shared<const std::optional<Ads>>());
+    return *empty;
+}
+const std::shared_ptr<const std::optional<AdapterAdConfiguration>>& noConfiguration() {
+    static const auto* empty = new std::shared_ptr<const std::optional<AdapterAdConfiguration>>(
+        std::make_shared<const std::optional<AdapterAdConfiguration>>());
+    return *empty;
+}
+
 }  // namespace
 
 std::shared_ptr<InternalAdAdapter> AdapterWrapper::create(AdFormat format, std::shared_ptr<SolenBaseAdAdapter> adapter,
@@ -59,7 +70,9 @@ AdapterWrapper::AdapterWrapper(AdFormat format, Gate gate, std::shared_ptr<Solen
       gate_(gate),
       internaldelegate_(std::move(owner)),
       solenAdAdapter_(std::move(adapter)),
-      tracker_(std::move(trackerManager)) {}
+      tracker_(std::move(trackerManager)),
+      ad_(noAd()),
+      adConfiguration_(noConfiguration()) {}
 
 AdapterWrapper::~AdapterWrapper() {
     // Nobody is told: the owner asks with `abandon()` before it lets go.
@@ -71,42 +84,95 @@ AdapterWrapper::~AdapterWrapper() {
 
 void AdapterWrapper::load(Ads ad, AdapterAdConfiguration adConfiguration, double timeoutInMilli) {
     const auto keep = shared_from_this();  // the bidder may let go of the wrapper when told of a failure
-    ad_ = std::move(ad);
-    adConfiguration_ = std::move(adConfiguration);
-    state_ = AdapterAdState::loading;
-    networkLatency_.markStart();
+    beginLoad(std::make_shared<const std::optional<Ads>>(std::move(ad)),
+              std::make_shared<const std::optional<AdapterAdConfiguration>>(std::move(adConfiguration)),
+              platform::Clock::shared()->wallNow());
     const auto* loadTrackers = trackerList(&AdTrackers::networkLoad);
-    const auto readinessError = networkReadiness();
+    const auto readinessError = networkReadiness((*ad_)->networkId);
     if (readinessError || !(timeoutInMilli > 0)) {
         if (loadTrackers) {
             tracker_.fireAdTracker(*loadTrackers, Trackers::networkLoad(""));
         }
-        if (readinessError) {
-            fail(*readinessError, true);
-        } else {
-            timeoutFailure();
-        }
+        failUnsentLoad(readinessError, timeoutInMilli);
         return;
     }
     startAdLoadTimer(timeoutInMilli);
     // The network-load trackers are built and leave from the block that asks the network to load:
-    // one block, and one worker woken, less per line item, and no URL work on the main thread.
-    platform::DispatchQueue::global()->async([weak = weak_from_this(), adapter = solenAdAdapter_,
-                                              configuration = *adConfiguration_, tracker = tracker_,
-                                              loadTrackers = loadTrackers ? *loadTrackers : std::vector<std::string>()] {
-        if (!loadTrackers.empty()) {
-            tracker.fireFromCurrentQueue(loadTrackers, Trackers::networkLoad(""));
+    // one block, and one worker woken, less per line item, and no URL work on the main thread. The
+    // block shares the line item that `loadTrackers` points into.
+    platform::DispatchQueue::global()->async([weak = weak_from_this(), adapter = solenAdAdapter_, ad = ad_,
+                                              configuration = adConfiguration_, tracker = tracker_, loadTrackers] {
+        if (loadTrackers) {
+            tracker.fireFromCurrentQueue(*loadTrackers, Trackers::networkLoad(""));
         }
-        const auto failure = adapterCallFailure(typeid(*adapter), "load", [&] { adapter->load(configuration); });
-        if (!failure) {
+        callNetwork(weak, *adapter, **configuration);
+    });
+}
+
+void AdapterWrapper::loadFromGlobalQueue(std::shared_ptr<InternalAdAdapter> self, SharedLineItem sharedAd,
+                                         AdapterAdConfiguration adConfiguration, double timeoutInMilli) {
+    // Only what the wrapper was made with is read here; its load's state changes on main.
+    std::optional<SolenAdapterError> readinessError = *sharedAd ? networkReadiness((*sharedAd)->networkId) : std::nullopt;
+    const bool sends = !readinessError && timeoutInMilli > 0;
+    if (trackerList(*sharedAd, &AdTrackers::networkLoad)) {
+        // Made and sent from a block of their own: the network is asked without waiting for them.
+        tracker_.fireLater([sharedAd] {
+            return std::vector<AdTracker::Firing>{{*(*sharedAd)->trackers.networkLoad, Trackers::networkLoad("").macros()}};
+        });
+    }
+    SharedConfiguration configuration = std::make_shared<const std::optional<AdapterAdConfiguration>>(std::move(adConfiguration));
+    // The load timer's costly making happens here; it runs from its start on main.
+    std::shared_ptr<TimeKeeper> timer = sends ? AdTimeout::make(timeoutInMilli) : nullptr;
+    const std::weak_ptr<AdapterWrapper> weak = weak_from_this();
+    const std::shared_ptr<SolenBaseAdAdapter> adapter = solenAdAdapter_;
+    // The load is under way on main before any answer of the network can get there. The wrapper
+    // goes along: from here on, only main may hold the last reference to it.
+    performOnMainQueue([wrapper = this, self = std::move(self), sharedAd = std::move(sharedAd), configuration,
+                        startedAt = platform::Clock::shared()->wallNow(), readinessError = std::move(readinessError),
+                        timeoutInMilli, timer = std::move(timer)]() mutable {
+        const auto bidder = wrapper->internaldelegate();
+        if (!bidder || !bidder->ownsLoad(*wrapper)) {
             return;
         }
-        auto error = SolenAdapterError::adapterError(SolenErrorData(adapter, *failure, "Please try again"));
-        performOnMainQueue([weak, error = std::move(error)] {
-            if (const auto wrapper = weak.lock()) {
-                wrapper->fail(error, true);
-            }
-        });
+        wrapper->beginLoad(std::move(sharedAd), std::move(configuration), startedAt);
+        if (!wrapper->failUnsentLoad(readinessError, timeoutInMilli)) {
+            wrapper->startLoadTimer(timeoutInMilli, std::move(timer));
+        }
+    });
+    if (sends) {
+        callNetwork(weak, *adapter, **configuration);
+    }
+}
+
+void AdapterWrapper::beginLoad(SharedAd ad, SharedConfiguration adConfiguration, LatencyInterval::TimePoint startedAt) {
+    ad_ = std::move(ad);
+    adConfiguration_ = std::move(adConfiguration);
+    state_ = AdapterAdState::loading;
+    networkLatency_.setStart(startedAt);
+}
+
+bool AdapterWrapper::failUnsentLoad(const std::optional<SolenAdapterError>& readinessError, double timeoutInMilli) {
+    if (readinessError) {
+        fail(*readinessError, true);
+    } else if (!(timeoutInMilli > 0)) {
+        timeoutFailure();
+    } else {
+        return false;
+    }
+    return true;
+}
+
+void AdapterWrapper::callNetwork(const std::weak_ptr<AdapterWrapper>& wrapper, SolenBaseAdAdapter& adapter,
+                                 const AdapterAdConfiguration& configuration) {
+    const auto failure = adapterCallFailure(typeid(adapter), "load", [&] { adapter.load(configuration); });
+    if (!failure) {
+        return;
+    }
+    auto error = SolenAdapterError::adapterError(SolenErrorData(adapter, *failure, "Please try again"));
+    performOnMainQueue([wrapper, error = std::move(error)] {
+        if (const auto alive = wrapper.lock()) {
+            alive->fail(error, true);
+        }
     });
 }
 
@@ -123,8 +189,10 @@ void AdapterWrapper::abandon() {
     stopTimers();
 }
 
-void AdapterWrapper::startAdLoadTimer(double withIntervalInMilli) {
-    loadTimeout_.start(withIntervalInMilli, weak_from_this(), [this] { timeoutFailure(); });
+void AdapterWrapper::startAdLoadTimer(double withIntervalInMilli) { startLoadTimer(withIntervalInMilli, nullptr); }
+
+void AdapterWrapper::startLoadTimer(double milliseconds, std::shared_ptr<TimeKeeper> made) {
+    loadTimeout_.start(milliseconds, weak_from_this(), [this] { timeoutFailure(); }, std::move(made));
 }
 
 void AdapterWrapper::killAdTimer() { loadTimeout_.kill(); }
@@ -140,8 +208,8 @@ void AdapterWrapper::timeoutFailure() {
 
 void AdapterWrapper::stopTimers() { killAdTimer(); }
 
-std::optional<SolenAdapterError> AdapterWrapper::networkReadiness() const {
-    const auto settings = ad_ ? SettingsManager::shared()->adapterSettingsSnapshot(ad_->networkId) : nullptr;
+std::optional<SolenAdapterError> AdapterWrapper::networkReadiness(const std::string& networkId) const {
+    const auto settings = SettingsManager::shared()->adapterSettingsSnapshot(networkId);
     if (!settings) {
         return std::nullopt;  // the line item loads without an SDK-level adapter
     }
@@ -171,39 +239,49 @@ SolenAdapterError AdapterWrapper::objectDeallocatedError() const {
 }
 
 const std::vector<std::string>* AdapterWrapper::trackerList(AdTrackers::UrlList AdTrackers::*list) const {
-    if (!ad_) {
+    return trackerList(*ad_, list);
+}
+
+const std::vector<std::string>* AdapterWrapper::trackerList(const std::optional<Ads>& ad, AdTrackers::UrlList AdTrackers::*list) {
+    if (!ad) {
         return nullptr;
     }
-    const auto& urls = ad_->trackers.*list;
+    const auto& urls = ad->trackers.*list;
     return urls && !urls->empty() ? &*urls : nullptr;
 }
 
-void AdapterWrapper::fail(const SolenAdapterError& error, bool report) {
+void AdapterWrapper::fail(SolenAdapterError error, bool report) {
     state_ = AdapterAdState::failed;
     killAdTimer();
     networkLatency_.markEnd();
-    const auto noFill = trackerList(&AdTrackers::networkNoFill);
-    const auto bidLoss = trackerList(&AdTrackers::bidLoss);
+    const bool noFill = trackerList(&AdTrackers::networkNoFill) != nullptr;
+    const bool bidLoss = trackerList(&AdTrackers::bidLoss) != nullptr;
     if (noFill || bidLoss) {
-        const auto creative = creativeId();
-        const std::string dropReason(error.rawValue());
-        const auto descriptor = error.errorUserInfoDescription();
-        // Both lists of the moment leave together, no-fill first.
-        std::vector<AdTracker::Firing> firings;
-        if (noFill) {
-            const auto latency = std::to_string(networkLatency_.getLatency());
-            firings.push_back({*noFill, Trackers::networkNoFill("", creative, latency, dropReason, descriptor).macros()});
-        }
-        if (bidLoss) {
-            firings.push_back({*bidLoss, Trackers::bidLoss("", creative, dropReason, descriptor).macros()});
-        }
-        tracker_.fireLater(std::move(firings));
+        // Both lists of the moment leave together, no-fill first. Only the creative id is asked
+        // here (the network adapter is asked on main); the macro values are made on the trackers'
+        // queue, from the line item that the block shares. The block also shares the stopped load
+        // timer: when the wrapper goes first, as it usually does, neither is released on main.
+        tracker_.fireLater([ad = ad_, error, creative = creativeId(), latency = networkLatency_.getLatency(), noFill,
+                            bidLoss, timer = loadTimeout_.keeper()] {
+            const std::string dropReason(error.rawValue());
+            const auto descriptor = error.errorUserInfoDescription();
+            const AdTrackers& trackers = (*ad)->trackers;
+            std::vector<AdTracker::Firing> firings;
+            if (noFill) {
+                firings.push_back({*trackers.networkNoFill,
+                                   Trackers::networkNoFill("", creative, std::to_string(latency), dropReason, descriptor).macros()});
+            }
+            if (bidLoss) {
+                firings.push_back({*trackers.bidLoss, Trackers::bidLoss("", creative, dropReason, descriptor).macros()});
+            }
+            return firings;
+        });
     }
     if (!report) {
         return;
     }
     if (const auto bidder = internaldelegate()) {
-        bidder->adAdapterDidFail(self(), error);
+        bidder->adAdapterDidFail(self(), std::move(error));
     }
 }
 
@@ -218,14 +296,6 @@ void AdapterWrapper::didLoad(std::shared_ptr<platform::View> adView, LatencyInte
     if (const auto bidder = internaldelegate()) {
         bidder->adAdapterDidLoad(self(), std::move(adView));
     }
-}
-
-void AdapterWrapper::onMain(std::function<void(AdapterWrapper& wrapper)> work) {
-    performOnMainQueue([weak = weak_from_this(), work = std::move(work)] {
-        if (const auto wrapper = weak.lock()) {
-            work(*wrapper);
-        }
-    });
 }
 
 void AdapterWrapper::logCallback(std::string_view name) { Logger::debug(name); }
@@ -272,9 +342,9 @@ void AdapterWrapper::adAdapterDidLoad(SolenBaseAdAdapter& /*adapter*/, std::shar
 }
 
 void AdapterWrapper::adAdapterDidFailToLoad(SolenBaseAdAdapter& /*adapter*/, SolenAdapterError error) {
-    onMain([error = std::move(error)](AdapterWrapper& wrapper) {
+    onMain([error = std::move(error)](AdapterWrapper& wrapper) mutable {
         logCallback("adAdapterDidFailToLoad");
-        wrapper.fail(error, true);
+        wrapper.fail(std::move(error), true);
     });
 }
 

@@ -3,6 +3,7 @@
 #include "Ad/Adapter/InternalAdapter/Helper/AdTimeout.h"
 #include "Ad/Adapter/InternalAdapter/InternalAdAdapter.h"
 #include "Ad/Managers/AuctionManager/AdTrackers/AdTracker.h"
+#include "Commons/Utilities/MainQueue.h"
 #include <solen/adapters/AdapterDelegate.h>
 
 #include <functional>
@@ -21,7 +22,8 @@ namespace solen {
 // number of times and in any state: each is logged and acted on, on the main thread, while the
 // wrapper still exists (a callback for a released wrapper does nothing). The load result goes to
 // the bidder whatever its kind; every other report only when the bidder implements the format's
-// refinement. The network's `load` runs on the global queue; everything else runs on main.
+// refinement. The network's `load` runs on the global queue; everything else runs on main, except
+// what `loadFromGlobalQueue` does before its hop (it reads only what the wrapper was made with).
 //
 // Release: the destructor calls no delegate. The owner calls `abandon()` before it lets go.
 class AdapterWrapper : public virtual InternalAdAdapter,
@@ -43,10 +45,12 @@ public:
     std::shared_ptr<InternalAdapterDelegate> internaldelegate() const override { return internaldelegate_.lock(); }
     AdFormat format() const override { return format_; }
     const LatencyInterval& networkLatency() const override { return networkLatency_; }
-    const std::optional<Ads>& ad() const override { return ad_; }
-    const std::optional<AdapterAdConfiguration>& adConfiguration() const override { return adConfiguration_; }
+    const std::optional<Ads>& ad() const override { return *ad_; }
+    const std::optional<AdapterAdConfiguration>& adConfiguration() const override { return *adConfiguration_; }
     AdapterAdState state() const override { return state_; }
     void load(Ads ad, AdapterAdConfiguration adConfiguration, double timeoutInMilli) override;
+    void loadFromGlobalQueue(std::shared_ptr<InternalAdAdapter> self, SharedLineItem ad, AdapterAdConfiguration adConfiguration,
+                             double timeoutInMilli) override;
     std::optional<std::string> creativeId() override;
     void abandon() override;
 
@@ -80,9 +84,16 @@ protected:
     AdapterWrapper(AdFormat format, Gate gate, std::shared_ptr<SolenBaseAdAdapter> adapter,
                    std::weak_ptr<InternalAdapterDelegate> owner, std::shared_ptr<TrackerManager> trackerManager);
 
-    // Runs `work` on the main thread, later, with the wrapper held for the call; nothing when the
-    // wrapper is gone by then.
-    void onMain(std::function<void(AdapterWrapper& wrapper)> work);
+    // Runs `work(AdapterWrapper&)` on the main thread, later, with the wrapper held for the call;
+    // nothing when the wrapper is gone by then.
+    template <class Work>
+    void onMain(Work&& work) {
+        performOnMainQueue([weak = weak_from_this(), work = std::forward<Work>(work)]() mutable {
+            if (const auto wrapper = weak.lock()) {
+                work(*wrapper);
+            }
+        });
+    }
     // One debug line naming a network callback.
     static void logCallback(std::string_view name);
     // The bidder, when it still exists and passes the format's gate.
@@ -121,15 +132,34 @@ private:
     std::shared_ptr<platform::ViewController> answerOnMain(
         const std::function<std::shared_ptr<platform::ViewController>()>& query) const;
     std::shared_ptr<InternalAdAdapter> self() { return shared_from_this(); }
-    // The shared failure path: state, timer, latency, `networkNoFill` then `bidLoss` trackers,
-    // and the report when `report` is set.
-    void fail(const SolenAdapterError& error, bool report);
+    // A load's line item and configuration, which no longer change once its load started: shared
+    // with the blocks that read them on other queues (the network's load, the trackers), so that
+    // neither is copied for them.
+    using SharedAd = SharedLineItem;
+    using SharedConfiguration = std::shared_ptr<const std::optional<AdapterAdConfiguration>>;
+    // The start of a load on the main thread: the line item, its configuration, `loading`, and the
+    // network latency's start.
+    void beginLoad(SharedAd ad, SharedConfiguration adConfiguration, LatencyInterval::TimePoint startedAt);
+    // Fails a load that does not go to the network: with the readiness error, or as timed out when
+    // the time-out is not positive. False, doing nothing, for a load that goes ahead.
+    bool failUnsentLoad(const std::optional<SolenAdapterError>& readinessError, double timeoutInMilli);
+    // Calls the network adapter's `load` on the calling thread (a block of the global queue); an
+    // exception that escapes it fails the load on the main thread.
+    static void callNetwork(const std::weak_ptr<AdapterWrapper>& wrapper, SolenBaseAdAdapter& adapter,
+                            const AdapterAdConfiguration& configuration);
+    // The shared failure path: state, timer, latency, `networkNoFill` then `bidLoss` trackers
+    // (made and sent off the main thread), and the report when `report` is set.
+    void fail(SolenAdapterError error, bool report);
     void didLoad(std::shared_ptr<platform::View> adView, LatencyInterval::TimePoint arrival);
-    // Readiness of the line item's network; none when it may load.
-    std::optional<SolenAdapterError> networkReadiness() const;
+    // Readiness of network `networkId`; none when its line item may load. Reads only what the
+    // wrapper was made with: callable from any thread.
+    std::optional<SolenAdapterError> networkReadiness(const std::string& networkId) const;
     SolenAdapterError objectDeallocatedError() const;
     // The line item's list, when it has one that is not empty.
     const std::vector<std::string>* trackerList(AdTrackers::UrlList AdTrackers::*list) const;
+    static const std::vector<std::string>* trackerList(const std::optional<Ads>& ad, AdTrackers::UrlList AdTrackers::*list);
+    // Starts the load timer, with `made` (from `AdTimeout::make`) when given.
+    void startLoadTimer(double milliseconds, std::shared_ptr<TimeKeeper> made);
 
     const AdFormat format_;
     const Gate gate_;
@@ -138,8 +168,8 @@ private:
     const AdTracker tracker_;
     AdTimeout loadTimeout_{AdTimeout::loadTexts};
     LatencyInterval networkLatency_;
-    std::optional<Ads> ad_;
-    std::optional<AdapterAdConfiguration> adConfiguration_;
+    SharedAd ad_;                            // never null
+    SharedConfiguration adConfiguration_;    // never null
     AdapterAdState state_ = AdapterAdState::initialised;
 };
 

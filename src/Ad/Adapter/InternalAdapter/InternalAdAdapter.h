@@ -22,6 +22,10 @@ namespace solen {
 // network adapter strongly). Main thread only: every call, and every report to the bidder.
 class InternalAdAdapter : public virtual AdLoadTimer {
 public:
+    // A load's line item once its load is under way: it no longer changes, so the blocks that read
+    // it on other queues (the load step, the network's load, the trackers) share it uncopied.
+    using SharedLineItem = std::shared_ptr<const std::optional<Ads>>;
+
     ~InternalAdAdapter() override = default;
 
     // The network ad adapter (always of the wrapper's format protocol).
@@ -42,6 +46,20 @@ public:
     // (the bidder hears `adAdapterDidFail` from inside this call); otherwise exactly the network's
     // answers and the time-out reach the bidder, later, on the main thread.
     virtual void load(Ads ad, AdapterAdConfiguration adConfiguration, double timeoutInMilli) = 0;
+    // The same load as the bidders run it, with a single hop: called on the global queue once the
+    // line item's network was started for it, it checks the network's readiness, hands the
+    // `networkLoad` trackers to the trackers' queue, and hands the line item, the configuration,
+    // the start of the network latency and the load timer to the main thread; then, unless the
+    // load fails at once, it calls the network adapter's `load` right here. On the main thread, if
+    // the bidder still owns the load
+    // (`InternalAdapterDelegate::ownsLoad`), the wrapper becomes `loading` with the load timer
+    // started, or fails the load there as `load` would; the network's answers and the time-out
+    // follow on the main thread. Reads nothing of the wrapper that a load changes. `self` is the
+    // caller's reference to this wrapper: it goes to the main thread with the load, so that the
+    // wrapper is never released on the global queue. `ad` holds the line item (shared, and no
+    // longer changed, by every block that reads it).
+    virtual void loadFromGlobalQueue(std::shared_ptr<InternalAdAdapter> self, SharedLineItem ad,
+                                     AdapterAdConfiguration adConfiguration, double timeoutInMilli) = 0;
     // The network adapter's creative id; none when it has none or threw.
     virtual std::optional<std::string> creativeId() = 0;
 

@@ -39,6 +39,11 @@ public:
     virtual void adAdapterDidFailToPresentWith(const std::shared_ptr<InternalAdAdapter>& adapter,
                                                PresentationError error) = 0;
     virtual void adapterDidAdImpression(const std::shared_ptr<InternalAdAdapter>& adapter) = 0;
+
+    // Whether a load that the bidder handed to the global queue (`loadFromGlobalQueue`) is still its
+    // own when the load reaches the main thread: a bidder that has let the wrapper go starts
+    // nothing. Any load by default.
+    virtual bool ownsLoad(const InternalAdAdapter& /*adapter*/) const { return true; }
 };
 
 // The per-format refinements. A wrapper passes on a format's callbacks other than the load result

@@ -8,13 +8,20 @@
 
 namespace solen {
 
-void AdTimeout::start(double milliseconds, std::weak_ptr<const void> owner, std::function<void()> onExpiry) {
+std::shared_ptr<TimeKeeper> AdTimeout::make(double milliseconds) {
+    auto keeper = TimeKeeper::create(milliseconds / 1000);
+    keeper->timer();  // the dispatch timer, with its deadline
+    return keeper;
+}
+
+void AdTimeout::start(double milliseconds, std::weak_ptr<const void> owner, std::function<void()> onExpiry,
+                      std::shared_ptr<TimeKeeper> made) {
     if (keeper_) {
         kill();
     }
     const double seconds = milliseconds / 1000;
     const std::uint64_t generation = ++generation_;
-    keeper_ = TimeKeeper::create(seconds);
+    keeper_ = made ? std::move(made) : TimeKeeper::create(seconds);
     // The handler runs on the global queue: it only hops to main, where the owner's state lives.
     keeper_->setEventHandler([this, owner = std::move(owner), generation, onExpiry = std::move(onExpiry)] {
         performOnMainQueue([this, owner, generation, onExpiry] {

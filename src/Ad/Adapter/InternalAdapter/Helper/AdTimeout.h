@@ -33,10 +33,15 @@ public:
 
     const std::shared_ptr<TimeKeeper>& keeper() const { return keeper_; }
 
-    // Kills a running timer, then makes and resumes one of `milliseconds` / 1000 seconds and logs
-    // it. When it expires: on the main thread, if `owner` is alive and this start is still the
-    // current one, logs the expiry line and runs `onExpiry`.
-    void start(double milliseconds, std::weak_ptr<const void> owner, std::function<void()> onExpiry);
+    // A timer of `milliseconds` / 1000 seconds, its deadline counted from now, made ahead for a
+    // `start` (the costly part of a start, which any thread may do).
+    static std::shared_ptr<TimeKeeper> make(double milliseconds);
+    // Kills a running timer, then makes (or takes `made`, from `make` with the same milliseconds)
+    // and resumes one of `milliseconds` / 1000 seconds and logs it. When it expires: on the main
+    // thread, if `owner` is alive and this start is still the current one, logs the expiry line
+    // and runs `onExpiry`.
+    void start(double milliseconds, std::weak_ptr<const void> owner, std::function<void()> onExpiry,
+               std::shared_ptr<TimeKeeper> made = nullptr);
     // Suspends the timer if there is one, and logs that; nothing otherwise.
     void kill();
 

@@ -46,6 +46,14 @@ void AdTracker::fireLater(std::vector<Firing> firings) const {
     });
 }
 
+void AdTracker::fireLater(std::function<std::vector<Firing>()> build) const {
+    trackerManager_->sendQueue()->async([manager = trackerManager_, build = std::move(build)] {
+        for (const auto& firing : build()) {
+            sendNow(*manager, firing.urls, firing.macros);
+        }
+    });
+}
+
 void AdTracker::fireFromCurrentQueue(const std::vector<std::string>& urls, const Trackers& trackerType) const {
     sendNow(*trackerManager_, urls, trackerType.macros());
 }

@@ -4,6 +4,7 @@
 #include "Commons/Trackers/TrackerData.h"
 #include "Commons/Trackers/TrackerManager.h"
 
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -35,6 +36,10 @@ public:
     void fire(const std::vector<std::string>& urls, const std::vector<TrackerData>& with) const;
     // Several lists, in order, from one block on the tracker manager's queue.
     void fireLater(std::vector<Firing> firings) const;
+    // The lists that `build` gives, in order, built and sent from one block on the tracker
+    // manager's queue: for moments whose macro values cost more to make than the caller should pay
+    // (a failed line item's error descriptor, on the main thread).
+    void fireLater(std::function<std::vector<Firing>()> build) const;
     // A list built and sent from the calling thread, itself a block of a background queue.
     void fireFromCurrentQueue(const std::vector<std::string>& urls, const Trackers& trackerType) const;
 

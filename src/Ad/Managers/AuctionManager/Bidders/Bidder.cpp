@@ -24,7 +24,7 @@
 namespace solen {
 
 Bidder::Bidder(std::weak_ptr<AdBidderDelegate> delegate, AdSetting adSetting)
-    : delegate_(std::move(delegate)), adSetting_(std::move(adSetting)) {}
+    : delegate_(std::move(delegate)), adSetting_(std::make_shared<const AdSetting>(std::move(adSetting))) {}
 
 Bidder::~Bidder() = default;
 
@@ -41,7 +41,11 @@ Bidder::FormatSettings Bidder::formatSettings(AdFormat adType) {
 }
 
 std::optional<std::string> Bidder::adAdapterClassName(const std::string& adapterName, AdFormat adType) {
-    return AdapterFactory::adapterClassName(adapterName, std::string(AdFormats::rawValue(adType)) + "Adapter");
+    std::string className;
+    if (!AdapterFactory::composeAdapterClassName(adapterName, AdFormats::rawValue(adType), "Adapter", className)) {
+        return std::nullopt;
+    }
+    return className;
 }
 
 namespace {
@@ -91,8 +95,11 @@ std::shared_ptr<InternalAdAdapter> Bidder::createAdapter(const std::string& netw
         return nullptr;
     }
     std::shared_ptr<InternalAdAdapter> adapter;
-    if (const auto className = adAdapterClassName(network->config.adapterName, adType)) {
-        adapter = makeInternalAdapter(*className, adType);
+    // Made for every line item: the name is composed in a buffer that each thread keeps.
+    thread_local std::string className;
+    if (AdapterFactory::composeAdapterClassName(network->config.adapterName, AdFormats::rawValue(adType), "Adapter",
+                                                className)) {
+        adapter = makeInternalAdapter(className, adType);
     }
     if (!adapter) {
         Logger::log(network->config.adapterName + " adapter not found", 2);
@@ -169,24 +176,28 @@ void Bidder::fireNetworkNoFillTrackers(const Ads& lineItem, const SolenAdapterEr
 
 void Bidder::scheduleAdapterLoad(std::shared_ptr<InternalAdAdapter> adapter, Ads lineItem, double timeoutInMilli) {
     platform::DispatchQueue::global()->async(
-        [load = AdapterLoad{std::move(adapter), std::move(lineItem), adSetting_, timeoutInMilli, weak_from_this()}]() mutable {
+        [load = AdapterLoad{std::move(adapter), std::make_shared<const std::optional<Ads>>(std::move(lineItem)), adSetting_,
+                            timeoutInMilli, weak_from_this()}]() mutable {
             loadAdapter(std::move(load));
         });
 }
 
 void Bidder::loadAdapter(AdapterLoad load) {
-    const auto network = SettingsManager::shared()->adapterSettings(load.lineItem.networkId);
-    AdapterAdConfiguration configuration = adapterConfiguration(load.lineItem, network, load.adSetting);
+    const Ads& lineItem = **load.lineItem;
+    const auto network = SettingsManager::shared()->adapterSettings(lineItem.networkId);
+    AdapterAdConfiguration configuration = adapterConfiguration(lineItem, network, *load.adSetting);
     if (network) {
         AdapterFactory::initilizeNetworkSDKOnAdLoad(*network);
     }
-    performOnMainQueue([load = std::move(load), configuration = std::move(configuration)]() mutable {
-        const auto bidder = load.bidder.lock();
-        if (!bidder || !bidder->ownsLoad(*load.adapter)) {
-            return;
-        }
-        load.adapter->load(std::move(load.lineItem), std::move(configuration), load.timeoutInMilli);
-    });
+    if (load.bidder.expired()) {
+        // The auction is over: nobody would hear of this load. The wrapper is let go on main.
+        performOnMainQueue([adapter = std::move(load.adapter)] {});
+        return;
+    }
+    // One hop per line item: the wrapper asks its network from here and takes its load to main.
+    InternalAdAdapter& adapter = *load.adapter;
+    adapter.loadFromGlobalQueue(std::move(load.adapter), std::move(load.lineItem), std::move(configuration),
+                                load.timeoutInMilli);
 }
 
 void Bidder::logUserInfo(const SolenAdapterError& error) {

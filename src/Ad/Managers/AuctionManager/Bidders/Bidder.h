@@ -27,8 +27,8 @@ namespace solen {
 // (held weakly) and owns the wrappers it creates; each wrapper owns its network adapter.
 //
 // Main thread only, except the load step (`loadAdapter`), which runs on the global default queue
-// and touches only process-wide services before it hands the wrapper's load back to the main
-// thread.
+// and touches only process-wide services and what its wrapper was made with before the wrapper's
+// load reaches the main thread.
 //
 // The wrappers' presentation, interaction, reward and impression reports are handled here alike
 // for every bidder: only the reports of `winnerBidder` go on to the auction. Load results are each
@@ -50,7 +50,7 @@ public:
     // The adapter that won or, for the one-item bidders, the adapter being loaded.
     const std::shared_ptr<InternalAdAdapter>& winnerBidder() const { return winnerBidder_; }
     void setWinnerBidder(std::shared_ptr<InternalAdAdapter> adapter) { winnerBidder_ = std::move(adapter); }
-    const AdSetting& adSetting() const { return adSetting_; }
+    const AdSetting& adSetting() const { return *adSetting_; }
 
     // Starts loading the batch. Every outcome is reported later through the delegate, or by the
     // bidder's own move to the next batch.
@@ -84,17 +84,19 @@ public:
     // keeps the wrapper alive until the load step ran. The outcome comes back through the wrapper.
     void scheduleAdapterLoad(std::shared_ptr<InternalAdAdapter> adapter, Ads lineItem, double timeoutInMilli);
 
-    // One adapter load as handed to the global queue.
+    // One adapter load as handed to the global queue (the bidder's setting shared, not copied).
     struct AdapterLoad {
         std::shared_ptr<InternalAdAdapter> adapter;
-        Ads lineItem;
-        AdSetting adSetting;
+        std::shared_ptr<const std::optional<Ads>> lineItem;  // the line item, never empty
+        std::shared_ptr<const AdSetting> adSetting;
         double timeoutInMilli = 0;
         std::weak_ptr<Bidder> bidder;
     };
     // The load step, on the global default queue: builds the adapter configuration, starts the
-    // line item's network for ad loading when it is registered, then on the main thread starts the
-    // wrapper's load unless the bidder is gone or has let the wrapper go.
+    // line item's network for ad loading when it is registered, then, unless the bidder is gone,
+    // runs the wrapper's load from there (`loadFromGlobalQueue`: the network is asked at once, and
+    // the load reaches the main thread in one hop, where a bidder that has let the wrapper go
+    // starts nothing).
     static void loadAdapter(AdapterLoad load);
 
     // What a line item's network adapter receives: its `lineItemMeta` and its network's
@@ -139,7 +141,7 @@ protected:
 
     // Whether the load step may still start `adapter`'s load on the main thread: a bidder that
     // has let the wrapper go (a winner was set, or it handed over) starts nothing.
-    virtual bool ownsLoad(const InternalAdAdapter& adapter) const = 0;
+    bool ownsLoad(const InternalAdAdapter& adapter) const override = 0;
 
     // The printed user info of `error` at info level (composed only when such lines are produced).
     static void logUserInfo(const SolenAdapterError& error);
@@ -173,7 +175,7 @@ private:
     LatencyInterval renderLatency_;
     std::weak_ptr<AdBidderDelegate> delegate_;
     std::shared_ptr<InternalAdAdapter> winnerBidder_;
-    AdSetting adSetting_;
+    const std::shared_ptr<const AdSetting> adSetting_;  // never null
 };
 
 }  // namespace solen
