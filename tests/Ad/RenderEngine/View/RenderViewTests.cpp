@@ -233,6 +233,49 @@ TEST_F(RenderViewTest, OnePartExpandPresentsFullScreenAndClosesBackToDefault) {
     EXPECT_EQ(std::count(recorder->events.begin(), recorder->events.end(), "impression"), 0);
 }
 
+TEST_F(RenderViewTest, OverlappingExpansionsEachEndWhateverWasPresentedMeanwhile) {
+    const auto second = platform::View::create(Rect(10, 200, 320, 50));
+    root->view()->addSubview(second);
+    auto lower = loaded();
+    auto upper = loaded();
+    host->addSubview(lower);
+    second->addSubview(upper);
+    lower->expand(std::nullopt, std::nullopt, std::nullopt);
+    pump();
+    upper->expand(std::nullopt, std::nullopt, std::nullopt);  // presented above the first expansion
+    pump();
+    ASSERT_TRUE(lower->vcToPresent() && upper->vcToPresent());
+    EXPECT_EQ(lower->vcToPresent()->presentedViewController(), upper->vcToPresent());
+
+    // The lower ad closes: its own controller goes, the one above with it, and both ads are back.
+    lower->close();
+    upper->close();  // while that dismissal is under way
+    pump();
+    EXPECT_FALSE(root->presentedViewController());
+    for (const auto& [view, place] : {std::pair{lower, host}, std::pair{upper, second}}) {
+        EXPECT_FALSE(view->vcToPresent());
+        EXPECT_EQ(view->superview(), place);
+        EXPECT_EQ(view->status(), RenderViewStatus::visible);
+        EXPECT_FALSE(view->closeButton());
+    }
+
+    // An expansion asked for while the top-most controller is being dismissed is refused and
+    // leaves the ad where it was.
+    lower->expand(std::nullopt, std::nullopt, std::nullopt);
+    pump();
+    const std::weak_ptr<RenderVC> lowerController = lower->vcToPresent();
+    lower->close();
+    upper->expand(std::nullopt, std::nullopt, std::nullopt);
+    pump();
+    EXPECT_FALSE(root->presentedViewController());
+    EXPECT_FALSE(upper->vcToPresent());
+    EXPECT_EQ(upper->superview(), second);
+    EXPECT_EQ(upper->frame(), second->bounds());
+    EXPECT_FALSE(lower->vcToPresent());
+    EXPECT_TRUE(lowerController.expired());  // nothing holds the closed expansion
+    EXPECT_FALSE(application.application().isStatusBarHidden());
+}
+
 TEST_F(RenderViewTest, TwoPartExpandShowsTheURLAndItsCloseClosesTheInlineExpansion) {
     auto view = loaded();
     host->addSubview(view);
