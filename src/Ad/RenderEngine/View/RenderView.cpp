@@ -1,10 +1,8 @@
 #include "Ad/RenderEngine/View/RenderView.h"
 
-#include "Ad/RenderEngine/Bridge/MRAIDBridgeScript.h"
 #include "Ad/RenderEngine/Bridge/MRAIDJS.h"
 #include "Ad/RenderEngine/View/RenderVC.h"
 #include "Ad/RenderEngine/View/RenderViewCalls.h"
-#include "Commons/Utilities/Logger.h"
 #include "Commons/Utilities/MainQueue.h"
 #include "Commons/Utilities/Utilities.h"
 #include "Platform/Foundation/NotificationCenter.h"
@@ -61,19 +59,7 @@ void RenderView::loadAd(const std::string& markup) {
 
 bool RenderView::shouldStartLoad(const std::shared_ptr<MWebview>&, const platform::WebRequest& request,
                                  platform::NavigationType) {
-    return RenderViewCalls::shouldStartLoad(request, mraidAction_, isMRAIDIInjected_, [this] { injectBridge(); });
-}
-
-void RenderView::injectBridge() {
-    performOnMainQueue([webView = std::weak_ptr<MWKWebview>(webView_)] {
-        if (const auto wrapper = webView.lock()) {
-            wrapper->evaluateJS(std::string(mraidBridgeScript()), [](auto, std::optional<platform::Error> error) {
-                if (error) {
-                    Logger::error("Error while evaluating Javascript: " + error->localizedDescription);
-                }
-            });
-        }
-    });
+    return RenderViewCalls::shouldStartLoad(request, mraidAction_, isMRAIDIInjected_);
 }
 
 void RenderView::webViewDidFinishLoad() {

@@ -138,7 +138,6 @@ private:
     // Reports to the render delegate when it is still there.
     template <class Report>
     void report(Report report);
-    void injectBridge();
     void broadcastState(RenderViewStatus status) const;
     void broadcastPositions(platform::Size size, const std::optional<platform::Rect>& defaultPosition,
                             platform::Rect currentPosition, const std::optional<std::string>& state) const;

@@ -59,22 +59,13 @@ std::optional<URLNativeCall> nativeCall(const std::string& text) {
     return call;
 }
 
-bool shouldStartLoad(const platform::WebRequest& request, const std::shared_ptr<MRAIDAction>& action, bool& isMRAIDIInjected,
-                     const std::function<void()>& inject) {
+bool shouldStartLoad(const platform::WebRequest& request, const std::shared_ptr<MRAIDAction>& action, bool& isMRAIDIInjected) {
     if (!request.url) {
         return true;
     }
     const std::string& url = *request.url;
-    const auto injectOnce = [&] {
-        if (!isMRAIDIInjected) {
-            isMRAIDIInjected = true;
-            if (inject) {
-                inject();
-            }
-        }
-    };
     if (url == "about:blank") {
-        injectOnce();
+        isMRAIDIInjected = true;
         return true;
     }
     if (const auto call = nativeCall(url)) {
@@ -84,7 +75,7 @@ bool shouldStartLoad(const platform::WebRequest& request, const std::shared_ptr<
         }
     }
     if (Utilities::linkKind(platform::URL::parse(url))) {
-        injectOnce();
+        isMRAIDIInjected = true;
         return true;
     }
     return false;

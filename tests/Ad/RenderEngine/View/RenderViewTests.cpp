@@ -1,3 +1,4 @@
+#include "Ad/RenderEngine/Bridge/MRAIDBridgeScript.h"
 #include "Ad/RenderEngine/Bridge/MRAIDJS.h"
 #include "Ad/RenderEngine/View/RenderVC.h"
 #include "Ad/RenderEngine/View/RenderView.h"
@@ -82,6 +83,10 @@ TEST_F(RenderViewTest, ReportsTheFirstPageOnceCountsOneImpressionAndTellsViewabi
     view->webView()->webView()->pageNavigate("https://example.com/next", platform::NavigationType::linkActivated);
     pump();
     EXPECT_THAT(recorder->events, ElementsAre("load"));
+    // The bridge is a document-start script of the web view: it is never evaluated again.
+    EXPECT_TRUE(view->isMRAIDIInjected());
+    const auto& evaluated = view->webView()->webView()->evaluatedScripts();
+    EXPECT_EQ(std::count(evaluated.begin(), evaluated.end(), std::string(mraidBridgeScript())), 0);
 
     scripts(*view);
     host->addSubview(view);
