@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Ad/RenderEngine/Bridge/MRAIDJS.h"
 #include "Ad/RenderEngine/MRAID/MRAIDAction.h"
 #include "Ad/RenderEngine/View/MWebview.h"
 #include <solen/ui/WebNavigation.h>
@@ -33,6 +34,12 @@ std::optional<URLNativeCall> nativeCall(const std::string& url);
 // URL that is a call is carried out through `action` and cancelled when the call succeeded; a
 // URL-form call gets no answer in the page. Everything else is cancelled.
 bool shouldStartLoad(const platform::WebRequest& request, const std::shared_ptr<MRAIDAction>& action, bool& isMRAIDIInjected);
+
+// Answers a call the page posted through `webView`, on a later turn of the main loop: the error
+// event with `failure` when the call failed or was refused, then its nativeCallComplete, which
+// lets the page's next queued call go out.
+void answerNativeCall(const std::shared_ptr<MWebview>& webView, MRAIDJS::Scheme scheme, const std::string& command,
+                      const std::optional<std::string>& failure);
 
 // A call the page posted. Carried out through `action`, then answered in the page through
 // `webView` on a later turn of the main loop: exactly one nativeCallComplete for the scheme and

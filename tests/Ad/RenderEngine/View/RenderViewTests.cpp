@@ -58,6 +58,14 @@ protected:
         pump();
         return view;
     }
+    // A banner view whose page runs in the scripted web view, in the host.
+    std::shared_ptr<RenderView> scriptedBanner() {
+        const auto previous = platform::WebViewFactory::install(scripted::ScriptedWebView::maker());
+        auto view = RenderView::create<BannerView>(AdViewConfig{AdsType::banner, Rect(0, 0, 320, 50)}, recorder);
+        platform::WebViewFactory::install(previous);
+        host->addSubview(view);
+        return view;
+    }
     // The scripts evaluated since the last call.
     std::vector<std::string> scripts(const RenderView& view) {
         const auto& all = view.webView()->webView()->evaluatedScripts();
@@ -381,11 +389,23 @@ TEST_F(RenderViewTest, FullScreenControllerFollowsTheOrientationRecord) {
     EXPECT_THAT(seenInCompletions, ElementsAre(true, false));
 }
 
+TEST_F(RenderViewTest, ACallOverTheMessageLimitIsRefusedAndTheCallsAfterItStillReachTheAd) {
+    const auto view = scriptedBanner();
+    view->loadAd("<script>var errors = [];"
+                 "mraid.addEventListener('error', function (message, action) { errors.push(message + ' ' + action); });"
+                 "mraid.storePicture('data:image/png;base64,' + new Array(1100001).join('A'));"
+                 "mraid.close();</script>");
+    ASSERT_TRUE(platform::MainLoop::shared().runUntil([&] { return view->status() == RenderViewStatus::hidden; },
+                                                      std::chrono::seconds(10)));
+    EXPECT_TRUE(view->isHidden());
+    platform::WebView::ScriptResult errors;
+    view->webView()->webView()->evaluateJavaScript("errors", [&](auto result, auto error) { errors = {result, error}; });
+    pump();
+    EXPECT_EQ(errors.result, Json::parse(R"(["message too large storePicture"])"));
+}
+
 TEST_F(RenderViewTest, ACreativeExpandsAndClosesItselfInTheScriptedWebView) {
-    const auto previous = platform::WebViewFactory::install(scripted::ScriptedWebView::maker());
-    auto view = RenderView::create<BannerView>(AdViewConfig{AdsType::banner, Rect(0, 0, 320, 50)}, recorder);
-    platform::WebViewFactory::install(previous);
-    host->addSubview(view);
+    const auto view = scriptedBanner();
     view->loadAd("<script>var expanded = false;"
                  "mraid.addEventListener('viewableChange', function (v) {"
                  "  if (v && !expanded) { expanded = true; mraid.expand(); } });"
