@@ -389,19 +389,42 @@ TEST_F(RenderViewTest, FullScreenControllerFollowsTheOrientationRecord) {
     EXPECT_THAT(seenInCompletions, ElementsAre(true, false));
 }
 
-TEST_F(RenderViewTest, ACallOverTheMessageLimitIsRefusedAndTheCallsAfterItStillReachTheAd) {
-    const auto view = scriptedBanner();
-    view->loadAd("<script>var errors = [];"
-                 "mraid.addEventListener('error', function (message, action) { errors.push(message + ' ' + action); });"
-                 "mraid.storePicture('data:image/png;base64,' + new Array(1100001).join('A'));"
-                 "mraid.close();</script>");
-    ASSERT_TRUE(platform::MainLoop::shared().runUntil([&] { return view->status() == RenderViewStatus::hidden; },
-                                                      std::chrono::seconds(10)));
-    EXPECT_TRUE(view->isHidden());
-    platform::WebView::ScriptResult errors;
-    view->webView()->webView()->evaluateJavaScript("errors", [&](auto result, auto error) { errors = {result, error}; });
-    pump();
-    EXPECT_EQ(errors.result, Json::parse(R"(["message too large storePicture"])"));
+TEST_F(RenderViewTest, HostilePagesStillCloseTheirAdWithALaterCall) {
+    struct Case {
+        const char* what;
+        std::string markup;
+        std::vector<std::string> scriptErrors;  // what the page's scripts threw
+        Json errorEvents;                       // what the page heard, as "message action"
+    };
+    const std::string listener = "<script>var errors = [];"
+                                 "mraid.addEventListener('error', function (message, action) { errors.push(message + ' ' + action); });"
+                                 "</script>";
+    const std::vector<Case> cases{
+        {"a call over the message limit is refused and the page's queue moves on",
+         listener + "<script>var picture = 'AAAA'; while (picture.length < 1100000) picture += picture;"
+                    "mraid.storePicture('data:image/png;base64,' + picture); mraid.close();</script>",
+         {},
+         Json::parse(R"(["message too large storePicture"])")},
+        {"a script that never ends is stopped and the next one runs",
+         listener + "<script>while (true) {}</script><script>mraid.close();</script>",
+         {"RangeError: execution timeout"},
+         Json::array()},
+    };
+    for (const Case& c : cases) {
+        const auto view = scriptedBanner();
+        view->loadAd(c.markup);
+        ASSERT_TRUE(platform::MainLoop::shared().runUntil([&] { return view->status() == RenderViewStatus::hidden; },
+                                                          std::chrono::seconds(10)))
+            << c.what;
+        EXPECT_TRUE(view->isHidden()) << c.what;
+        const auto page = std::dynamic_pointer_cast<scripted::ScriptedWebView>(view->webView()->webView());
+        EXPECT_EQ(page->scriptErrors(), c.scriptErrors) << c.what;
+        platform::WebView::ScriptResult errors;
+        page->evaluateJavaScript("errors", [&](auto result, auto error) { errors = {result, error}; });
+        pump();
+        EXPECT_EQ(errors.result, c.errorEvents) << c.what;
+        view->removeFromSuperview();
+    }
 }
 
 TEST_F(RenderViewTest, ACreativeExpandsAndClosesItselfInTheScriptedWebView) {
