@@ -23,6 +23,7 @@ TEST(SolenS2sIntegrationTests, NeedsTheTools) { GTEST_SKIP() << "built without t
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdlib>
 
 namespace solen {
@@ -150,6 +151,50 @@ TEST_F(SolenS2sIntegrationTest, BannerWinsLoadsCountsItsImpressionExpandsAndClos
     banner->removeFromSuperview();
     banner.reset();
     EXPECT_TRUE(test::settle());
+}
+
+// Controllers presented above the root, top-most last.
+std::vector<std::shared_ptr<platform::ViewController>> presentedAbove(const std::shared_ptr<platform::ViewController>& root) {
+    std::vector<std::shared_ptr<platform::ViewController>> stack;
+    for (auto controller = root->presentedViewController(); controller; controller = controller->presentedViewController()) {
+        stack.push_back(controller);
+    }
+    return stack;
+}
+
+TEST_F(SolenS2sIntegrationTest, OverlappingExpansionsAreAllDismissedAndTheirViewsReleased) {
+    // Banners that expand as they become viewable and close themselves 300 ms later, one every
+    // 100 ms: each expansion begins while others are presented or being dismissed.
+    constexpr std::size_t count = 12;
+    ASSERT_TRUE(test::settle());  // the SDK's own web views are made
+    const std::size_t webViewsBefore = platform::WebView::liveCount();
+    std::vector<std::shared_ptr<SolenBanner>> banners;
+    for (std::size_t index = 0; index < count; ++index) {
+        auto banner = SolenBanner::create("demo-s2s-banner", {320, 50}, timeline);
+        root->view()->addSubview(banner);
+        banner->load();
+        banners.push_back(std::move(banner));
+        test::waitUntil([] { return false; }, 100ms);
+    }
+    const auto seen = [&](const char* event) {
+        return static_cast<std::size_t>(std::count(timeline->events.begin(), timeline->events.end(), event));
+    };
+    ASSERT_TRUE(test::waitUntil([&] { return seen("bannerDidLoad") == count; }, 10s)) << service.timeline();
+    EXPECT_TRUE(test::settle());  // every page that expands has asked to by now
+    const auto closed = [&] { return seen("bannerWillPresent") == seen("bannerDidCollapse") && presentedAbove(root).empty(); };
+    EXPECT_TRUE(test::waitUntil(closed, 10s)) << presentedAbove(root).size() << " presented\n"
+                                              << ::testing::PrintToString(timeline->events);
+    EXPECT_TRUE(test::settle());
+    EXPECT_TRUE(presentedAbove(root).empty());
+    EXPECT_FALSE(platform::Application::shared().isStatusBarHidden());
+
+    // Nothing holds an ad's page once its banner is gone.
+    for (const auto& banner : banners) {
+        banner->removeFromSuperview();
+    }
+    banners.clear();
+    EXPECT_TRUE(test::settle());
+    EXPECT_EQ(platform::WebView::liveCount(), webViewsBefore);
 }
 
 TEST_F(SolenS2sIntegrationTest, BadMarkupFallsThroughAndTheInterstitialIsClosedByItsCreative) {

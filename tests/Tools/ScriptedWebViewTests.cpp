@@ -2,6 +2,7 @@
 
 #include "Platform/Dispatch/MainLoop.h"
 #include <solen/ui/WebViewFactory.h>
+#include "support/LogCapture.h"
 #include "support/ScopedManualClock.h"
 
 #include <gmock/gmock.h>
@@ -175,6 +176,49 @@ TEST_F(ScriptedWebViewTest, APageThatExhaustsItsHeapFailsAloneAndTheNextScriptRu
     EXPECT_THAT(view->scriptErrors()[0], HasSubstr("alloc failed"));
     EXPECT_THAT(view->consoleMessages(), ElementsAre("still running"));
     EXPECT_LE(view->heapBytes(), ScriptedWebView::heapLimitBytes);
+}
+
+TEST_F(ScriptedWebViewTest, AScriptThatNeverEndsIsStoppedAndThePageGoesOn) {
+    const auto view = loaded("<script>try { while (true) {} } catch (e) { console.log('caught'); while (true) {} }</script>"
+                             "<script>console.log('next script'); setTimeout(function () { console.log('timer'); }, 0);</script>");
+    ASSERT_EQ(view->scriptErrors().size(), 1u);
+    EXPECT_EQ(view->scriptErrors()[0], "RangeError: execution timeout");
+    EXPECT_THAT(view->consoleMessages(), ElementsAre("next script", "timer"));
+    EXPECT_EQ(evaluate(*view, "6 * 7").result, Json(42));
+}
+
+TEST_F(ScriptedWebViewTest, NestedZeroDelayTimersAreClampedSoTheMainLoopGetsIdle) {
+    test::ScopedManualClock clock;
+    const auto view = loaded("<script>var runs = 0; function again() { runs += 1; setTimeout(again, 0); } again();</script>");
+    // The call itself and the first six timers run at once; the timers after them wait 4 ms.
+    EXPECT_EQ(evaluate(*view, "runs").result, Json(7));
+    clock.advanceSeconds(0.004);
+    pump();
+    EXPECT_EQ(evaluate(*view, "runs").result, Json(8));
+    // A timer set outside any timer starts again at the first level.
+    evaluate(*view, "var fresh = 0; setTimeout(function () { fresh += 1; }, 0);");
+    EXPECT_EQ(evaluate(*view, "fresh").result, Json(1));
+}
+
+TEST_F(ScriptedWebViewTest, PostedMessagesWaitingForDeliveryAreCappedAndTheFirstDropIsLogged) {
+    struct Counter final : platform::ScriptMessageHandler {
+        void didReceiveScriptMessage(platform::WebView&, const platform::ScriptMessage&) override { ++received; }
+        std::size_t received = 0;
+    };
+    const auto counter = std::make_shared<Counter>();
+    test::LogCapture log;
+    const auto view = loaded("<script>var big = 'm'; while (big.length < 2100000) big += big; big = big.substring(0, 2100000);"
+                             "function post(n) { for (var i = 0; i < n; i += 1) window.webkit.messageHandlers.native.postMessage(big); }"
+                             "</script>");
+    view->addScriptMessageHandler("native", counter);  // counts without copying the bodies
+    const std::size_t fits = platform::WebView::queuedMessageLimitBytes / 2100000;
+    ASSERT_EQ(fits, 3u);
+    evaluate(*view, "post(5)");
+    EXPECT_EQ(counter->received, fits);
+    EXPECT_EQ(log.count("Dropped messages posted by the page about:blank: more than 8 MiB of them wait for delivery"), 1u);
+    // Delivered messages no longer count.
+    evaluate(*view, "post(1)");
+    EXPECT_EQ(counter->received, fits + 1);
 }
 
 TEST_F(ScriptedWebViewTest, TheInstalledMakerServesTheFactory) {

@@ -4,10 +4,12 @@
 
 #include <duktape.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <map>
+#include <optional>
 #include <utility>
 
 namespace solen::scripted {
@@ -112,6 +114,8 @@ struct ScriptedWebView::Document {
 
     duk_context* context = nullptr;
     std::size_t allocated = 0;
+    // While a script of the document runs: when it is stopped.
+    std::optional<std::chrono::steady_clock::time_point> deadline;
     struct Timer {
         std::uint64_t identifier;  // the main-loop timer
         bool repeats;
@@ -156,6 +160,35 @@ void ScriptedWebView::Document::fatal(void*, const char* message) {
     std::fprintf(stderr, "ScriptedWebView: fatal script engine error: %s\n", message ? message : "");
     std::abort();
 }
+
+// One run of page code in a document, from the engine's entry to its return (native calls of the
+// page included): the outermost run of the document sets its deadline. Documents replaced while
+// one of their scripts runs are released once no script runs.
+class ScriptedWebView::Run {
+public:
+    Run(ScriptedWebView& view, Document& document) : view_(view), document_(document) {
+        ++view_.running_;
+        if (!document_.deadline) {
+            document_.deadline = std::chrono::steady_clock::now() + scriptTimeLimit;
+            setsDeadline_ = true;
+        }
+    }
+    ~Run() {
+        if (setsDeadline_) {
+            document_.deadline.reset();
+        }
+        if (--view_.running_ == 0) {
+            view_.retired_.clear();
+        }
+    }
+    Run(const Run&) = delete;
+    Run& operator=(const Run&) = delete;
+
+private:
+    ScriptedWebView& view_;
+    Document& document_;
+    bool setsDeadline_ = false;
+};
 
 // The native primitives behind the prelude. Each finds its view in the heap stash and holds it
 // for the length of the call, since a delegate it reaches may release the view.
@@ -336,19 +369,17 @@ ScriptedWebView::Document& ScriptedWebView::currentDocument() {
 }
 
 bool ScriptedWebView::runPageScript(const std::string& source) {
-    duk_context* context = currentDocument().context;
+    Document& document = currentDocument();
+    duk_context* context = document.context;
     if (!context) {
         return false;
     }
-    ++running_;
+    const Run run(*this, document);
     const bool succeeded = duk_peval_lstring(context, source.data(), source.size()) == 0;
     if (!succeeded) {
         scriptErrors_.push_back(Bindings::argument(context, -1));
     }
     duk_pop(context);
-    if (--running_ == 0) {
-        retired_.clear();
-    }
     return succeeded;
 }
 
@@ -375,14 +406,15 @@ void ScriptedWebView::documentDidCommit(const std::string& url, const std::optio
 
 void ScriptedWebView::fireTimer(double identifier) {
     const auto held = shared_from_this();
-    duk_context* context = currentDocument().context;
+    Document& document = currentDocument();
+    duk_context* context = document.context;
     if (!context) {
         return;
     }
-    if (const auto found = document_->timers.find(identifier); found != document_->timers.end() && !found->second.repeats) {
-        document_->timers.erase(found);
+    if (const auto found = document.timers.find(identifier); found != document.timers.end() && !found->second.repeats) {
+        document.timers.erase(found);
     }
-    ++running_;
+    const Run run(*this, document);
     duk_push_heap_stash(context);
     duk_get_prop_string(context, -1, "native");
     duk_get_prop_string(context, -1, "fire");
@@ -392,9 +424,6 @@ void ScriptedWebView::fireTimer(double identifier) {
         scriptErrors_.push_back(Bindings::argument(context, -1));
     }
     duk_pop_3(context);
-    if (--running_ == 0) {
-        retired_.clear();
-    }
 }
 
 namespace {
@@ -407,14 +436,15 @@ duk_ret_t encodeTop(duk_context* context, void*) {
 }  // namespace
 
 platform::WebView::ScriptResult ScriptedWebView::runScript(const std::string& script) {
-    duk_context* context = currentDocument().context;
+    Document& document = currentDocument();
+    duk_context* context = document.context;
     ScriptResult outcome;
     if (!context) {
         outcome.error = platform::Error{errorDomain, javaScriptExceptionOccurredCode, "The script engine could not start",
                                         std::nullopt, std::nullopt, nlohmann::ordered_json::object()};
         return outcome;
     }
-    ++running_;
+    const Run run(*this, document);
     if (duk_peval_lstring(context, script.data(), script.size()) != 0) {
         const std::string message = Bindings::argument(context, -1);
         outcome.error = platform::Error{errorDomain, javaScriptExceptionOccurredCode, "A JavaScript exception occurred",
@@ -428,10 +458,16 @@ platform::WebView::ScriptResult ScriptedWebView::runScript(const std::string& sc
         }
     }
     duk_pop(context);
-    if (--running_ == 0) {
-        retired_.clear();
-    }
     return outcome;
 }
 
 }  // namespace solen::scripted
+
+// Duktape's execution time-out check (see CMakeLists.txt), asked every 256k or so instructions
+// with the heap's document. Once it answers yes, the engine throws a RangeError ("execution
+// timeout") that no catch in the page can stop, and it keeps answering yes until the script has
+// returned.
+extern "C" int solen_scripted_exec_timeout(void* udata) {
+    const auto* document = static_cast<const solen::scripted::ScriptedWebView::Document*>(udata);
+    return document && document->deadline && std::chrono::steady_clock::now() >= *document->deadline ? 1 : 0;
+}

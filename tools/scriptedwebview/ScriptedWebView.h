@@ -4,6 +4,7 @@
 #include <solen/ui/WebViewConfiguration.h>
 #include <solen/ui/WebViewFactory.h>
 
+#include <chrono>
 #include <cstddef>
 #include <functional>
 #include <memory>
@@ -26,10 +27,16 @@ namespace solen::scripted {
 // delegate. `evaluateJavaScript` runs in the current document; a result is copied out as JSON,
 // a script that throws completes with error code 4.
 //
-// Pages run only on the main thread, like the web view. A script that never ends is not stopped.
+// A script of the page (an inline script, a timer's callback, an evaluated script) that is still
+// running after `scriptTimeLimit` is stopped with a RangeError ("execution timeout"), recorded
+// like any error; the page's later scripts and timers run as before. Posted messages waiting for
+// delivery and timers nested deeper than five are bounded as for any web view (platform::WebView).
+//
+// Pages run only on the main thread, like the web view.
 class ScriptedWebView final : public platform::WebView {
 public:
     static constexpr std::size_t heapLimitBytes = 64u << 20;
+    static constexpr std::chrono::milliseconds scriptTimeLimit{1000};
 
     static std::shared_ptr<ScriptedWebView> create(platform::Rect frame = {}, platform::WebViewConfiguration configuration = {});
     // A maker for WebViewFactory::install, so that the SDK's ad web views run their pages.
@@ -54,6 +61,7 @@ protected:
 
 private:
     friend struct Bindings;
+    class Run;
     Document& currentDocument();
     void replaceDocument(const std::string& url);
     // Runs one script of the page; records an error and returns false when it throws.

@@ -51,7 +51,7 @@ public:
 
     // Presenting fails (logged, completion not called) when the controller to present is
     // missing, is this controller, is already presented, when this controller already
-    // presents another one, or when this controller's view is in no window.
+    // presents another one or is being dismissed, or when this controller's view is in no window.
     virtual void present(const std::shared_ptr<ViewController>& controller, bool animated, Completion completion);
     // Dismisses the controller this one presents, or else this controller from its presenter.
     // With nothing to dismiss the completion still runs, on a later turn of the main loop.

@@ -31,6 +31,11 @@ namespace solen::platform {
 // of the older one. While loads are held (a test driver), a load waits after its commit until
 // `finishLoad` or `failLoad`.
 //
+// What a page can queue is bounded, so that a hostile page cannot hold the main loop or fill the
+// memory: messages it posted that wait for delivery take at most `queuedMessageLimitBytes` (a post
+// beyond it is dropped; the first drop of each document is logged), and timers nested more than
+// five deep wait at least 4 ms, as browsers clamp them (repeating timers always do).
+//
 // Scripts passed to `evaluateJavaScript` are recorded and answered asynchronously on the main
 // thread. Here "navigator.userAgent" answers with the user agent and a script responder installed
 // by a test may answer any script; other scripts give no result and no error.
@@ -49,6 +54,9 @@ public:
     static constexpr int webViewInvalidatedCode = 3;
     // Code of the error given to a script that threw in the page.
     static constexpr int javaScriptExceptionOccurredCode = 4;
+    // Bytes of posted messages (their texts and keys, and one per value) that may wait for
+    // delivery at a time.
+    static constexpr std::size_t queuedMessageLimitBytes = 8u << 20;
 
     static std::shared_ptr<WebView> create(Rect frame = {}, WebViewConfiguration configuration = {});
     explicit WebView(Rect frame = {}, WebViewConfiguration configuration = {});
@@ -83,7 +91,8 @@ public:
     // The page navigates its frame; decided and loaded like any load.
     void pageNavigate(const std::string& url, NavigationType type);
     // The page posts a message to a named handler; delivered on a later turn, dropped when no
-    // handler has that name then.
+    // handler has that name then, or at once when the messages waiting would exceed
+    // `queuedMessageLimitBytes`.
     void pagePostMessage(const std::string& name, nlohmann::ordered_json body);
     // The page opens a window (window.open): the UI delegate's createWebView.
     void pageOpenWindow(const std::string& url);
@@ -126,7 +135,8 @@ protected:
     // Runs `block` on a later turn.
     void performLater(std::function<void()> block);
     // Runs `block` after `milliseconds` on the main loop's clock, once or repeatedly; returns an
-    // identifier for cancelTimer. Timers stop when the view goes.
+    // identifier for cancelTimer. A repeating timer, and one scheduled from the block of a timer
+    // nested more than five deep, waits at least 4 ms. Timers stop when the view goes.
     std::uint64_t scheduleTimer(double milliseconds, bool repeats, std::function<void()> block);
     void cancelTimer(std::uint64_t identifier);
     void cancelAllTimers();
@@ -156,6 +166,9 @@ private:
     bool committedAndHeld_ = false;
     std::uint64_t nextTimer_ = 0;
     std::map<std::uint64_t, std::function<void()>> timers_;  // identifier -> invalidation
+    int timerNesting_ = 0;                                  // of the timer whose block runs; 0 outside timers
+    std::size_t queuedMessageBytes_ = 0;
+    bool droppedMessageLogged_ = false;                     // for the current document
 };
 
 }  // namespace solen::platform

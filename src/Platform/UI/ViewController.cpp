@@ -55,6 +55,11 @@ void ViewController::present(const std::shared_ptr<ViewController>& controller, 
         Logger::error("Attempt to present a view controller on a view controller which is already presenting");
         return;
     }
+    if (beingDismissed_) {
+        // Its dismissal would end with the new controller linked to nothing and never shown.
+        Logger::error("Attempt to present a view controller on a view controller which is being dismissed");
+        return;
+    }
     if (controller->presentingViewController() || (controller->view_ && controller->view_->window())) {
         Logger::error("Attempt to present a view controller which is already presented or in a window");
         return;

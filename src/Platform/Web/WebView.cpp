@@ -1,5 +1,6 @@
 #include <solen/ui/WebView.h>
 
+#include "Commons/Utilities/Logger.h"
 #include "Platform/Dispatch/Clock.h"
 #include "Platform/Dispatch/MainLoop.h"
 #include "Platform/Dispatch/RunLoopTimer.h"
@@ -7,7 +8,9 @@
 #include <algorithm>
 #include <atomic>
 #include <mutex>
+#include <string>
 #include <utility>
+#include <vector>
 
 namespace solen::platform {
 
@@ -19,6 +22,30 @@ std::mutex settingsMutex;
 std::string defaultAgent = linuxUserAgent;
 WebView::ScriptResponder responder;
 std::atomic<std::size_t> aliveViews{0};
+
+// What a message body takes at least: its texts and keys, and one byte per value.
+std::size_t messageBytes(const nlohmann::ordered_json& body) {
+    std::vector<const nlohmann::ordered_json*> pending{&body};
+    std::size_t bytes = 0;
+    while (!pending.empty()) {
+        const nlohmann::ordered_json& value = *pending.back();
+        pending.pop_back();
+        ++bytes;
+        if (value.is_string()) {
+            bytes += value.get_ref<const std::string&>().size();
+        } else if (value.is_object()) {
+            for (const auto& [key, member] : value.items()) {
+                bytes += key.size();
+                pending.push_back(&member);
+            }
+        } else if (value.is_array()) {
+            for (const auto& element : value) {
+                pending.push_back(&element);
+            }
+        }
+    }
+    return bytes;
+}
 
 }  // namespace
 
@@ -133,6 +160,7 @@ void WebView::commit(std::uint64_t sequence, const PendingDocument& document) {
     }
     const auto keep = keepAlive();
     url_ = document.url;
+    droppedMessageLogged_ = false;
     if (const auto delegate = navigationDelegate()) {
         delegate->didCommitNavigation(*this);
     }
@@ -184,7 +212,18 @@ void WebView::documentDidCommit(const std::string&, const std::optional<std::str
 // The page side
 
 void WebView::pagePostMessage(const std::string& name, nlohmann::ordered_json body) {
-    performLater([this, message = ScriptMessage{name, std::move(body)}] {
+    const std::size_t bytes = messageBytes(body) + name.size();
+    if (bytes > queuedMessageLimitBytes - queuedMessageBytes_) {
+        if (!droppedMessageLogged_) {
+            droppedMessageLogged_ = true;
+            Logger::error("Dropped messages posted by the page " + url_.value_or("") + ": more than " +
+                          std::to_string(queuedMessageLimitBytes >> 20) + " MiB of them wait for delivery");
+        }
+        return;
+    }
+    queuedMessageBytes_ += bytes;
+    performLater([this, bytes, message = ScriptMessage{name, std::move(body)}] {
+        queuedMessageBytes_ -= bytes;
         if (const std::shared_ptr<ScriptMessageHandler> handler = scriptMessageHandler(message.name)) {
             const auto keep = keepAlive();
             handler->didReceiveScriptMessage(*this, message);
@@ -280,11 +319,13 @@ void WebView::performLater(std::function<void()> block) {
 std::uint64_t WebView::scheduleTimer(double milliseconds, bool repeats, std::function<void()> block) {
     const std::uint64_t identifier = ++nextTimer_;
     std::weak_ptr<View> weakSelf = weak_from_this();
-    // A repeating timer waits at least 4 ms between firings, as browsers clamp intervals, so that
-    // a zero interval cannot keep the main loop busy for ever.
-    const double delay = repeats ? std::max(milliseconds, 4.0) : std::max(milliseconds, 0.0);
+    // A repeating timer waits at least 4 ms between firings, and so does a timer scheduled from a
+    // timer nested more than five deep, as browsers clamp them: a zero delay can then not keep the
+    // main loop busy for ever.
+    const int nesting = timerNesting_ + 1;
+    const double delay = repeats || timerNesting_ > 5 ? std::max(milliseconds, 4.0) : std::max(milliseconds, 0.0);
     const Clock::Duration interval = Clock::seconds(delay / 1000);
-    auto timer = RunLoopTimer::scheduled(interval, repeats, [weakSelf, identifier, repeats, block = std::move(block)](RunLoopTimer&) {
+    auto timer = RunLoopTimer::scheduled(interval, repeats, [weakSelf, identifier, repeats, nesting, block = std::move(block)](RunLoopTimer&) {
         const std::shared_ptr<View> view = weakSelf.lock();
         if (!view) {
             return;
@@ -296,7 +337,9 @@ std::uint64_t WebView::scheduleTimer(double milliseconds, bool repeats, std::fun
         if (!repeats) {
             self.timers_.erase(identifier);
         }
+        const int outer = std::exchange(self.timerNesting_, nesting);
         block();
+        self.timerNesting_ = outer;
     });
     timers_[identifier] = [timer] { timer->invalidate(); };
     return identifier;

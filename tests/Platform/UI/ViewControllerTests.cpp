@@ -101,6 +101,17 @@ TEST_F(ViewControllerTest, RefusedPresentationsAreLoggedAndChangeNothing) {
     EXPECT_EQ(root->presentedViewController(), modal);
     EXPECT_EQ(loose->presentedViewController(), nullptr);
     EXPECT_EQ(logs.count("Attempt to present"), 3u);
+
+    // A controller on its way out presents nothing: its dismissal would strand what it presents.
+    auto late = ViewController::create();
+    modal->dismiss(false, nullptr);
+    modal->present(late, false, [&] { completed = true; });
+    MainLoop::shared().runUntilIdle();
+    EXPECT_FALSE(completed);
+    EXPECT_FALSE(late->presentingViewController());
+    EXPECT_FALSE(late->isBeingPresented());
+    EXPECT_FALSE(root->presentedViewController());
+    EXPECT_EQ(logs.count("which is being dismissed"), 1u);
 }
 
 TEST_F(ViewControllerTest, DismissingNothingOrTwiceStillCompletesEachLater) {

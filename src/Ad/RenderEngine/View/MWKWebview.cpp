@@ -2,6 +2,7 @@
 
 #include "Ad/RenderEngine/Bridge/MRAIDBridgeScript.h"
 #include "Ad/RenderEngine/OpenModes/ExternalURLOpener.h"
+#include "Ad/RenderEngine/View/RenderViewCalls.h"
 #include "Commons/Utilities/Logger.h"
 #include "Commons/Utilities/MainQueue.h"
 #include <solen/ui/WebViewFactory.h>
@@ -202,11 +203,19 @@ void MWKWebview::didReceiveScriptMessage(const platform::ScriptMessage& message)
     if (!delegate) {
         return;
     }
+    const auto keep = shared_from_this();
     if (!withinLimits(message.body)) {
         Logger::error("Ignored script message \"" + message.name + "\": body too large or too deep");
+        if (message.body.is_object()) {
+            // Still one of the page's queued calls: refused like a failed call, so that the
+            // calls queued behind it go out.
+            const std::optional<std::string> schemeText = textEntry(message.body, "scheme");
+            const auto scheme = schemeText ? MRAIDJS::schemeNamed(*schemeText) : std::nullopt;
+            RenderViewCalls::answerNativeCall(keep, scheme.value_or(MRAIDJS::Scheme::mraidView),
+                                              textEntry(message.body, "command").value_or(""), std::string(refusedMessageError));
+        }
         return;
     }
-    const auto keep = shared_from_this();
     if (message.body.is_object()) {
         std::optional<AnyDictionary> params;
         if (const auto found = message.body.find("params"); found != message.body.end() && found->is_object()) {

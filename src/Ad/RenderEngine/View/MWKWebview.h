@@ -24,9 +24,12 @@ class MWKWebview : public MWebview,
 public:
     static constexpr const char* nativeMessageHandlerName = "nativeMessageHandler";
     static constexpr const char* loadSourceSuccessName = "loadSourceSuccess";
-    // Limits of a script message's body; a larger or deeper body is ignored.
+    // Limits of a script message's body. A larger or deeper body is not handed on; when it is a
+    // call (an object) the page hears it refused: the error event with `refusedMessageError` and
+    // the call's command, then the call's completion.
     static constexpr std::size_t maximumMessageBytes = 1 << 20;
     static constexpr std::size_t maximumMessageDepth = 32;
+    static constexpr const char* refusedMessageError = "message too large";
 
     // Makes the wrapper and its web view.
     static std::shared_ptr<MWKWebview> create(AdViewConfig adConfig);

@@ -1,6 +1,7 @@
 #include "Ad/RenderEngine/View/RenderVC.h"
 
 #include "Ad/RenderEngine/View/RenderView.h"
+#include "Commons/Utilities/MainQueue.h"
 #include "Commons/Utilities/Utilities.h"
 #include "Platform/UI/Screen.h"
 
@@ -64,6 +65,9 @@ void RenderVC::viewDidDisappear(bool animated) {
     if (const auto delegate = renderView_->renderDelegate()) {
         delegate->renderViewDidDismissScreen(*renderView_);
     }
+    if (isBeingDismissed()) {
+        renderView_->expansionControllerDidDisappear(*this);
+    }
 }
 
 void RenderVC::viewWillLayoutSubviews() {
@@ -87,12 +91,15 @@ void RenderVC::dismiss(bool animated, Completion completion) {
     });
 }
 
-void RenderVC::dismissController(const std::shared_ptr<platform::ViewController>& controller, bool presented, bool animated,
+void RenderVC::dismissController(const std::shared_ptr<platform::ViewController>& controller, bool animated,
                                  Completion completion) {
-    if (presented && controller) {
-        controller->dismiss(animated, std::move(completion));
+    // Dismissing through the controller itself would take only what it presents when it presents
+    // something: its presenter dismisses exactly it.
+    const std::shared_ptr<platform::ViewController> presenter = controller ? controller->presentingViewController() : nullptr;
+    if (presenter) {
+        presenter->dismiss(animated, std::move(completion));
     } else if (completion) {
-        completion();
+        performOnMainQueue(std::move(completion));
     }
 }
 

@@ -36,9 +36,10 @@ public:
     void present(const std::shared_ptr<platform::ViewController>& controller, bool animated, Completion completion) override;
     void dismiss(bool animated, Completion completion) override;
 
-    // How a closing render view dismisses `controller`: through it when it was presented,
-    // otherwise the completion runs at once.
-    static void dismissController(const std::shared_ptr<platform::ViewController>& controller, bool presented, bool animated,
+    // How a closing render view dismisses `controller`: from the controller that presented it
+    // (with whatever was presented on top of it meanwhile), also while a dismissal is under way;
+    // the completion runs once it has gone, or on a later turn when it was never presented.
+    static void dismissController(const std::shared_ptr<platform::ViewController>& controller, bool animated,
                                   Completion completion);
 
 private:

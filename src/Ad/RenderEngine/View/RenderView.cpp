@@ -1,10 +1,8 @@
 #include "Ad/RenderEngine/View/RenderView.h"
 
-#include "Ad/RenderEngine/Bridge/MRAIDBridgeScript.h"
 #include "Ad/RenderEngine/Bridge/MRAIDJS.h"
 #include "Ad/RenderEngine/View/RenderVC.h"
 #include "Ad/RenderEngine/View/RenderViewCalls.h"
-#include "Commons/Utilities/Logger.h"
 #include "Commons/Utilities/MainQueue.h"
 #include "Commons/Utilities/Utilities.h"
 #include "Platform/Foundation/NotificationCenter.h"
@@ -61,19 +59,7 @@ void RenderView::loadAd(const std::string& markup) {
 
 bool RenderView::shouldStartLoad(const std::shared_ptr<MWebview>&, const platform::WebRequest& request,
                                  platform::NavigationType) {
-    return RenderViewCalls::shouldStartLoad(request, mraidAction_, isMRAIDIInjected_, [this] { injectBridge(); });
-}
-
-void RenderView::injectBridge() {
-    performOnMainQueue([webView = std::weak_ptr<MWKWebview>(webView_)] {
-        if (const auto wrapper = webView.lock()) {
-            wrapper->evaluateJS(std::string(mraidBridgeScript()), [](auto, std::optional<platform::Error> error) {
-                if (error) {
-                    Logger::error("Error while evaluating Javascript: " + error->localizedDescription);
-                }
-            });
-        }
-    });
+    return RenderViewCalls::shouldStartLoad(request, mraidAction_, isMRAIDIInjected_);
 }
 
 void RenderView::webViewDidFinishLoad() {
@@ -342,7 +328,8 @@ void RenderView::expand(std::optional<double> width, std::optional<double> heigh
     const bool customClose = expandProperties && expandProperties->useCustomClose.value_or(false);
     replaceCloseButton(*shown, Rect(frame().size.width - closeButtonSize, 0, closeButtonSize, closeButtonSize), customClose);
     const std::weak_ptr<RenderView> weak = me;
-    presenter->present(vcToPresent_, true, [weak, w, h, statusBar, screen] {
+    const std::shared_ptr<RenderVC> controller = vcToPresent_;
+    presenter->present(controller, true, [weak, w, h, statusBar, screen] {
         const auto view = weak.lock();
         if (!view) {
             return;
@@ -352,6 +339,10 @@ void RenderView::expand(std::optional<double> width, std::optional<double> heigh
         view->broadcastPositions(Size{w, h}, superView ? std::optional<Rect>(superView->frame()) : std::nullopt,
                                  Rect(0, 0, screen.size.width, screen.size.height - statusBar), "expanded");
     });
+    if (!controller->presentingViewController()) {
+        // Refused (the top-most controller is being dismissed, say): the ad stays where it was.
+        restoreAfterExpand();
+    }
 }
 
 void RenderView::updateCloseButton() {
@@ -379,6 +370,10 @@ void RenderView::closeAdView() {
         }
         return;
     }
+    if (vcToPresent_) {
+        closeExpansion();
+        return;
+    }
     switch (status_) {
         case RenderViewStatus::resized:
             putBackResized();
@@ -386,17 +381,34 @@ void RenderView::closeAdView() {
             broadcastState(status_);
             break;
         case RenderViewStatus::expanded:
-            if (vcToPresent_ && !vcToPresent_->isBeingDismissed()) {
-                vcToPresent_->dismiss(true, [weak = std::weak_ptr<RenderView>(keep)] {
-                    if (const auto view = weak.lock()) view->restoreAfterExpand();
-                });
-            }
             break;
         default:
             setHidden(true);
             status_ = RenderViewStatus::hidden;
             broadcastState(status_);
             break;
+    }
+}
+
+void RenderView::closeExpansion() {
+    // The expansion's own controller goes, from whichever controller presented it, even when
+    // other controllers (another ad's expansion) were presented above it meanwhile or it is
+    // already being dismissed. Its disappearance restores this view; when it was never presented
+    // the completion does.
+    const std::shared_ptr<RenderVC> controller = vcToPresent_;
+    RenderVC::dismissController(controller, true, [weak = std::weak_ptr<RenderView>(self()), controller] {
+        const auto view = weak.lock();
+        if (view && view->vcToPresent_ == controller) {
+            view->restoreAfterExpand();
+        }
+    });
+}
+
+void RenderView::expansionControllerDidDisappear(const RenderVC& controller) {
+    const std::shared_ptr<RenderView> inlineView = expandingView_.lock();
+    RenderView& owner = inlineView ? *inlineView : *this;
+    if (owner.vcToPresent_.get() == &controller) {
+        owner.restoreAfterExpand();
     }
 }
 

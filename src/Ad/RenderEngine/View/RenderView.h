@@ -73,13 +73,17 @@ public:
     // the status is `loading`.
     void loadAd(const std::string& markup);
     // Target of the close button: dismisses an interstitial's controller, puts a resized view
-    // back, closes an expansion, or hides an inline ad.
+    // back, closes an expansion (shown or still being presented), or hides an inline ad.
     void closeAdView();
     // Application activation: the page's viewable flag (and a leave report on resigning).
     void appDidBecomeActive();
     void appWillResignActive();
     // Ends the observation of the application's activation (the controller's disappearance).
     void stopObservingApplication();
+    // A dismissed full-screen controller showing this view left the screen. When it showed an
+    // expansion (of this view, or of the inline view this one shows the second page for), the
+    // expansion ends and the inline view goes back to its place, whoever dismissed it.
+    void expansionControllerDidDisappear(const RenderVC& controller);
 
     // platform::View
     void didMoveToWindow() override;
@@ -134,12 +138,13 @@ private:
     // Reports to the render delegate when it is still there.
     template <class Report>
     void report(Report report);
-    void injectBridge();
     void broadcastState(RenderViewStatus status) const;
     void broadcastPositions(platform::Size size, const std::optional<platform::Rect>& defaultPosition,
                             platform::Rect currentPosition, const std::optional<std::string>& state) const;
     // Replaces `target`'s close button with a new one at `frame` on its web view.
     static void replaceCloseButton(RenderView& target, platform::Rect frame, bool useCustomClose);
+    // Dismisses the controller of the expansion; the view is restored once it has gone.
+    void closeExpansion();
     void putBackResized();
     void restoreAfterExpand();
     void startObservingApplication();

@@ -30,9 +30,15 @@ AnyDictionary queryParameters(std::string_view query) {
     return params;
 }
 
-void evaluate(const std::shared_ptr<MWebview>& webView, const Scriptable& statement) { statement.evaluate(webView); }
-
 }  // namespace
+
+void answerNativeCall(const std::shared_ptr<MWebview>& webView, MRAIDJS::Scheme scheme, const std::string& command,
+                      const std::optional<std::string>& failure) {
+    if (failure) {
+        MRAIDJS::Events::broadCastError(scheme, command, *failure).evaluate(webView);
+    }
+    MRAIDJS::Methods::callComplete(scheme, command).evaluate(webView);
+}
 
 std::optional<URLNativeCall> nativeCall(const std::string& text) {
     const std::optional<platform::URL> url = platform::URL::parse(text);
@@ -59,22 +65,13 @@ std::optional<URLNativeCall> nativeCall(const std::string& text) {
     return call;
 }
 
-bool shouldStartLoad(const platform::WebRequest& request, const std::shared_ptr<MRAIDAction>& action, bool& isMRAIDIInjected,
-                     const std::function<void()>& inject) {
+bool shouldStartLoad(const platform::WebRequest& request, const std::shared_ptr<MRAIDAction>& action, bool& isMRAIDIInjected) {
     if (!request.url) {
         return true;
     }
     const std::string& url = *request.url;
-    const auto injectOnce = [&] {
-        if (!isMRAIDIInjected) {
-            isMRAIDIInjected = true;
-            if (inject) {
-                inject();
-            }
-        }
-    };
     if (url == "about:blank") {
-        injectOnce();
+        isMRAIDIInjected = true;
         return true;
     }
     if (const auto call = nativeCall(url)) {
@@ -84,7 +81,7 @@ bool shouldStartLoad(const platform::WebRequest& request, const std::shared_ptr<
         }
     }
     if (Utilities::linkKind(platform::URL::parse(url))) {
-        injectOnce();
+        isMRAIDIInjected = true;
         return true;
     }
     return false;
@@ -98,7 +95,7 @@ void didReceiveNativeCall(const std::shared_ptr<MRAIDAction>& action, const std:
         Logger::error("Invalid scheme or command");
         // The load notice is no call of the page's queue; anything else is, and must release it.
         if (!(scheme == MWKWebview::loadSourceSuccessName && !command)) {
-            evaluate(webView, MRAIDJS::Methods::callComplete(MRAIDJS::Scheme::mraidView, command.value_or("")));
+            answerNativeCall(webView, MRAIDJS::Scheme::mraidView, command.value_or(""), std::nullopt);
         }
         return;
     }
@@ -107,10 +104,7 @@ void didReceiveNativeCall(const std::shared_ptr<MRAIDAction>& action, const std:
     const auto keep = action;
     const MRAIDCommandOutcome outcome =
         keep ? keep->handle(scheme, command, params) : MRAIDCommandOutcome::failure("not supported");
-    if (!outcome.isSuccess()) {
-        evaluate(webView, MRAIDJS::Events::broadCastError(*bridge, *command, outcome.message()));
-    }
-    evaluate(webView, MRAIDJS::Methods::callComplete(*bridge, *command));
+    answerNativeCall(webView, *bridge, *command, outcome.isSuccess() ? std::nullopt : std::optional<std::string>(outcome.message()));
 }
 
 }  // namespace solen::RenderViewCalls

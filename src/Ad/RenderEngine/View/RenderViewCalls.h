@@ -1,10 +1,10 @@
 #pragma once
 
+#include "Ad/RenderEngine/Bridge/MRAIDJS.h"
 #include "Ad/RenderEngine/MRAID/MRAIDAction.h"
 #include "Ad/RenderEngine/View/MWebview.h"
 #include <solen/ui/WebNavigation.h>
 
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -29,11 +29,17 @@ struct URLNativeCall {
 std::optional<URLNativeCall> nativeCall(const std::string& url);
 
 // Whether the page may navigate to `request`. "about:blank" and web content (Utilities::linkKind)
-// are allowed, and the first of them runs `inject` (the flag
-// records it). A URL that is a call is carried out through `action` and cancelled when the call
-// succeeded; a URL-form call gets no answer in the page. Everything else is cancelled.
-bool shouldStartLoad(const platform::WebRequest& request, const std::shared_ptr<MRAIDAction>& action, bool& isMRAIDIInjected,
-                     const std::function<void()>& inject);
+// are allowed, and the first of them sets `isMRAIDIInjected`: the bridge is in every document of
+// the web view from its start (a document-start script), so nothing is evaluated for it here. A
+// URL that is a call is carried out through `action` and cancelled when the call succeeded; a
+// URL-form call gets no answer in the page. Everything else is cancelled.
+bool shouldStartLoad(const platform::WebRequest& request, const std::shared_ptr<MRAIDAction>& action, bool& isMRAIDIInjected);
+
+// Answers a call the page posted through `webView`, on a later turn of the main loop: the error
+// event with `failure` when the call failed or was refused, then its nativeCallComplete, which
+// lets the page's next queued call go out.
+void answerNativeCall(const std::shared_ptr<MWebview>& webView, MRAIDJS::Scheme scheme, const std::string& command,
+                      const std::optional<std::string>& failure);
 
 // A call the page posted. Carried out through `action`, then answered in the page through
 // `webView` on a later turn of the main loop: exactly one nativeCallComplete for the scheme and

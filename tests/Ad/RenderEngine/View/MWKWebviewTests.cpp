@@ -137,6 +137,13 @@ TEST_F(MWKWebviewTest, TurnsScriptMessagesIntoNativeCalls) {
     }
     EXPECT_EQ(log.count("body too large or too deep"), 2u);
     EXPECT_TRUE(log.contains("the body is not an object"));
+    // The refused calls are answered, so that the page's queue moves on.
+    pump();
+    const auto& answers = wrapper->webView()->evaluatedScripts();
+    ASSERT_EQ(answers.size(), 4u);
+    EXPECT_EQ(answers[0], "window.mraidview.broadcastEvent('error','message too large','');");
+    EXPECT_EQ(answers[1], "window.mraidview.nativeCallComplete('');");
+    EXPECT_EQ(answers[3].substr(0, 42), "window.mraidview.nativeCallComplete('xxxxx");
 
     // Messages the page posts arrive through the handlers the web view holds.
     delegate->events.clear();

@@ -1,3 +1,4 @@
+#include "Ad/RenderEngine/Bridge/MRAIDBridgeScript.h"
 #include "Ad/RenderEngine/Bridge/MRAIDJS.h"
 #include "Ad/RenderEngine/View/RenderVC.h"
 #include "Ad/RenderEngine/View/RenderView.h"
@@ -57,6 +58,14 @@ protected:
         pump();
         return view;
     }
+    // A banner view whose page runs in the scripted web view, in the host.
+    std::shared_ptr<RenderView> scriptedBanner() {
+        const auto previous = platform::WebViewFactory::install(scripted::ScriptedWebView::maker());
+        auto view = RenderView::create<BannerView>(AdViewConfig{AdsType::banner, Rect(0, 0, 320, 50)}, recorder);
+        platform::WebViewFactory::install(previous);
+        host->addSubview(view);
+        return view;
+    }
     // The scripts evaluated since the last call.
     std::vector<std::string> scripts(const RenderView& view) {
         const auto& all = view.webView()->webView()->evaluatedScripts();
@@ -82,6 +91,10 @@ TEST_F(RenderViewTest, ReportsTheFirstPageOnceCountsOneImpressionAndTellsViewabi
     view->webView()->webView()->pageNavigate("https://example.com/next", platform::NavigationType::linkActivated);
     pump();
     EXPECT_THAT(recorder->events, ElementsAre("load"));
+    // The bridge is a document-start script of the web view: it is never evaluated again.
+    EXPECT_TRUE(view->isMRAIDIInjected());
+    const auto& evaluated = view->webView()->webView()->evaluatedScripts();
+    EXPECT_EQ(std::count(evaluated.begin(), evaluated.end(), std::string(mraidBridgeScript())), 0);
 
     scripts(*view);
     host->addSubview(view);
@@ -233,6 +246,49 @@ TEST_F(RenderViewTest, OnePartExpandPresentsFullScreenAndClosesBackToDefault) {
     EXPECT_EQ(std::count(recorder->events.begin(), recorder->events.end(), "impression"), 0);
 }
 
+TEST_F(RenderViewTest, OverlappingExpansionsEachEndWhateverWasPresentedMeanwhile) {
+    const auto second = platform::View::create(Rect(10, 200, 320, 50));
+    root->view()->addSubview(second);
+    auto lower = loaded();
+    auto upper = loaded();
+    host->addSubview(lower);
+    second->addSubview(upper);
+    lower->expand(std::nullopt, std::nullopt, std::nullopt);
+    pump();
+    upper->expand(std::nullopt, std::nullopt, std::nullopt);  // presented above the first expansion
+    pump();
+    ASSERT_TRUE(lower->vcToPresent() && upper->vcToPresent());
+    EXPECT_EQ(lower->vcToPresent()->presentedViewController(), upper->vcToPresent());
+
+    // The lower ad closes: its own controller goes, the one above with it, and both ads are back.
+    lower->close();
+    upper->close();  // while that dismissal is under way
+    pump();
+    EXPECT_FALSE(root->presentedViewController());
+    for (const auto& [view, place] : {std::pair{lower, host}, std::pair{upper, second}}) {
+        EXPECT_FALSE(view->vcToPresent());
+        EXPECT_EQ(view->superview(), place);
+        EXPECT_EQ(view->status(), RenderViewStatus::visible);
+        EXPECT_FALSE(view->closeButton());
+    }
+
+    // An expansion asked for while the top-most controller is being dismissed is refused and
+    // leaves the ad where it was.
+    lower->expand(std::nullopt, std::nullopt, std::nullopt);
+    pump();
+    const std::weak_ptr<RenderVC> lowerController = lower->vcToPresent();
+    lower->close();
+    upper->expand(std::nullopt, std::nullopt, std::nullopt);
+    pump();
+    EXPECT_FALSE(root->presentedViewController());
+    EXPECT_FALSE(upper->vcToPresent());
+    EXPECT_EQ(upper->superview(), second);
+    EXPECT_EQ(upper->frame(), second->bounds());
+    EXPECT_FALSE(lower->vcToPresent());
+    EXPECT_TRUE(lowerController.expired());  // nothing holds the closed expansion
+    EXPECT_FALSE(application.application().isStatusBarHidden());
+}
+
 TEST_F(RenderViewTest, TwoPartExpandShowsTheURLAndItsCloseClosesTheInlineExpansion) {
     auto view = loaded();
     host->addSubview(view);
@@ -333,11 +389,46 @@ TEST_F(RenderViewTest, FullScreenControllerFollowsTheOrientationRecord) {
     EXPECT_THAT(seenInCompletions, ElementsAre(true, false));
 }
 
+TEST_F(RenderViewTest, HostilePagesStillCloseTheirAdWithALaterCall) {
+    struct Case {
+        const char* what;
+        std::string markup;
+        std::vector<std::string> scriptErrors;  // what the page's scripts threw
+        Json errorEvents;                       // what the page heard, as "message action"
+    };
+    const std::string listener = "<script>var errors = [];"
+                                 "mraid.addEventListener('error', function (message, action) { errors.push(message + ' ' + action); });"
+                                 "</script>";
+    const std::vector<Case> cases{
+        {"a call over the message limit is refused and the page's queue moves on",
+         listener + "<script>var picture = 'AAAA'; while (picture.length < 1100000) picture += picture;"
+                    "mraid.storePicture('data:image/png;base64,' + picture); mraid.close();</script>",
+         {},
+         Json::parse(R"(["message too large storePicture"])")},
+        {"a script that never ends is stopped and the next one runs",
+         listener + "<script>while (true) {}</script><script>mraid.close();</script>",
+         {"RangeError: execution timeout"},
+         Json::array()},
+    };
+    for (const Case& c : cases) {
+        const auto view = scriptedBanner();
+        view->loadAd(c.markup);
+        ASSERT_TRUE(platform::MainLoop::shared().runUntil([&] { return view->status() == RenderViewStatus::hidden; },
+                                                          std::chrono::seconds(10)))
+            << c.what;
+        EXPECT_TRUE(view->isHidden()) << c.what;
+        const auto page = std::dynamic_pointer_cast<scripted::ScriptedWebView>(view->webView()->webView());
+        EXPECT_EQ(page->scriptErrors(), c.scriptErrors) << c.what;
+        platform::WebView::ScriptResult errors;
+        page->evaluateJavaScript("errors", [&](auto result, auto error) { errors = {result, error}; });
+        pump();
+        EXPECT_EQ(errors.result, c.errorEvents) << c.what;
+        view->removeFromSuperview();
+    }
+}
+
 TEST_F(RenderViewTest, ACreativeExpandsAndClosesItselfInTheScriptedWebView) {
-    const auto previous = platform::WebViewFactory::install(scripted::ScriptedWebView::maker());
-    auto view = RenderView::create<BannerView>(AdViewConfig{AdsType::banner, Rect(0, 0, 320, 50)}, recorder);
-    platform::WebViewFactory::install(previous);
-    host->addSubview(view);
+    const auto view = scriptedBanner();
     view->loadAd("<script>var expanded = false;"
                  "mraid.addEventListener('viewableChange', function (v) {"
                  "  if (v && !expanded) { expanded = true; mraid.expand(); } });"
