@@ -36,9 +36,9 @@ std::string configRequest(std::int64_t stamp) {
     return Json{{"appId", "app-1"}, {"version", "p-i-1.0.0-beta4"}, {"configs", configs}}.dump();
 }
 
+// From the build's own paths, not __FILE__: a compiler cache may pass the source as a relative path.
 std::filesystem::path exampleScenario() {
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "tools" / "adserver" /
-           "scenarios" / "example.json";
+    return std::filesystem::path(SOLEN_ADSERVER_SCENARIOS_DIR) / "example.json";
 }
 
 class AdServiceTests : public ::testing::Test {
@@ -140,7 +140,7 @@ TEST_F(AdServiceTests, ScenarioFilesAreCheckedWithAPathToTheFault) {
 }
 
 TEST_F(AdServiceTests, FilesAreServedByPathWithTheirContentType) {
-    const auto media = std::filesystem::path(__FILE__).parent_path().parent_path() / "Platform" / "Media" / "media";
+    const auto media = std::filesystem::path(SOLEN_TEST_MEDIA_DIR);
     start(Scenario::parse(R"({"files": {
         "/media/clip.mp4": {"file": "clip.mp4", "contentType": "video/mp4"},
         "/img/companion.png": {"png": {"width": 300, "height": 250, "color": "#3366cc"}},
