@@ -34,7 +34,8 @@ bool registerAdapterClass(AdapterClass adapterClass) {
     addMaker(makers, adapterClass.nativeAdapter);
     addMaker(makers, adapterClass.splashAdapter);
     if (makers.empty()) {
-        Logger::applicationError("Class " + adapterClass.name + " conforms to no adapter protocol and is not registered");
+        Logger::applicationError("Class " + adapterClass.name +
+                                 " conforms to no adapter protocol and is not registered");
         return false;
     }
     return platform::ClassRegistry::shared().add(

@@ -187,7 +187,8 @@ void Device::setDataFolder(const fs::path& folder) {
                 std::error_code error;
                 fs::create_directories(documents, error);
                 // An existing folder the process cannot write would lose every stored value.
-                if (!error && (::access(folder.c_str(), W_OK | X_OK) != 0 || ::access(documents.c_str(), W_OK | X_OK) != 0)) {
+                if (!error && (::access(folder.c_str(), W_OK | X_OK) != 0 ||
+                               ::access(documents.c_str(), W_OK | X_OK) != 0)) {
                     error = std::error_code(errno, std::generic_category());
                 }
                 if (error) {

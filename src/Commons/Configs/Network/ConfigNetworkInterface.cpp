@@ -117,7 +117,8 @@ void ConfigNetworkInterface::fetch(const ConfigRequest& configRequest, Completio
     request->setTimeout(timeoutSeconds(root.fetchTimeout));
     request->setMaximumResponseBytes(Request::documentBodyLimit);
 
-    auto exchange = std::make_shared<Exchange>(NetworkServiceProvider::create(session_), root.url, std::move(completion));
+    auto exchange =
+        std::make_shared<Exchange>(NetworkServiceProvider::create(session_), root.url, std::move(completion));
     exchange->start(std::move(request));
 }
 
