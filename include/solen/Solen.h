@@ -40,8 +40,9 @@ public:
     static void updateGDPRConsent(std::optional<Dictionary> consent);
     // "1.0.0-beta4".
     static std::string getSDKVersion();
-    // The console level: none, error lines, or error and information lines. A value outside the
-    // three levels is ignored (and reported at the error level).
+    // The console level: none, error lines, or error and information lines (host::Console tells
+    // where they go: standard error by default, and what the error level shows). A value outside
+    // the three levels is ignored (and reported at the error level).
     static void setLogLevel(LogLevel level);
 
     // The user's location, sent with ad requests while the signals configuration allows it.

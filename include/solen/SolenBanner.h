@@ -57,6 +57,9 @@ public:
     // A banner of the frame's size, without an ad unit or a delegate.
     static std::shared_ptr<SolenBanner> create(platform::Rect frame = {});
     // A banner at the origin whose frame is `adSize`.
+    // The delegate is held weakly, here as in setDelegate: the application keeps its own
+    // shared_ptr to it for as long as it wants callbacks. A delegate made inline in this call
+    // (`std::make_shared<MyDelegate>()` as the argument) is released at once and hears nothing.
     static std::shared_ptr<SolenBanner> create(std::string adUnitId, platform::Size adSize,
                                                std::shared_ptr<SolenBannerDelegate> delegate = nullptr);
     ~SolenBanner() override;

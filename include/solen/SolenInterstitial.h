@@ -52,6 +52,9 @@ public:
 // wait for the answer, `load()` and `show()` do not).
 class SOLEN_EXPORT SolenInterstitial {
 public:
+    // The delegate is held weakly, here as in setDelegate: the application keeps its own
+    // shared_ptr to it for as long as it wants callbacks. A delegate made inline in this call
+    // (`std::make_shared<MyDelegate>()` as the argument) is released at once and hears nothing.
     static std::shared_ptr<SolenInterstitial> create(std::optional<std::string> adUnitId,
                                                      std::shared_ptr<SolenInterstitialDelegate> delegate = nullptr);
     ~SolenInterstitial();

@@ -52,6 +52,9 @@ public:
 // wait for the answer, `load()` does not).
 class SOLEN_EXPORT SolenNative {
 public:
+    // The delegate is held weakly, here as in setDelegate: the application keeps its own
+    // shared_ptr to it for as long as it wants callbacks. A delegate made inline in this call
+    // (`std::make_shared<MyDelegate>()` as the argument) is released at once and hears nothing.
     static std::shared_ptr<SolenNative> create(std::string adUnitId, platform::Size adSize,
                                                std::shared_ptr<SolenNativeDelegate> delegate = nullptr);
     ~SolenNative();

@@ -39,12 +39,16 @@ public:
 // solenSplashDidLoad. It has no template.
 class SOLEN_EXPORT SolenSplash {
 public:
+    // The delegate is held weakly, here as in setDelegate: the application keeps its own
+    // shared_ptr to it for as long as it wants callbacks. A delegate made inline in this call
+    // (`std::make_shared<MyDelegate>()` as the argument) is released at once and hears nothing.
     static std::shared_ptr<SolenSplash> create(std::string adUnitId, platform::Size adSize,
                                                std::shared_ptr<SolenSplashDelegate> delegate = nullptr);
     ~SolenSplash();
     SolenSplash(const SolenSplash&) = delete;
     SolenSplash& operator=(const SolenSplash&) = delete;
 
+    // Kept weakly: the application owns its delegate.
     std::shared_ptr<SolenSplashDelegate> delegate() const;
     void setDelegate(const std::shared_ptr<SolenSplashDelegate>& delegate);
     platform::Size adSize() const;

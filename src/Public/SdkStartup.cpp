@@ -8,6 +8,7 @@
 #include "Commons/Utilities/PublisherProvidedInfo.h"
 #include "Commons/Utilities/Utilities.h"
 #include "Platform/Device/OperatingSystem.h"
+#include "Platform/Dispatch/BlockExecution.h"
 #include "Platform/Dispatch/DispatchQueue.h"
 #include "Platform/Foundation/NotificationCenter.h"
 #include "Platform/UI/Application.h"
@@ -24,13 +25,7 @@ void deliver(const SdkStartup::Completion& completion, std::optional<SolenSdkErr
     if (!completion) {
         return;
     }
-    try {
-        completion(std::move(error));
-    } catch (const std::exception& exception) {
-        Logger::error(std::string("The initialisation completion threw: ") + exception.what());
-    } catch (...) {
-        Logger::error("The initialisation completion threw");
-    }
+    platform::BlockExecution::catching([&] { completion(std::move(error)); }, "the initialisation completion");
 }
 
 // Hands the completion on to the application at most once, whatever path reports.

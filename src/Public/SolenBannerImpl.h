@@ -3,6 +3,7 @@
 #include "Ad/Managers/Manager/BannerAdManager.h"
 #include "Commons/Utilities/Logger.h"
 #include "Commons/Utilities/MainQueue.h"
+#include "Public/HiddenImpl.h"
 
 #include <solen/SolenBanner.h>
 
@@ -13,7 +14,7 @@ namespace solen {
 
 // The banner's side of its ad manager: each report becomes one main-queue block that finds the
 // banner (held weakly) and its delegate, or does nothing.
-struct SolenBanner::Impl final : BannerAdManagerDelegate {
+struct SOLEN_HIDDEN_IMPL SolenBanner::Impl final : BannerAdManagerDelegate {
     std::weak_ptr<SolenBanner> banner;
     std::weak_ptr<SolenBannerDelegate> delegate;
     int animationTransition = 3;

@@ -2,6 +2,7 @@
 #include "Commons/Utilities/Logger.h"
 #include "Commons/Utilities/MainQueue.h"
 #include "Platform/UI/Screen.h"
+#include "Public/HiddenImpl.h"
 #include "Public/Host/MainThreadCall.h"
 
 #include <solen/SolenInterstitial.h>
@@ -14,7 +15,7 @@ namespace solen {
 // finds the object (held weakly) and its delegate; the reward and the presentation failure come
 // already hopped by the manager and are delivered at once, so every delegate call is one hop after
 // its event and none overtakes another.
-struct SolenInterstitial::Impl final : InterstitialAdMangerDelegate {
+struct SOLEN_HIDDEN_IMPL SolenInterstitial::Impl final : InterstitialAdMangerDelegate {
     std::weak_ptr<SolenInterstitial> interstitial;
     std::weak_ptr<SolenInterstitialDelegate> delegate;
     AdSetting adSetting;

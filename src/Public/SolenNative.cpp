@@ -1,10 +1,11 @@
+#include "Public/HiddenImpl.h"
 #include "Public/NativeAdObject.h"
 
 #include <solen/SolenNative.h>
 
 namespace solen {
 
-struct SolenNative::Impl final : NativeAdObject<SolenNative, SolenNativeDelegate> {
+struct SOLEN_HIDDEN_IMPL SolenNative::Impl final : NativeAdObject<SolenNative, SolenNativeDelegate> {
     static constexpr NativeAdCalls<SolenNative, SolenNativeDelegate> nativeCalls{
         &SolenNativeDelegate::solenNativeDidLoad,
         &SolenNativeDelegate::solenNativeDidLoadFail,

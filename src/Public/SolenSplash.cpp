@@ -1,10 +1,11 @@
+#include "Public/HiddenImpl.h"
 #include "Public/NativeAdObject.h"
 
 #include <solen/SolenSplash.h>
 
 namespace solen {
 
-struct SolenSplash::Impl final : NativeAdObject<SolenSplash, SolenSplashDelegate> {
+struct SOLEN_HIDDEN_IMPL SolenSplash::Impl final : NativeAdObject<SolenSplash, SolenSplashDelegate> {
     static constexpr NativeAdCalls<SolenSplash, SolenSplashDelegate> splashCalls{
         &SolenSplashDelegate::solenSplashDidLoad,
         &SolenSplashDelegate::solenSplashDidLoadFail,

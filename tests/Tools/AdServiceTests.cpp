@@ -36,6 +36,7 @@ std::string configRequest(std::int64_t stamp) {
     return Json{{"appId", "app-1"}, {"version", "p-i-1.0.0-beta4"}, {"configs", configs}}.dump();
 }
 
+// From the build's own paths, not __FILE__: a compiler cache may pass the source as a relative path.
 std::filesystem::path exampleScenario() {
     return std::filesystem::path(SOLEN_ADSERVER_SCENARIO_DIR) / "example.json";
 }

@@ -22,7 +22,7 @@ std::optional<std::string> guarded(const Name& name, std::string_view operation,
     } catch (...) {
         failure = "an unknown exception";
     }
-    Logger::error(name() + " threw from " + std::string(operation) + ": " + failure);
+    Logger::applicationError(name() + " threw from " + std::string(operation) + ": " + failure);
     return failure;
 }
 

@@ -23,7 +23,7 @@ void addMaker(Makers& makers, const std::function<std::shared_ptr<Protocol>()>& 
 
 bool registerAdapterClass(AdapterClass adapterClass) {
     if (adapterClass.name.empty()) {
-        Logger::error("An adapter class without a name is not registered");
+        Logger::applicationError("An adapter class without a name is not registered");
         return false;
     }
     Makers makers;
@@ -34,7 +34,8 @@ bool registerAdapterClass(AdapterClass adapterClass) {
     addMaker(makers, adapterClass.nativeAdapter);
     addMaker(makers, adapterClass.splashAdapter);
     if (makers.empty()) {
-        Logger::error("Class " + adapterClass.name + " conforms to no adapter protocol and is not registered");
+        Logger::applicationError("Class " + adapterClass.name +
+                                 " conforms to no adapter protocol and is not registered");
         return false;
     }
     return platform::ClassRegistry::shared().add(

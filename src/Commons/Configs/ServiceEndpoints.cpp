@@ -20,7 +20,7 @@ bool isChina(std::int64_t buildType) {
         return true;
     }
     if (buildType != 0) {
-        Logger::error("Unknown build type " + std::to_string(buildType) + ", using the global endpoints");
+        Logger::applicationError("Unknown build type " + std::to_string(buildType) + ", using the global endpoints");
     }
     return false;
 }
@@ -32,8 +32,9 @@ void reportInvalidBase(const std::string& value) {
     std::lock_guard<std::mutex> lock(mutex);
     if (value != lastReported) {
         lastReported = value;
-        Logger::error(std::string(ServiceEndpoints::baseUrlVariable) + " is not a scheme, host and optional port: '" +
-                      value + "'");
+        Logger::applicationError(std::string(ServiceEndpoints::baseUrlVariable) +
+                                 " is not a scheme, host and optional port (\"http://127.0.0.1:8080\"): '" + value +
+                                 "'; the built-in service hosts are used");
     }
 }
 

@@ -62,8 +62,8 @@ void Logger::log(std::string_view message, std::uint8_t level) {
         sink(line);
     } else {
         line += '\n';
-        std::fwrite(line.data(), 1, line.size(), stdout);
-        std::fflush(stdout);
+        std::fwrite(line.data(), 1, line.size(), stderr);
+        std::fflush(stderr);
     }
 }
 
@@ -98,6 +98,8 @@ void Logger::error(std::string_view message, std::source_location where) {
     }
     format(message, where.file_name(), functionText(where), where.line(), 3);
 }
+
+void Logger::applicationError(std::string_view message) { log(message, publicErrorLevel); }
 
 std::string Logger::fileName(std::string_view path) {
     const auto slash = path.rfind('/');

@@ -18,9 +18,9 @@ void runCatching(const std::function<void()>& work, const Describe& describe) {
     try {
         work();
     } catch (const std::exception& error) {
-        Logger::error("Uncaught exception in " + describe() + ": " + error.what());
+        Logger::applicationError("Uncaught exception in " + describe() + ": " + error.what());
     } catch (...) {
-        Logger::error("Uncaught exception of unknown type in " + describe());
+        Logger::applicationError("Uncaught exception of unknown type in " + describe());
     }
 }
 

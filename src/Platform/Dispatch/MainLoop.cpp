@@ -271,7 +271,7 @@ void MainLoop::sync(const DispatchBlock& block) {
 
 void MainLoop::run() {
     if (!isMainThread()) {
-        Logger::error("The main loop can only run on the main thread");
+        Logger::applicationError("The main loop can only run on the main thread");
         return;
     }
     for (;;) {
@@ -302,7 +302,7 @@ bool MainLoop::runUntil(const std::function<bool()>& predicate, std::chrono::mil
         return false;
     }
     if (!isMainThread()) {
-        Logger::error("The main loop can only run on the main thread");
+        Logger::applicationError("The main loop can only run on the main thread");
         return predicate();
     }
     const SteadyTime limit = std::chrono::steady_clock::now() + timeout;
@@ -340,7 +340,7 @@ bool MainLoop::runUntil(const std::function<bool()>& predicate, std::chrono::mil
 
 std::size_t MainLoop::runUntilIdle() {
     if (!isMainThread()) {
-        Logger::error("The main loop can only run on the main thread");
+        Logger::applicationError("The main loop can only run on the main thread");
         return 0;
     }
     std::size_t total = 0;

@@ -16,9 +16,9 @@ std::shared_ptr<void> ClassRegistry::Class::createErased(std::type_index protoco
     try {
         return it->second();
     } catch (const std::exception& failure) {
-        Logger::error("Creating " + name_ + " failed: " + failure.what());
+        Logger::applicationError("Creating " + name_ + " failed: " + failure.what());
     } catch (...) {
-        Logger::error("Creating " + name_ + " failed");
+        Logger::applicationError("Creating " + name_ + " failed");
     }
     return nullptr;
 }
@@ -36,7 +36,7 @@ bool ClassRegistry::add(ClassPtr cls) {
     const auto [it, inserted] = classes_.try_emplace(cls->name(), cls);
     if (!inserted) {
         lock.unlock();
-        Logger::error("Class " + cls->name() + " is already registered");
+        Logger::applicationError("Class " + cls->name() + " is already registered");
     }
     return inserted;
 }
@@ -84,7 +84,7 @@ bool ClassRegistry::loadModule(const std::filesystem::path& path, std::string* e
     }
     const char* message = ::dlerror();
     const std::string text = message ? message : "cannot load " + path.string();
-    Logger::error(text);
+    Logger::applicationError("The adapter module " + path.string() + " was not loaded: " + text);
     if (error) {
         *error = text;
     }

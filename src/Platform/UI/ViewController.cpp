@@ -48,11 +48,11 @@ void ViewController::viewDidLayoutSubviews() {}
 
 void ViewController::present(const std::shared_ptr<ViewController>& controller, bool animated, Completion completion) {
     if (!controller || controller.get() == this) {
-        Logger::error("Attempt to present a missing view controller or a view controller on itself");
+        Logger::applicationError("Attempt to present a missing view controller or a view controller on itself");
         return;
     }
     if (presented_) {
-        Logger::error("Attempt to present a view controller on a view controller which is already presenting");
+        Logger::applicationError("Attempt to present a view controller on a view controller which is already presenting");
         return;
     }
     if (beingDismissed_) {
@@ -61,11 +61,11 @@ void ViewController::present(const std::shared_ptr<ViewController>& controller, 
         return;
     }
     if (controller->presentingViewController() || (controller->view_ && controller->view_->window())) {
-        Logger::error("Attempt to present a view controller which is already presented or in a window");
+        Logger::applicationError("Attempt to present a view controller which is already presented or in a window");
         return;
     }
     if (!view()->window()) {
-        Logger::error("Attempt to present a view controller from a view controller whose view is not in the window hierarchy");
+        Logger::applicationError("Attempt to present a view controller from a view controller whose view is not in the window hierarchy");
         return;
     }
     const std::shared_ptr<ViewController> me = shared_from_this();

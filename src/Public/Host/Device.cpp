@@ -14,10 +14,13 @@
 #include "Platform/UI/Screen.h"
 #include "Public/Host/MainThreadCall.h"
 
+#include <cerrno>
 #include <cmath>
 #include <regex>
 #include <string>
 #include <system_error>
+
+#include <unistd.h>
 
 namespace solen::host {
 
@@ -36,7 +39,7 @@ using Problem = std::string;
 void setFact(const char* call, const std::string& what, const Problem& problem, platform::DispatchBlock apply) {
     runOnMain(call, [what, problem, apply = std::move(apply)] {
         if (!problem.empty()) {
-            Logger::error("Refused " + what + ": " + problem + "; the previous value stays");
+            Logger::applicationError("Refused " + what + ": " + problem + "; the previous value stays");
             return;
         }
         apply();
@@ -183,9 +186,15 @@ void Device::setDataFolder(const fs::path& folder) {
                 const fs::path documents = folder / "Documents";
                 std::error_code error;
                 fs::create_directories(documents, error);
+                // An existing folder the process cannot write would lose every stored value.
+                if (!error && (::access(folder.c_str(), W_OK | X_OK) != 0 ||
+                               ::access(documents.c_str(), W_OK | X_OK) != 0)) {
+                    error = std::error_code(errno, std::generic_category());
+                }
                 if (error) {
-                    Logger::error("Refused the data folder \"" + folder.string() + "\": " + error.message() +
-                                  "; the previous value stays");
+                    Logger::applicationError("Refused the data folder \"" + folder.string() + "\": " + error.message() +
+                                             "; the SDK keeps its data in \"" +
+                                             platform::UserDefaults::standardPath().parent_path().string() + "\"");
                     return;
                 }
                 platform::UserDefaults::setStandardPath(folder / "UserDefaults.json");

@@ -53,8 +53,8 @@ void apply(const Report& report) {
     runOnMain(report.name, [report] {
         const State now = currentState();
         if (std::find(report.from.begin(), report.from.end(), now) == report.from.end()) {
-            Logger::error(std::string("Ignoring the lifecycle report ") + report.name + ": the application is " +
-                          describe(now));
+            Logger::applicationError(std::string("Ignoring the lifecycle report ") + report.name +
+                                     ": the application is " + describe(now));
             return;
         }
         launched.store(true);

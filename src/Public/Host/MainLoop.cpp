@@ -17,7 +17,7 @@ bool MainLoop::isMainThread() { return loop().isMainThread(); }
 
 void MainLoop::post(std::function<void()> block) {
     if (!block) {
-        Logger::error("An empty block cannot be posted to the main loop");
+        Logger::applicationError("An empty block cannot be posted to the main loop");
         return;
     }
     loop().async(std::move(block));
@@ -29,7 +29,7 @@ void MainLoop::stop() { loop().stop(); }
 
 bool MainLoop::runUntil(const std::function<bool()>& condition, std::chrono::milliseconds timeout) {
     if (!condition || timeout.count() < 0) {
-        Logger::error("The main loop runs until a condition within a time-out that is not negative");
+        Logger::applicationError("The main loop runs until a condition within a time-out that is not negative");
         return condition && condition();
     }
     return loop().runUntil(condition, timeout);

@@ -10,7 +10,7 @@ bool offMainThread(std::string_view call) {
     if (platform::MainLoop::shared().isMainThread()) {
         return false;
     }
-    Logger::error(std::string(call) + " was called off the main thread; it runs on the main thread");
+    Logger::applicationError(std::string(call) + " was called off the main thread; it runs on the main thread");
     return true;
 }
 

@@ -159,7 +159,7 @@ struct ScopedBaseUrl {
 
 TEST(ConfigDefaultsTests, EndpointsFollowTheRegionAndUnknownBuildTypesServeGlobal) {
     ScopedBaseUrl base(nullptr);
-    test::LogCapture log;
+    test::LogCapture log(1);
     EXPECT_EQ(ConfigDefaults::primeAds(1).url, "https://bid.solen.cn/bid");
     EXPECT_EQ(ConfigDefaults::root(7).url, "https://config.solen.ai/configs");
     EXPECT_EQ(log.count("Unknown build type"), 1u);
@@ -177,8 +177,9 @@ TEST(ServiceEndpointsTests, BaseUrlReplacesSchemeAndHostUnlessInvalid) {
         EXPECT_EQ(ServiceEndpoints::bidUrl(0), "http://127.0.0.1:8080/bid");
         EXPECT_EQ(ServiceEndpoints::analyticsUrl(), "http://127.0.0.1:8080/analyticsEvent");
     }
+    // A host sees the refused override at the public error level.
     ScopedBaseUrl base("http://127.0.0.1:8080/path");
-    test::LogCapture log;
+    test::LogCapture log(1);
     EXPECT_EQ(ServiceEndpoints::configUrl(0), "https://config.solen.ai/configs");
     EXPECT_EQ(ServiceEndpoints::bidUrl(0), "https://bid.solen.ai/bid");
     EXPECT_EQ(log.count(ServiceEndpoints::baseUrlVariable), 1u);

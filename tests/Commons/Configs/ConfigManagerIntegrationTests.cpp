@@ -227,6 +227,30 @@ TEST_F(ConfigManagerIntegrationTest, ErrorAnswersAreRetriedThenReportedAndAnAnsw
     EXPECT_EQ(outcomes.startupResults()[1]->code(), 1001);
 }
 
+// A host that shows information lines learns where the configuration was asked for and what the
+// transport said: a wrong service address or a service that is down shows at once.
+TEST_F(ConfigManagerIntegrationTest, AFailedFetchLogsItsAddressAndTheTransportsErrorAtTheInfoLevel) {
+    server.setDefaultAnswer(ScriptedAnswer::text(503, "<html>down</html>", "text/html"));
+    const struct {
+        std::string url;
+        std::string line;
+    } cases[] = {
+        {server.url("/configs"), "Config fetch from " + server.url("/configs") + " failed: ai.solen.networkError 2002 [\"Info\": \"Service Returned An Error\"]"},
+        // Nothing listens on port 1 of the loopback address.
+        {"http://127.0.0.1:1/configs", "Config fetch from http://127.0.0.1:1/configs failed: ai.solen.networkError"},
+        {"not a url", "Config fetch from not a url failed: ai.solen.networkError 1001"},
+    };
+    std::size_t fetched = 0;
+    for (const auto& each : cases) {
+        SCOPED_TRACE(each.url);
+        useRoot(0, 2000, each.url);
+        test::LogCapture log(2);
+        manager->fetch({ConfigType::primeMediation}, outcomes.completion());
+        ASSERT_TRUE(outcomes.wait(++fetched));
+        EXPECT_TRUE(test::waitUntil([&] { return log.contains(each.line); })) << ::testing::PrintToString(log.lines());
+    }
+}
+
 TEST_F(ConfigManagerIntegrationTest, AnswerOverTheDocumentLimitFailsTheExchange) {
     useRoot(0, 5000);
     const std::string answer = fullAnswer(server.url("/configs"));

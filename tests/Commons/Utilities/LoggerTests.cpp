@@ -70,5 +70,25 @@ TEST(LoggerTests, ConcurrentLinesArriveWhole) {
     }
 }
 
+// Standard output belongs to the host (a tool that prints results, a pipe): the SDK's lines go to
+// standard error unless a sink takes them.
+TEST(LoggerTests, WithoutASinkLinesGoToStandardErrorAndApplicationErrorsAtThePublicErrorLevel) {
+    const auto previousSink = Logger::setSink(nullptr);
+    const auto previousLevel = Logger::logLevel();
+    Logger::setLogLevel(1);
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    Logger::applicationError("refused for a reason");
+    Logger::log("an information line", 2);
+    const std::string out = testing::internal::GetCapturedStdout();
+    const std::string err = testing::internal::GetCapturedStderr();
+    Logger::setLogLevel(previousLevel);
+    Logger::setSink(previousSink);
+
+    EXPECT_EQ(out, "");
+    EXPECT_NE(err.find("[SolenSDK] \xE2\x9D\x97\xEF\xB8\x8F refused for a reason\n"), std::string::npos) << err;
+    EXPECT_EQ(err.find("an information line"), std::string::npos) << err;
+}
+
 }  // namespace
 }  // namespace solen

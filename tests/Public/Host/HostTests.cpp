@@ -59,7 +59,7 @@ struct NotificationJournal {
 TEST(HostLifecycleTests, ReportsPostThePlatformNotificationsInOrderAndOutOfOrderOnesAreIgnored) {
     test::ScopedApplication app;
     test::ScopedUserDefaults store;
-    test::LogCapture log;
+    test::LogCapture log(1);  // refusals show at the public error level
     NotificationJournal journal;
     const std::string resign = Application::willResignActiveNotification;
     const std::string background = Application::didEnterBackgroundNotification;
@@ -165,7 +165,7 @@ TEST(HostDeviceTests, GoodFactsReachTheSdkAndMalformedOnesLeaveThePreviousValue)
          [] { return std::to_string(static_cast<int>(platform::LocationManager::authorizationStatus())); }, "4",
          {[] { Device::setLocationAuthorization(static_cast<Where>(-1)); }}},
     };
-    test::LogCapture log;
+    test::LogCapture log(1);  // refusals show at the public error level
     for (const FactCase& fact : cases) {
         SCOPED_TRACE(fact.name);
         log.clear();
@@ -195,7 +195,7 @@ struct LocationRecorder : platform::LocationManagerDelegate {
 };
 
 TEST(HostDeviceTests, LocationUpdatesReachListenersAndBadCoordinatesAreRefused) {
-    test::LogCapture log;
+    test::LogCapture log(1);  // refusals show at the public error level
     Device::setLocationServicesEnabled(true);
     Device::setLocationAuthorization(Device::LocationAuthorization::authorizedAlways);
     auto recorder = std::make_shared<LocationRecorder>();
@@ -221,7 +221,7 @@ TEST(HostDeviceTests, LocationUpdatesReachListenersAndBadCoordinatesAreRefused) 
 
 TEST(HostDeviceTests, TheDataFolderHoldsTheStoreAndTheDocuments) {
     test::ScopedUserDefaults previous;
-    test::LogCapture log;
+    test::LogCapture log(1);  // refusals show at the public error level
     const auto folder = previous.directory() / "app data";
     Device::setDataFolder(folder);
     EXPECT_EQ(platform::UserDefaults::standardPath(), folder / "UserDefaults.json");
@@ -241,7 +241,7 @@ TEST(HostDeviceTests, TheDataFolderHoldsTheStoreAndTheDocuments) {
 
 TEST(HostThreadTests, CallsFromAnotherThreadAreLoggedAndMovedToMainQueriesWaitForTheAnswer) {
     test::ScopedDeviceSignals signals;
-    test::LogCapture log;
+    test::LogCapture log(1);  // refusals show at the public error level
     std::atomic<bool> done{false};
     std::string answer;
     std::thread host([&] {
@@ -256,7 +256,7 @@ TEST(HostThreadTests, CallsFromAnotherThreadAreLoggedAndMovedToMainQueriesWaitFo
 }
 
 TEST(HostMainLoopTests, RunsPostedBlocksInOrderAndRefusesBadInput) {
-    test::LogCapture log;
+    test::LogCapture log(1);  // refusals show at the public error level
     std::vector<int> order;
     MainLoop::post([&order] { order.push_back(1); });
     MainLoop::post([&order] {

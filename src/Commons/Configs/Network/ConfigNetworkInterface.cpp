@@ -8,12 +8,22 @@
 
 namespace solen {
 
+namespace {
+
+// Where the configuration was asked for and why no answer came: a host that shows information
+// lines sees a wrong service address or an unreachable service at once.
+void logFetchFailure(const std::string& url, const NetworkError& error) {
+    Logger::log("Config fetch from " + url + " failed: " + error.errorDescription(), Logger::publicInfoLevel);
+}
+
+}  // namespace
+
 // One exchange: its own transport and its own completion. The transport's callbacks hold the
 // exchange until the first outcome clears them.
 class ConfigNetworkInterface::Exchange : public std::enable_shared_from_this<Exchange> {
 public:
-    Exchange(std::shared_ptr<NetworkServiceProvider> nsp, Completion completion)
-        : nsp_(std::move(nsp)), completion_(std::move(completion)) {}
+    Exchange(std::shared_ptr<NetworkServiceProvider> nsp, std::string url, Completion completion)
+        : nsp_(std::move(nsp)), url_(std::move(url)), completion_(std::move(completion)) {}
 
     void start(std::shared_ptr<Request> request) {
         auto self = shared_from_this();
@@ -44,6 +54,7 @@ public:
 
     void handle(const NetworkError& error) {
         finish(std::nullopt, error);
+        logFetchFailure(url_, error);
         Logger::debug("Failed to parse or process Config Response");
         Logger::debug(error.errorDescription());
     }
@@ -65,6 +76,7 @@ private:
     }
 
     std::shared_ptr<NetworkServiceProvider> nsp_;
+    const std::string url_;
     std::mutex mutex_;
     Completion completion_;
 };
@@ -86,9 +98,11 @@ void ConfigNetworkInterface::fetch(const ConfigRequest& configRequest, Completio
     const auto url = platform::URL::parse(root.url);
     if (!url) {
         // No request can be sent; the caller still gets its outcome, never inside this call.
-        platform::DispatchQueue::global()->async([completion = std::move(completion)] {
+        const auto error = NetworkError::requestFailed(invalidConfigCode, std::string(invalidEndpointMessage));
+        logFetchFailure(root.url, error);
+        platform::DispatchQueue::global()->async([completion = std::move(completion), error] {
             if (completion) {
-                completion(std::nullopt, NetworkError::requestFailed(invalidConfigCode, std::string(invalidEndpointMessage)));
+                completion(std::nullopt, error);
             }
         });
         return;
@@ -103,7 +117,8 @@ void ConfigNetworkInterface::fetch(const ConfigRequest& configRequest, Completio
     request->setTimeout(timeoutSeconds(root.fetchTimeout));
     request->setMaximumResponseBytes(Request::documentBodyLimit);
 
-    auto exchange = std::make_shared<Exchange>(NetworkServiceProvider::create(session_), std::move(completion));
+    auto exchange =
+        std::make_shared<Exchange>(NetworkServiceProvider::create(session_), root.url, std::move(completion));
     exchange->start(std::move(request));
 }
 
