@@ -2,50 +2,20 @@
 // preparing its tracker URLs by macro substitution.
 #include "Ad/Network/Models/AdResponse.h"
 #include "Commons/Trackers/TrackerData.h"
+#include "AdResponseFixture.h"
 #include "DecodeOnlyTiming.h"
 
 #include <benchmark/benchmark.h>
 #include <simdjson.h>
 
 #include <string>
+#include <time.h>
 #include <vector>
 
 namespace {
 
-std::string lineItem(int index) {
-    const std::string id = std::to_string(index);
-    const std::string base = "https://track.example.test/e?li=" + id;
-    std::string trackers;
-    for (const char* list : {"networkLoad", "networkFill", "networkNoFill", "adFill", "bidLoss", "impression", "click"}) {
-        trackers += std::string(trackers.empty() ? "" : ",") + "\"" + list + "\":[\"" + base + "&ev=" + list +
-                    "&imp=$IMP&cr=$CR_ID&nl=$NETWORK_LATENCY&dr=$DROP_REASON&dd=$DROP_DESCRIPTOR\"]";
-    }
-    std::string item = R"({"lineItemId":"li-)" + id + R"(","networkId":"net-)" + std::to_string(index % 7) +
-                       R"(","lineItemMeta":{"placementId":"p-)" + id + R"(","floor":1.25,"tags":["a","b"]},)" +
-                       R"("s2s":)" + (index % 5 == 0 ? "true" : "false") + R"(,"timeout":3000,"impressionData":)" +
-                       R"({"revenue":0.0012,"currency":"USD","precision":"estimated"},"trackers":{)" + trackers + "}";
-    if (index % 5 == 0) {
-        item += R"(,"adm":"PGRpdj5BZDwvZGl2Pg==","creative":{"markupType":2,"creativeId":"cr-)" + id +
-                R"(","pubContent":{"title":{"required":true,"value":"Title"},"description":{"required":false,)" +
-                R"("value":"A description"},"sponsored":{"required":true,"value":"Brand"},"media":{"type":1,)" +
-                R"("content":{"required":true,"url":"https://img.example.test/a.png"}},"cta":{"required":false,)" +
-                R"("value":"Install","onClick":{"url":"https://land.example.test","openMode":2,)" +
-                R"("clickTrackers":["https://track.example.test/c"]}}}})";
-    }
-    return item + "}";
-}
-
-std::string responseBody(int lineItems) {
-    std::string ads;
-    for (int i = 0; i < lineItems; ++i) {
-        if (i > 0) {
-            ads += ',';
-        }
-        ads += lineItem(i);
-    }
-    return R"({"requestId":"b1c9","refreshConfig":false,"noAdFillEventUrl":"https://track.example.test/nf?l=$LOAD_LATENCY",)"
-           R"("auctionTimeout":5000,"rewardedVideo":false,"ads":[)" + ads + "]}";
-}
+using solen::bench::freeFormAnswer;
+using solen::bench::responseBody;
 
 void BM_DecodeAdResponse50LineItems(benchmark::State& state) {
     const std::string body = responseBody(50);
@@ -77,6 +47,74 @@ void BM_PlainParseAdResponse50LineItems(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
 }
 BENCHMARK(BM_PlainParseAdResponse50LineItems)->Unit(benchmark::kMicrosecond);
+
+// CPU time of the calling thread: on a busy machine, wall time also counts the time spent waiting.
+double threadSeconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
+}
+
+// The decode and the plain parse of the 50-item response in turn, each iteration, so that both see
+// the same machine load. "ratio" is the decode (the decoded response released too) against the
+// parse; "ratio_decode_only" leaves the release out.
+void BM_AdResponse50LineItemsAgainstPlainParse(benchmark::State& state) {
+    const std::string body = responseBody(50);
+    simdjson::dom::parser parser;
+    double parseSeconds = 0;
+    double decodeSeconds = 0;
+    double releaseSeconds = 0;
+    for (auto _ : state) {
+        const double t0 = threadSeconds();
+        auto root = parser.parse(body.data(), body.size());
+        benchmark::DoNotOptimize(root.error());
+        const double t1 = threadSeconds();
+        {
+            auto response = solen::AdResponse::decode(body);
+            benchmark::DoNotOptimize(response);
+            const double t2 = threadSeconds();
+            decodeSeconds += t2 - t1;
+            releaseSeconds -= t2;
+        }
+        releaseSeconds += threadSeconds();
+        parseSeconds += t1 - t0;
+    }
+    const double iterations = static_cast<double>(state.iterations());
+    state.counters["decode_us"] = (decodeSeconds + releaseSeconds) / iterations * 1e6;
+    state.counters["parse_us"] = parseSeconds / iterations * 1e6;
+    state.counters["ratio"] = (decodeSeconds + releaseSeconds) / parseSeconds;
+    state.counters["ratio_decode_only"] = decodeSeconds / parseSeconds;
+}
+BENCHMARK(BM_AdResponse50LineItemsAgainstPlainParse)->Unit(benchmark::kMicrosecond);
+
+// The answer of free-form objects and the same bytes as strings, decoded (and released) in turn
+// each iteration: "ratio" is the time of the objects against the time of the strings.
+void BM_FreeFormAnswer4MiBAgainstStrings(benchmark::State& state) {
+    const std::string objects = freeFormAnswer(false);
+    const std::string strings = freeFormAnswer(true);
+    if (objects.size() != strings.size()) {
+        state.SkipWithError("the two answers differ in size");
+        return;
+    }
+    double objectSeconds = 0;
+    double stringSeconds = 0;
+    for (auto _ : state) {
+        const double t0 = threadSeconds();
+        benchmark::DoNotOptimize(solen::AdResponse::decode(strings).ads.size());
+        const double t1 = threadSeconds();
+        benchmark::DoNotOptimize(solen::AdResponse::decode(objects).ads.size());
+        const double t2 = threadSeconds();
+        stringSeconds += t1 - t0;
+        objectSeconds += t2 - t1;
+    }
+    const double iterations = static_cast<double>(state.iterations());
+    state.counters["bytes"] = static_cast<double>(objects.size());
+    state.counters["objects_ms"] = objectSeconds / iterations * 1e3;
+    state.counters["strings_ms"] = stringSeconds / iterations * 1e3;
+    state.counters["objects_us_per_KB"] = objectSeconds / iterations * 1e6 / (static_cast<double>(objects.size()) / 1024);
+    state.counters["ratio"] = objectSeconds / stringSeconds;
+}
+BENCHMARK(BM_FreeFormAnswer4MiBAgainstStrings)->Unit(benchmark::kMillisecond);
 
 void BM_SubstituteMacros1000Urls(benchmark::State& state) {
     std::vector<std::string> urls;
