@@ -4,7 +4,6 @@
 
 #include <charconv>
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -24,7 +23,6 @@ concept JsonMemberRecord = requires(const Record& record, Writer& writer) { reco
 class JsonTextWriter {
 public:
     explicit JsonTextWriter(std::string& out);
-    ~JsonTextWriter();
     JsonTextWriter(const JsonTextWriter&) = delete;
     JsonTextWriter& operator=(const JsonTextWriter&) = delete;
 
@@ -62,7 +60,6 @@ private:
         std::size_t index;  // `member` for a key
         const Segment* outer;
     };
-    class Serializer;
 
     template <class T>
     void writeNested(const Segment& segment, const T& value) {
@@ -122,13 +119,11 @@ private:
     void writeString(std::string_view text);
     void writeDouble(double value);
     void writeJson(const Json& value);
-    Serializer& serializer();
     std::string pathText() const;
 
     std::string& out_;
     bool first_ = true;  // no member written yet in the innermost open object
     const Segment* path_ = nullptr;  // the innermost step, while a value is being written
-    std::unique_ptr<Serializer> serializer_;  // made when first needed
 };
 
 // A record's members built as a JSON value with JsonWriter; `path` is the record's own key path.

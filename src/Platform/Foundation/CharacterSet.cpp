@@ -1,7 +1,8 @@
 #include "Platform/Foundation/CharacterSet.h"
 
+#include <simdjson.h>
+
 #include <cstdint>
-#include <cstring>
 
 namespace solen::platform {
 
@@ -176,26 +177,6 @@ std::string repairingUtf8(std::string text) {
     return result;
 }
 
-bool isValidUtf8(std::string_view text) {
-    std::size_t i = 0;
-    while (i < text.size()) {
-        // Runs of ASCII, the bulk of most texts, are passed over eight bytes at a time.
-        while (i + sizeof(std::uint64_t) <= text.size()) {
-            std::uint64_t word = 0;
-            std::memcpy(&word, text.data() + i, sizeof word);
-            if ((word & 0x8080808080808080u) != 0) {
-                break;
-            }
-            i += sizeof word;
-        }
-        if (i == text.size()) {
-            break;
-        }
-        if (!nextUtf8Scalar(text, i)) {
-            return false;
-        }
-    }
-    return true;
-}
+bool isValidUtf8(std::string_view text) { return simdjson::validate_utf8(text.data(), text.size()); }
 
 }  // namespace solen::platform
