@@ -9,13 +9,13 @@
 #include <simdjson.h>
 
 #include <string>
-#include <time.h>
 #include <vector>
 
 namespace {
 
 using solen::bench::freeFormAnswer;
 using solen::bench::responseBody;
+using solen::bench::threadSeconds;
 
 void BM_DecodeAdResponse50LineItems(benchmark::State& state) {
     const std::string body = responseBody(50);
@@ -48,42 +48,11 @@ void BM_PlainParseAdResponse50LineItems(benchmark::State& state) {
 }
 BENCHMARK(BM_PlainParseAdResponse50LineItems)->Unit(benchmark::kMicrosecond);
 
-// CPU time of the calling thread: on a busy machine, wall time also counts the time spent waiting.
-double threadSeconds() {
-    timespec now{};
-    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
-    return static_cast<double>(now.tv_sec) + static_cast<double>(now.tv_nsec) * 1e-9;
-}
-
 // The decode and the plain parse of the 50-item response in turn, each iteration, so that both see
-// the same machine load. "ratio" is the decode (the decoded response released too) against the
-// parse; "ratio_decode_only" leaves the release out.
+// the same machine load.
 void BM_AdResponse50LineItemsAgainstPlainParse(benchmark::State& state) {
     const std::string body = responseBody(50);
-    simdjson::dom::parser parser;
-    double parseSeconds = 0;
-    double decodeSeconds = 0;
-    double releaseSeconds = 0;
-    for (auto _ : state) {
-        const double t0 = threadSeconds();
-        auto root = parser.parse(body.data(), body.size());
-        benchmark::DoNotOptimize(root.error());
-        const double t1 = threadSeconds();
-        {
-            auto response = solen::AdResponse::decode(body);
-            benchmark::DoNotOptimize(response);
-            const double t2 = threadSeconds();
-            decodeSeconds += t2 - t1;
-            releaseSeconds -= t2;
-        }
-        releaseSeconds += threadSeconds();
-        parseSeconds += t1 - t0;
-    }
-    const double iterations = static_cast<double>(state.iterations());
-    state.counters["decode_us"] = (decodeSeconds + releaseSeconds) / iterations * 1e6;
-    state.counters["parse_us"] = parseSeconds / iterations * 1e6;
-    state.counters["ratio"] = (decodeSeconds + releaseSeconds) / parseSeconds;
-    state.counters["ratio_decode_only"] = decodeSeconds / parseSeconds;
+    solen::bench::timeAgainstPlainParse(state, body, [&] { return solen::AdResponse::decode(body); });
 }
 BENCHMARK(BM_AdResponse50LineItemsAgainstPlainParse)->Unit(benchmark::kMicrosecond);
 

@@ -15,7 +15,7 @@ bool needsEscape(unsigned char byte) { return byte < 0x20 || byte == '"' || byte
 // Whether a word of bytes holds one that needs an escape or, with `AsciiOnly`, one from 0x80 up.
 // Exact whatever the bytes from 0x80 up: they are never below 0x20 nor equal to a quote.
 template <bool AsciiOnly, class Word>
-bool holdsCare(Word word) {
+[[gnu::always_inline]] inline bool holdsCare(Word word) {
     constexpr Word ones = static_cast<Word>(0x0101010101010101);
     constexpr Word high = ones * 0x80;
     const auto hasByteBelow = [](Word value, Word limit) { return (value - ones * limit) & ~value & high; };
@@ -24,7 +24,7 @@ bool holdsCare(Word word) {
 }
 
 template <class Word>
-Word load(const char* at) {
+[[gnu::always_inline]] inline Word load(const char* at) {
     Word word;
     std::memcpy(&word, at, sizeof word);
     return word;
