@@ -3,6 +3,7 @@
 #include <simdjson.h>
 
 #include <cstdint>
+#include <cstring>
 
 namespace solen::platform {
 
@@ -177,6 +178,25 @@ std::string repairingUtf8(std::string text) {
     return result;
 }
 
-bool isValidUtf8(std::string_view text) { return simdjson::validate_utf8(text.data(), text.size()); }
+bool isValidUtf8(std::string_view text) {
+    // A short text is most often ASCII, which is told in a few word loads; the validator's set-up
+    // would cost more than that.
+    if (text.size() < 64) {
+        std::size_t at = 0;
+        std::uint64_t high = 0;
+        for (; at + 8 <= text.size(); at += 8) {
+            std::uint64_t word;
+            std::memcpy(&word, text.data() + at, sizeof word);
+            high |= word;
+        }
+        for (; at < text.size(); ++at) {
+            high |= static_cast<unsigned char>(text[at]);
+        }
+        if ((high & 0x8080808080808080u) == 0) {
+            return true;
+        }
+    }
+    return simdjson::validate_utf8(text.data(), text.size());
+}
 
 }  // namespace solen::platform
