@@ -18,7 +18,9 @@ concept JsonMemberRecord = requires(const Record& record, Writer& writer) { reco
 // values in between. A record takes part through `encodeMembers(writer)`, the member list it also
 // gives JsonWriter; a record that only has `encode()` is encoded that way and written. Fails as
 // JsonWriter does (JsonEncodingError with the key path, for a non-finite number) and, for text
-// that is not UTF-8, with the serialiser's error; a writer that has thrown is not used again.
+// that is not UTF-8, with the error the library's dump gives (Json::type_error); a writer that has
+// thrown is not used again. Only the library's public interface is used: texts are escaped here,
+// numbers with a fraction and free-form values are written by the library's dump.
 // One writer belongs to one thread.
 class JsonTextWriter {
 public:

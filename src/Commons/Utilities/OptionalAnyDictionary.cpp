@@ -3,6 +3,7 @@
 #include <atomic>
 #include <cstdint>
 #include <cstring>
+#include <limits>
 #include <memory>
 #include <new>
 #include <string>
@@ -83,8 +84,9 @@ void OptionalAnyDictionary::reset() noexcept {
 
 OptionalAnyDictionary OptionalAnyDictionary::decode(const JsonReader& reader) {
     compactBuffer.clear();
-    if (!reader.appendCompactText(compactBuffer)) {
-        // A null: the full decode fails with its key path and log lines.
+    if (!reader.appendCompactText(compactBuffer) || compactBuffer.size() > std::numeric_limits<std::uint32_t>::max()) {
+        // A null: the full decode fails with its key path and log lines. (A text too long for the
+        // block, were there one, is built at once.)
         return OptionalAnyDictionary(decodeAnyDictionary(reader));
     }
     OptionalAnyDictionary result(Block::withText(compactBuffer));
