@@ -299,7 +299,6 @@ std::uint64_t JsonReader::asUInt64() const {
 
 Json JsonReader::freeFormValue(bool* holdsNull) const { return build(*document_, position_, holdsNull); }
 
-
 std::vector<std::pair<std::size_t, std::size_t>> JsonReader::uniqueMembersOfLargeObject(const JsonDocument& document,
                                                                                        std::size_t object) {
     std::vector<std::pair<std::size_t, std::size_t>> members;
