@@ -2,6 +2,7 @@
 // preparing its tracker URLs by macro substitution.
 #include "Ad/Network/Models/AdResponse.h"
 #include "Commons/Trackers/TrackerData.h"
+#include "AdResponseFixture.h"
 #include "DecodeOnlyTiming.h"
 
 #include <benchmark/benchmark.h>
@@ -12,40 +13,9 @@
 
 namespace {
 
-std::string lineItem(int index) {
-    const std::string id = std::to_string(index);
-    const std::string base = "https://track.example.test/e?li=" + id;
-    std::string trackers;
-    for (const char* list : {"networkLoad", "networkFill", "networkNoFill", "adFill", "bidLoss", "impression", "click"}) {
-        trackers += std::string(trackers.empty() ? "" : ",") + "\"" + list + "\":[\"" + base + "&ev=" + list +
-                    "&imp=$IMP&cr=$CR_ID&nl=$NETWORK_LATENCY&dr=$DROP_REASON&dd=$DROP_DESCRIPTOR\"]";
-    }
-    std::string item = R"({"lineItemId":"li-)" + id + R"(","networkId":"net-)" + std::to_string(index % 7) +
-                       R"(","lineItemMeta":{"placementId":"p-)" + id + R"(","floor":1.25,"tags":["a","b"]},)" +
-                       R"("s2s":)" + (index % 5 == 0 ? "true" : "false") + R"(,"timeout":3000,"impressionData":)" +
-                       R"({"revenue":0.0012,"currency":"USD","precision":"estimated"},"trackers":{)" + trackers + "}";
-    if (index % 5 == 0) {
-        item += R"(,"adm":"PGRpdj5BZDwvZGl2Pg==","creative":{"markupType":2,"creativeId":"cr-)" + id +
-                R"(","pubContent":{"title":{"required":true,"value":"Title"},"description":{"required":false,)" +
-                R"("value":"A description"},"sponsored":{"required":true,"value":"Brand"},"media":{"type":1,)" +
-                R"("content":{"required":true,"url":"https://img.example.test/a.png"}},"cta":{"required":false,)" +
-                R"("value":"Install","onClick":{"url":"https://land.example.test","openMode":2,)" +
-                R"("clickTrackers":["https://track.example.test/c"]}}}})";
-    }
-    return item + "}";
-}
-
-std::string responseBody(int lineItems) {
-    std::string ads;
-    for (int i = 0; i < lineItems; ++i) {
-        if (i > 0) {
-            ads += ',';
-        }
-        ads += lineItem(i);
-    }
-    return R"({"requestId":"b1c9","refreshConfig":false,"noAdFillEventUrl":"https://track.example.test/nf?l=$LOAD_LATENCY",)"
-           R"("auctionTimeout":5000,"rewardedVideo":false,"ads":[)" + ads + "]}";
-}
+using solen::bench::freeFormAnswer;
+using solen::bench::responseBody;
+using solen::bench::threadSeconds;
 
 void BM_DecodeAdResponse50LineItems(benchmark::State& state) {
     const std::string body = responseBody(50);
@@ -77,6 +47,43 @@ void BM_PlainParseAdResponse50LineItems(benchmark::State& state) {
     state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * body.size()));
 }
 BENCHMARK(BM_PlainParseAdResponse50LineItems)->Unit(benchmark::kMicrosecond);
+
+// The decode and the plain parse of the 50-item response in turn, each iteration, so that both see
+// the same machine load.
+void BM_AdResponse50LineItemsAgainstPlainParse(benchmark::State& state) {
+    const std::string body = responseBody(50);
+    solen::bench::timeAgainstPlainParse(state, body, [&] { return solen::AdResponse::decode(body); });
+}
+BENCHMARK(BM_AdResponse50LineItemsAgainstPlainParse)->Unit(benchmark::kMicrosecond);
+
+// The answer of free-form objects and the same bytes as strings, decoded (and released) in turn
+// each iteration: "ratio" is the time of the objects against the time of the strings.
+void BM_FreeFormAnswer4MiBAgainstStrings(benchmark::State& state) {
+    const std::string objects = freeFormAnswer(false);
+    const std::string strings = freeFormAnswer(true);
+    if (objects.size() != strings.size()) {
+        state.SkipWithError("the two answers differ in size");
+        return;
+    }
+    double objectSeconds = 0;
+    double stringSeconds = 0;
+    for (auto _ : state) {
+        const double t0 = threadSeconds();
+        benchmark::DoNotOptimize(solen::AdResponse::decode(strings).ads.size());
+        const double t1 = threadSeconds();
+        benchmark::DoNotOptimize(solen::AdResponse::decode(objects).ads.size());
+        const double t2 = threadSeconds();
+        stringSeconds += t1 - t0;
+        objectSeconds += t2 - t1;
+    }
+    const double iterations = static_cast<double>(state.iterations());
+    state.counters["bytes"] = static_cast<double>(objects.size());
+    state.counters["objects_ms"] = objectSeconds / iterations * 1e3;
+    state.counters["strings_ms"] = stringSeconds / iterations * 1e3;
+    state.counters["objects_us_per_KB"] = objectSeconds / iterations * 1e6 / (static_cast<double>(objects.size()) / 1024);
+    state.counters["ratio"] = objectSeconds / stringSeconds;
+}
+BENCHMARK(BM_FreeFormAnswer4MiBAgainstStrings)->Unit(benchmark::kMillisecond);
 
 void BM_SubstituteMacros1000Urls(benchmark::State& state) {
     std::vector<std::string> urls;

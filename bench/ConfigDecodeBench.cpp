@@ -66,6 +66,14 @@ void BM_PlainParseMediationText(benchmark::State& state) {
 }
 BENCHMARK(BM_PlainParseMediationText)->Unit(benchmark::kMicrosecond);
 
+// The decode and the plain parse of the mediation document in turn, each iteration.
+void BM_MediationDocumentAgainstPlainParse(benchmark::State& state) {
+    const std::string text = mediationText();
+    solen::bench::timeAgainstPlainParse(
+        state, text, [&] { return solen::decodeConfigDocument(solen::ConfigType::primeMediation, text); });
+}
+BENCHMARK(BM_MediationDocumentAgainstPlainParse)->Unit(benchmark::kMicrosecond);
+
 void BM_EncodeMediationDocument(benchmark::State& state) {
     const auto document = solen::decodeConfigDocument(solen::ConfigType::primeMediation, mediationText());
     for (auto _ : state) {

@@ -11,12 +11,14 @@
 #include <new>
 
 namespace {
-// Bytes held now, and the most held since the last reset of `heapPeak`.
+// Bytes held now, the most held since the last reset of `heapPeak`, and blocks handed out so far.
 std::atomic<std::size_t> heapLive{0};
 std::atomic<std::size_t> heapPeak{0};
+std::atomic<std::size_t> heapAllocations{0};
 
 void* counted(void* block) {
     if (block != nullptr) {
+        ++heapAllocations;
         const std::size_t live = heapLive += malloc_usable_size(block);
         std::size_t peak = heapPeak.load();
         while (live > peak && !heapPeak.compare_exchange_weak(peak, live)) {

@@ -1,7 +1,10 @@
-// Memory of decoding a configuration answer at the transport's limit. A program of its own: the
-// counting allocator counts every allocation of the process, which would slow the timing benchmarks.
+// Memory of decoding: a configuration answer at the transport's limit, and what a decoded ad
+// response holds per line item. A program of its own: the counting allocator counts every
+// allocation of the process, which would slow the timing benchmarks.
+#include "Ad/Network/Models/AdResponse.h"
 #include "Commons/Configs/Network/ConfigResponse.h"
 
+#include "AdResponseFixture.h"
 #include "CountingAllocator.h"
 
 #include <benchmark/benchmark.h>
@@ -79,6 +82,37 @@ void BM_PeakHeapDecoding4MiBAnswer(benchmark::State& state) {
     state.counters["resident_peak_x"] = residentRatio;
 }
 BENCHMARK(BM_PeakHeapDecoding4MiBAnswer)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Heap held by the decoded 50-item response of the decoding benchmarks, and the allocations its
+// decode makes, per line item; "held_with_values_read" once every free-form value has been read.
+void BM_HeldByDecodedAdResponse(benchmark::State& state) {
+    const std::string body = solen::bench::responseBody(50);
+    double held = 0;
+    double heldRead = 0;
+    double allocations = 0;
+    for (auto _ : state) {
+        malloc_trim(0);
+        const std::size_t heapBefore = heapLive.load();
+        const std::size_t allocationsBefore = heapAllocations.load();
+        auto response = solen::AdResponse::decode(body);
+        allocations = static_cast<double>(heapAllocations.load() - allocationsBefore);
+        held = static_cast<double>(heapLive.load() - heapBefore);
+        for (const auto& ad : response.ads) {
+            for (const auto* value : {&ad.lineItemMeta, &ad.impressionData}) {
+                if (*value) {
+                    benchmark::DoNotOptimize((*value)->size());
+                }
+            }
+        }
+        heldRead = static_cast<double>(heapLive.load() - heapBefore);
+        benchmark::DoNotOptimize(response);
+    }
+    const double lineItems = 50;
+    state.counters["held_per_line_item"] = held / lineItems;
+    state.counters["held_with_values_read"] = heldRead / lineItems;
+    state.counters["allocations_per_line_item"] = allocations / lineItems;
+}
+BENCHMARK(BM_HeldByDecodedAdResponse)->Unit(benchmark::kMicrosecond)->Iterations(3);
 
 }  // namespace
 

@@ -2,19 +2,26 @@
 // JSON parse they share. Each decoder must end with a value or a decoding error, never a crash,
 // leak or hang. The parse must accept exactly the texts that a general-purpose parser held to the
 // same rules accepts (nesting limit, finite numbers, a repeated key counting once with its last
-// value) and give the same value for them.
+// value) and give the same value for them. A free-form value kept as its compact text must read as
+// the value the full decode builds, or fail as it does; UTF-8 verdicts must be those of reading
+// scalar by scalar, and JSON string escaping the bytes of the library's dump.
 #include "Ad/Network/Models/AdResponse.h"
 #include "Ad/RenderEngine/Native/Creative.h"
 #include "Commons/Configs/ConfigDocument.h"
 #include "Commons/Configs/Network/ConfigResponse.h"
 #include "Commons/Json/JsonReader.h"
+#include "Commons/Json/JsonStringEscaping.h"
 #include "Commons/Network/ServerError.h"
+#include "Commons/Utilities/Logger.h"
+#include "Commons/Utilities/OptionalAnyDictionary.h"
+#include "Platform/Foundation/CharacterSet.h"
 
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
 #include <cstdlib>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -50,6 +57,54 @@ std::optional<Json> parse(std::string_view text) {
     }
 }
 
+// The value, or the failure's path and reason.
+template <class Decode>
+std::string outcome(Decode&& decode) {
+    try {
+        return "value " + decode().dump();
+    } catch (const solen::JsonDecodingError& error) {
+        return "failure " + error.path() + ": " + error.reason();
+    }
+}
+
+void checkKeptFreeForm(std::string_view text) {
+    std::optional<solen::JsonDocument> document;
+    try {
+        document = solen::JsonDocument::parse(text);
+    } catch (const solen::JsonDecodingError&) {
+        return;
+    }
+    const solen::JsonReader reader(*document);
+    const std::string built = outcome([&] { return solen::decodeAnyDictionary(reader); });
+    const std::string kept = outcome([&] { return *solen::OptionalAnyDictionary::decode(reader); });
+    if (built != kept) {
+        std::abort();
+    }
+}
+
+bool readsAsScalars(std::string_view text) {
+    for (std::size_t at = 0; at < text.size();) {
+        if (!solen::platform::nextUtf8Scalar(text, at)) {
+            return false;
+        }
+    }
+    return true;
+}
+
+void checkUtf8AndEscaping(std::string_view text) {
+    const bool valid = solen::platform::isValidUtf8(text);
+    if (valid != readsAsScalars(text)) {
+        std::abort();
+    }
+    if (valid) {
+        std::string quoted;
+        solen::appendQuotedJsonString(quoted, text);
+        if (quoted != Json(text).dump()) {
+            std::abort();
+        }
+    }
+}
+
 template <class Decode>
 void decodeOrRefuse(Decode&& decode) {
     try {
@@ -62,12 +117,20 @@ void decodeOrRefuse(Decode&& decode) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     const std::string_view text(reinterpret_cast<const char*>(data), size);
+    static const bool quiet = [] {
+        solen::Logger::setSink([](std::string_view) {});
+        return true;
+    }();
+    (void)quiet;
 
     const auto expected = referenceParse(text);
     const auto parsed = parse(text);
     if (expected.has_value() != parsed.has_value() || (parsed && parsed->dump() != expected->dump())) {
         std::abort();
     }
+
+    checkKeptFreeForm(text);
+    checkUtf8AndEscaping(text);
 
     decodeOrRefuse([&] { solen::ConfigResponse::fromBody(text); });
     for (const auto type : {solen::ConfigType::root, solen::ConfigType::signals, solen::ConfigType::primeAds,

@@ -16,7 +16,7 @@ AdapterConfig AdapterConfig::decode(const JsonReader& reader) {
     AdapterConfig adapter;
     adapter.networkId = fields.require<std::string>("networkId");
     adapter.adapterName = fields.require<std::string>("adapterName");
-    adapter.adapterMeta = fields.optionalWith("adapterMeta", decodeAnyDictionary);
+    adapter.adapterMeta = fields.emptyOrWith("adapterMeta", OptionalAnyDictionary::decode);
     adapter.headerBidder = fields.require<bool>("headerBidder");
     adapter.timeout = fields.require<double>("timeout");
     return adapter;
@@ -26,7 +26,7 @@ Json AdapterConfig::encode() const {
     return JsonWriter()
         .set("networkId", networkId)
         .set("adapterName", adapterName)
-        .set("adapterMeta", adapterMeta)
+        .set("adapterMeta", std::optional<Json>(adapterMeta))
         .set("headerBidder", headerBidder)
         .set("timeout", timeout)
         .take();

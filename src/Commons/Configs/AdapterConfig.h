@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Commons/Json/JsonReader.h"
+#include "Commons/Utilities/OptionalAnyDictionary.h"
 
 #include <optional>
 #include <string>
@@ -11,7 +11,7 @@ namespace solen {
 struct AdapterConfig {
     std::string networkId;
     std::string adapterName;          // forms the class names of the network's adapters
-    std::optional<Json> adapterMeta;  // network-specific settings, opaque to the SDK
+    OptionalAnyDictionary adapterMeta;  // network-specific settings, opaque to the SDK
     bool headerBidder = false;
     double timeout = 0;               // load time-out of a line item of this network, ms
 

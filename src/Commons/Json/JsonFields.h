@@ -91,6 +91,16 @@ public:
         return decode(at(key));
     }
 
+    // The same for a result with an empty state of its own: a default-made one when the key is
+    // absent or null.
+    template <class Decode>
+    auto emptyOrWith(Key key, Decode&& decode) const -> decltype(decode(std::declval<const JsonReader&>())) {
+        if (!hasValue(key)) {
+            return {};
+        }
+        return decode(at(key));
+    }
+
 private:
     const JsonReader& object_;
     std::array<std::size_t, Keys.size> positions_{};  // 0: absent (no value sits at position 0)

@@ -1,6 +1,9 @@
 #include "Commons/Json/JsonReader.h"
 
+#include "Commons/Json/JsonStringEscaping.h"
+
 #include <algorithm>
+#include <charconv>
 #include <cmath>
 #include <cstring>
 #include <functional>
@@ -373,6 +376,162 @@ Json JsonReader::build(const JsonDocument& document, std::size_t at, bool* holds
             return Json(nullptr);
     }
     return Json(nullptr);
+}
+
+// Writes into a text whose size runs ahead of what is written: each step makes room for the most
+// it adds, then writes without checks; the text is cut to what was written at the end.
+class JsonReader::CompactSink {
+public:
+    explicit CompactSink(std::string& text) : text_(text), used_(text.size()) {}
+    ~CompactSink() { text_.resize(used_); }
+
+    char* room(std::size_t bytes) {
+        if (text_.size() - used_ < bytes) [[unlikely]] {
+            grow(bytes);
+        }
+        return text_.data() + used_;
+    }
+    void put(char c) {
+        *room(1) = c;
+        ++used_;
+    }
+    void put(std::string_view text) {
+        std::memcpy(room(text.size()), text.data(), text.size());
+        used_ += text.size();
+    }
+
+    void putString(std::string_view text) {
+        char* out = room(text.size() + 2);
+        *out++ = '"';
+        // Up to the first byte that needs an escape (most often the whole text) in one copy; the
+        // rest byte by byte.
+        std::size_t at = unescapedPrefix(text);
+        std::memcpy(out, text.data(), at);
+        out += at;
+        for (; at < text.size(); ++at) {
+            const auto byte = static_cast<unsigned char>(text[at]);
+            if (byte >= 0x20 && byte != '"' && byte != '\\') [[likely]] {
+                *out++ = static_cast<char>(byte);
+                continue;
+            }
+            // The escape takes up to six bytes where the text had one.
+            used_ = static_cast<std::size_t>(out - text_.data());
+            out = room(6 + (text.size() - at));
+            out += writeJsonEscape(byte, out);
+        }
+        *out++ = '"';
+        used_ = static_cast<std::size_t>(out - text_.data());
+    }
+
+    template <class Integer>
+    void putInteger(Integer value) {
+        char* out = room(24);
+        used_ += static_cast<std::size_t>(std::to_chars(out, out + 24, value).ptr - out);
+    }
+
+    // A finite double as text that reads back to the same double, and as a double: the fewest
+    // decimals (up to fifteen) that give it back exactly, else the shortest form std::to_chars finds.
+    void putDouble(double value) {
+        char* const start = room(40);
+        char* out = start;
+        if (std::signbit(value)) {
+            *out++ = '-';
+            value = -value;
+        }
+        static constexpr double powers[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+        for (std::size_t decimals = 0; decimals < std::size(powers) && value < 1e15; ++decimals) {
+            const double scaled = std::nearbyint(value * powers[decimals]);
+            if (scaled >= 9007199254740992.0) {  // 2^53: whole numbers above it are not all exact
+                break;
+            }
+            // Both exact, so the quotient is the double nearest to the decimal, as a parse gives it.
+            if (scaled / powers[decimals] != value) {
+                continue;
+            }
+            char digits[24];
+            const std::size_t length = static_cast<std::size_t>(
+                std::to_chars(digits, digits + sizeof digits, static_cast<std::uint64_t>(scaled)).ptr - digits);
+            if (length > decimals) {
+                out = std::copy(digits, digits + length - decimals, out);
+            } else {
+                *out++ = '0';
+            }
+            *out++ = '.';
+            if (decimals == 0) {
+                *out++ = '0';
+            } else {
+                out = std::fill_n(out, decimals - std::min(decimals, length), '0');
+                out = std::copy(digits + length - std::min(decimals, length), digits + length, out);
+            }
+            used_ += static_cast<std::size_t>(out - start);
+            return;
+        }
+        char* const end = std::to_chars(out, start + 40, value).ptr;
+        if (std::find_if(out, end, [](char c) { return c == '.' || c == 'e'; }) == end) {
+            used_ += static_cast<std::size_t>(end - start);
+            put(".0");
+            return;
+        }
+        used_ += static_cast<std::size_t>(end - start);
+    }
+
+private:
+    [[gnu::noinline]] void grow(std::size_t bytes) {
+        text_.resize(std::max({used_ + bytes, 2 * text_.size(), std::size_t{256}}));
+    }
+
+    std::string& text_;
+    std::size_t used_;
+};
+
+bool JsonReader::appendCompactText(std::string& out) const {
+    CompactSink sink(out);
+    return writeCompact(*document_, position_, sink);
+}
+
+// Members are written as they come, a repeated key too: reading the text back keeps one of them as
+// building the value does (its first place, its last value), and a null that a later value of the
+// same key replaces is reported as a null here and left to the full decode.
+bool JsonReader::writeCompact(const JsonDocument& document, std::size_t at, CompactSink& sink) {
+    switch (document.kind(at)) {
+        case Kind::object: {
+            sink.put('{');
+            for (std::size_t keyAt = at + 1, end = document.end(at); keyAt < end; keyAt = document.after(keyAt + 1)) {
+                if (keyAt != at + 1) {
+                    sink.put(',');
+                }
+                sink.putString(document.string(keyAt));
+                sink.put(':');
+                if (!writeCompact(document, keyAt + 1, sink)) {
+                    return false;
+                }
+            }
+            sink.put('}');
+            return true;
+        }
+        case Kind::array: {
+            sink.put('[');
+            for (std::size_t element = at + 1, end = document.end(at); element < end; element = document.after(element)) {
+                if (element != at + 1) {
+                    sink.put(',');
+                }
+                if (!writeCompact(document, element, sink)) {
+                    return false;
+                }
+            }
+            sink.put(']');
+            return true;
+        }
+        case Kind::string: sink.putString(document.string(at)); return true;
+        case Kind::int64: sink.putInteger(document.int64(at)); return true;
+        case Kind::uint64: sink.putInteger(document.uint64(at)); return true;
+        case Kind::real: sink.putDouble(document.real(at)); return true;
+        case Kind::trueValue: sink.put("true"); return true;
+        case Kind::falseValue: sink.put("false"); return true;
+        case Kind::null: return false;
+    }
+    return false;
 }
 
 }  // namespace solen

@@ -216,6 +216,11 @@ public:
     // This value as a free-form JSON value (any type, nulls kept), built in one pass; `holdsNull`,
     // when given, is set when a null was met on the way.
     Json freeFormValue(bool* holdsNull = nullptr) const;
+    // Appends this value's compact JSON text to `out`: text that parses back to what
+    // `freeFormValue` builds (every number of the same kind and value; members as they come, so
+    // that a repeated key is resolved when the text is read). Gives false when a null is met on
+    // the way; `out` then holds part of the text.
+    bool appendCompactText(std::string& out) const;
 
     void requireObject(std::string_view expectedType = "object") const;
     void requireArray(std::string_view expectedType = "array") const;
@@ -302,6 +307,8 @@ private:
     static std::vector<std::pair<std::size_t, std::size_t>> uniqueMembersOfLargeObject(const JsonDocument& document,
                                                                                        std::size_t object);
     static Json build(const JsonDocument& document, std::size_t at, bool* holdsNull);
+    class CompactSink;
+    static bool writeCompact(const JsonDocument& document, std::size_t at, CompactSink& sink);
 
     // The keys of a small object, met on its first lookup and kept for the next ones: a record
     // looks up each of its fields, and the heads sit together here instead of across the text.

@@ -4,7 +4,6 @@
 
 #include <charconv>
 #include <cstddef>
-#include <memory>
 #include <string>
 #include <string_view>
 #include <type_traits>
@@ -19,12 +18,13 @@ concept JsonMemberRecord = requires(const Record& record, Writer& writer) { reco
 // values in between. A record takes part through `encodeMembers(writer)`, the member list it also
 // gives JsonWriter; a record that only has `encode()` is encoded that way and written. Fails as
 // JsonWriter does (JsonEncodingError with the key path, for a non-finite number) and, for text
-// that is not UTF-8, with the serialiser's error; a writer that has thrown is not used again.
+// that is not UTF-8, with the error the library's dump gives (Json::type_error); a writer that has
+// thrown is not used again. Only the library's public interface is used: texts are escaped here,
+// numbers with a fraction and free-form values are written by the library's dump.
 // One writer belongs to one thread.
 class JsonTextWriter {
 public:
     explicit JsonTextWriter(std::string& out);
-    ~JsonTextWriter();
     JsonTextWriter(const JsonTextWriter&) = delete;
     JsonTextWriter& operator=(const JsonTextWriter&) = delete;
 
@@ -62,7 +62,6 @@ private:
         std::size_t index;  // `member` for a key
         const Segment* outer;
     };
-    class Serializer;
 
     template <class T>
     void writeNested(const Segment& segment, const T& value) {
@@ -122,13 +121,11 @@ private:
     void writeString(std::string_view text);
     void writeDouble(double value);
     void writeJson(const Json& value);
-    Serializer& serializer();
     std::string pathText() const;
 
     std::string& out_;
     bool first_ = true;  // no member written yet in the innermost open object
     const Segment* path_ = nullptr;  // the innermost step, while a value is being written
-    std::unique_ptr<Serializer> serializer_;  // made when first needed
 };
 
 // A record's members built as a JSON value with JsonWriter; `path` is the record's own key path.

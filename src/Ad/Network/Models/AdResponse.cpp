@@ -20,7 +20,7 @@ AdResponse AdResponse::decode(const JsonReader& reader) {
     response.auctionTimeout = fields.require<std::int64_t>("auctionTimeout");
     response.auctionTimeoutSource = fields.optional<std::string>("auctionTimeoutSource");
     response.rewardedVideo = fields.optional<bool>("rewardedVideo");
-    response.rewards = fields.optionalWith("rewards", decodeAnyDictionary);
+    response.rewards = fields.emptyOrWith("rewards", OptionalAnyDictionary::decode);
     response.ads = fields.require<std::vector<Ads>>("ads");
     return response;
 }

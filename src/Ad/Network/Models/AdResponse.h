@@ -20,7 +20,7 @@ struct AdResponse {
     std::int64_t auctionTimeout = 0;  // milliseconds
     std::optional<std::string> auctionTimeoutSource;
     std::optional<bool> rewardedVideo;
-    std::optional<AnyDictionary> rewards;
+    OptionalAnyDictionary rewards;
     std::vector<Ads> ads;
 
     static AdResponse decode(const JsonReader& reader);

@@ -11,7 +11,7 @@ constexpr JsonKeys kKeys{"lineItemId", "networkId", "lineItemMeta", "adm",     "
 
 }  // namespace
 
-std::optional<Json> encodeFreeForm(const std::optional<AnyDictionary>& value, const std::string& path) {
+std::optional<Json> encodeFreeForm(const OptionalAnyDictionary& value, const std::string& path) {
     if (!value) {
         return std::nullopt;
     }
@@ -23,11 +23,11 @@ Ads Ads::decode(const JsonReader& reader) {
     Ads ad;
     ad.lineItemId = fields.require<std::string>("lineItemId");
     ad.networkId = fields.require<std::string>("networkId");
-    ad.lineItemMeta = fields.optionalWith("lineItemMeta", decodeAnyDictionary);
+    ad.lineItemMeta = fields.emptyOrWith("lineItemMeta", OptionalAnyDictionary::decode);
     ad.adm = fields.optional<std::string>("adm");
     ad.s2s = fields.optional<bool>("s2s");
     ad.trackers = fields.require<AdTrackers>("trackers");
-    ad.impressionData = fields.optionalWith("impressionData", decodeAnyDictionary);
+    ad.impressionData = fields.emptyOrWith("impressionData", OptionalAnyDictionary::decode);
     ad.timeout = fields.optional<std::int64_t>("timeout");
     ad.creative = fields.optional<Creative>("creative");
     return ad;

@@ -3,7 +3,7 @@
 #include "Ad/Network/Models/AdTrackers.h"
 #include "Ad/RenderEngine/Native/Creative.h"
 #include "Commons/Json/JsonReader.h"
-#include "Commons/Utilities/AnyDictionary.h"
+#include "Commons/Utilities/OptionalAnyDictionary.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,11 +15,11 @@ namespace solen {
 struct Ads {
     std::string lineItemId;
     std::string networkId;
-    std::optional<AnyDictionary> lineItemMeta;    // free-form settings for the line item's adapter
+    OptionalAnyDictionary lineItemMeta;    // free-form settings for the line item's adapter
     std::optional<std::string> adm;      // base64 ad markup of a server-to-server line item
     std::optional<bool> s2s;
     AdTrackers trackers;
-    std::optional<AnyDictionary> impressionData;  // free-form, handed up with the impression callback
+    OptionalAnyDictionary impressionData;  // free-form, handed up with the impression callback
     std::optional<std::int64_t> timeout; // milliseconds; absent or 0: the network's load time-out
     std::optional<Creative> creative;
 
@@ -29,6 +29,6 @@ struct Ads {
 };
 
 // Encodes an optional free-form member; absent stays absent.
-std::optional<Json> encodeFreeForm(const std::optional<AnyDictionary>& value, const std::string& path);
+std::optional<Json> encodeFreeForm(const OptionalAnyDictionary& value, const std::string& path);
 
 }  // namespace solen
