@@ -37,8 +37,8 @@ std::string configRequest(std::int64_t stamp) {
 }
 
 std::filesystem::path exampleScenario() {
-    return std::filesystem::path(__FILE__).parent_path().parent_path().parent_path() / "tools" / "adserver" /
-           "scenarios" / "example.json";
+    // Not from __FILE__: a compiler cache may hand the compiler a relative source path.
+    return std::filesystem::path(SOLEN_ADSERVER_SCENARIOS_DIR) / "example.json";
 }
 
 class AdServiceTests : public ::testing::Test {
@@ -140,7 +140,7 @@ TEST_F(AdServiceTests, ScenarioFilesAreCheckedWithAPathToTheFault) {
 }
 
 TEST_F(AdServiceTests, FilesAreServedByPathWithTheirContentType) {
-    const auto media = std::filesystem::path(__FILE__).parent_path().parent_path() / "Platform" / "Media" / "media";
+    const auto media = std::filesystem::path(SOLEN_TEST_MEDIA_DIR);
     start(Scenario::parse(R"({"files": {
         "/media/clip.mp4": {"file": "clip.mp4", "contentType": "video/mp4"},
         "/img/companion.png": {"png": {"width": 300, "height": 250, "color": "#3366cc"}},

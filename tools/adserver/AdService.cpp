@@ -30,6 +30,39 @@ std::string textAt(const Json& body, std::initializer_list<const char*> path) {
     return node->is_string() ? node->get<std::string>() : std::string();
 }
 
+// One thread per connection. An SDK keeps several connections to the service alive at once, and
+// a delayed answer holds its connection: with a fixed pool, a connection beyond the pool's threads
+// would wait unseen until a kept-alive one timed out, and its request would appear in the timeline
+// as answered at once although the SDK waited seconds for it.
+class ThreadPerConnection final : public httplib::TaskQueue {
+public:
+    void enqueue(std::function<void()> task) override {
+        {
+            std::lock_guard lock(state_->mutex);
+            ++state_->running;
+        }
+        // The state outlives the queue for threads still finishing when shutdown returns.
+        std::thread([state = state_, task = std::move(task)] {
+            task();
+            std::lock_guard lock(state->mutex);
+            if (--state->running == 0) state->finished.notify_all();
+        }).detach();
+    }
+
+    void shutdown() override {
+        std::unique_lock lock(state_->mutex);
+        state_->finished.wait(lock, [this] { return state_->running == 0; });
+    }
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::condition_variable finished;
+        std::size_t running = 0;
+    };
+    const std::shared_ptr<State> state_ = std::make_shared<State>();
+};
+
 }  // namespace
 
 struct AdService::Impl {
@@ -185,6 +218,7 @@ struct AdService::Impl {
 AdService::AdService(Scenario scenario) : impl_(std::make_unique<Impl>()) {
     impl_->scenario = std::move(scenario);
     httplib::Server& server = impl_->server;
+    server.new_task_queue = [] { return new ThreadPerConnection(); };
     server.set_tcp_nodelay(true);
     server.set_keep_alive_timeout(2);
     const auto handler = [impl = impl_.get()](const httplib::Request& request, httplib::Response& response) {
