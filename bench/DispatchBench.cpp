@@ -121,8 +121,8 @@ BENCHMARK(globalQueueRoundTrip)->UseRealTime();
 // pool as it was before it grew): the cost of growing, measured side by side in one run.
 WorkerPool& sizedLikeGlobal(benchmark::State& state) {
     static auto* fixed = new WorkerPool("bench.fixed", WorkerPool::global().maxThreads(), std::chrono::milliseconds(0));
-    static auto* grows = new WorkerPool("bench.growing", WorkerPool::global().maxThreads(), std::chrono::milliseconds(0),
-                                        WorkerPool::globalGrowth());
+    static auto* grows = new WorkerPool("bench.growing", WorkerPool::global().maxThreads(),
+                                        std::chrono::milliseconds(0), WorkerPool::globalGrowth());
     const bool growing = state.range(0) != 0;
     state.SetLabel(growing ? "growing" : "fixed");
     return growing ? *grows : *fixed;

@@ -115,7 +115,8 @@ TEST(SolenExchangeIntegrationTests, ConfigAnswerOverTheSizeLimitEndsStartUpAfter
     services.service->setScenario(oversized);
     services.service->clearRequests();
     const auto started = std::chrono::steady_clock::now();
-    EXPECT_EQ(test::initializeSdk("exchange-app", 30s), static_cast<std::int64_t>(SolenInitializationError::configFetchFailed));
+    EXPECT_EQ(test::initializeSdk("exchange-app", 30s),
+              static_cast<std::int64_t>(SolenInitializationError::configFetchFailed));
     EXPECT_LT(std::chrono::steady_clock::now() - started, 8s);
     EXPECT_EQ(services.service->countOf(adserver::ServiceRequest::Kind::config), 1u) << services.service->timeline();
 

@@ -318,7 +318,8 @@ TEST_F(UserDefaultsTests, DescriptorsOfASaveAreClosedOnExec) {
     std::thread watcher([&] {
         while (!done.load()) {
             std::error_code error;
-            for (std::filesystem::directory_iterator it("/proc/self/fd", error), end; !error && it != end; it.increment(error)) {
+            std::filesystem::directory_iterator it("/proc/self/fd", error);
+            for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error)) {
                 const auto target = std::filesystem::read_symlink(it->path(), error).string();
                 if (error || target.rfind(folder, 0) != 0) continue;
                 const int flags = ::fcntl(std::stoi(it->path().filename().string()), F_GETFD);

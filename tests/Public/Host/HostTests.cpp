@@ -153,7 +153,8 @@ TEST(HostDeviceTests, GoodFactsReachTheSdkAndMalformedOnesLeaveThePreviousValue)
                     (platform::AdvertisingIdentifierManager::isAdvertisingTrackingEnabled() ? " on " : " off ") +
                     platform::AdvertisingIdentifierManager::advertisingIdentifier();
          },
-         "2 off 00000000-0000-0000-0000-000000000000", {[] { Device::setTrackingAuthorization(static_cast<Tracking>(7)); }}},
+         "2 off 00000000-0000-0000-0000-000000000000",
+         {[] { Device::setTrackingAuthorization(static_cast<Tracking>(7)); }}},
         {"carrier", [] { Device::setCarrier(Device::Carrier{"Two", "208", "01"}); }, &carrierText, "Two 208 01",
          {[] { Device::setCarrier(Device::Carrier{"Two", "20", "01"}); },
           [] { Device::setCarrier(Device::Carrier{"Two", "208", "1"}); },
