@@ -7,7 +7,7 @@ packages=(
   build-essential g++ cmake ninja-build pkg-config git
   libcurl4-openssl-dev nlohmann-json3-dev libexpat1-dev uuid-dev
   libsimdjson-dev
-  libcpp-httplib-dev duktape-dev
+  libcpp-httplib-dev libssl-dev duktape-dev
   libavformat-dev ffmpeg
   googletest libgtest-dev libgmock-dev libbenchmark-dev
 )

@@ -10,6 +10,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -18,18 +19,32 @@
 
 namespace solen::test {
 
-// Starts the local ad service on `scenario` and initialises the process's SDK against it as
-// `appId` on a device reporting 17.0 (main thread; once per process, the SDK keeps its endpoints).
-// The running service, or null when it did not start or the SDK did not initialise.
-inline std::unique_ptr<adserver::AdService> startServiceAndSdk(adserver::Scenario scenario, const std::string& appId) {
+// Starts the local ad service on `scenario` and points the process's SDK at it, on a device
+// reporting 17.0 (once per process: the SDK keeps its endpoints). Null when it did not start.
+inline std::unique_ptr<adserver::AdService> startServiceForSdk(adserver::Scenario scenario) {
     auto service = std::make_unique<adserver::AdService>(std::move(scenario));
     if (!service->start()) return nullptr;
     ::setenv("SOLEN_SERVICE_BASE_URL", service->baseUrl().c_str(), 1);
     platform::OperatingSystem::setVersionProvider([] { return std::string("17.0"); });
-    std::atomic<int> initialised{-1};
-    Solen::initialize(SolenSdkConfiguration(appId, {}), [&](std::optional<SolenSdkError> error) { initialised = error ? 1 : 0; });
-    waitUntil([&] { return initialised.load() >= 0; }, std::chrono::seconds(10));
-    return initialised.load() == 0 ? std::move(service) : nullptr;
+    return service;
+}
+
+// Initialises the process's SDK as `appId` and waits for the outcome (main thread): 0 when it
+// started, else the error's code (-1 when no outcome came in time).
+inline std::int64_t initializeSdk(const std::string& appId, std::chrono::milliseconds timeout = std::chrono::seconds(10)) {
+    std::atomic<std::int64_t> outcome{-1};
+    Solen::initialize(SolenSdkConfiguration(appId, {}),
+                      [&](std::optional<SolenSdkError> error) { outcome = error ? error->code() : 0; });
+    waitUntil([&] { return outcome.load() >= 0; }, timeout);
+    return outcome.load();
+}
+
+// Starts the local ad service on `scenario` and initialises the process's SDK against it as
+// `appId` (main thread; once per process). The running service, or null when it did not start or
+// the SDK did not initialise.
+inline std::unique_ptr<adserver::AdService> startServiceAndSdk(adserver::Scenario scenario, const std::string& appId) {
+    auto service = startServiceForSdk(std::move(scenario));
+    return service && initializeSdk(appId) == 0 ? std::move(service) : nullptr;
 }
 
 // The program's one local ad service and SDK: the first call starts them with `scenario()` (see

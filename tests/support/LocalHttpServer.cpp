@@ -1,6 +1,9 @@
 #include "support/LocalHttpServer.h"
 
+#include "support/TestCertificate.h"
+
 #include <httplib.h>
+#include <openssl/ssl.h>
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
@@ -11,6 +14,7 @@
 
 #include <algorithm>
 #include <array>
+#include <csignal>
 #include <cctype>
 #include <atomic>
 #include <condition_variable>
@@ -50,18 +54,20 @@ constexpr int kReadTimeoutMs = 5000;
 constexpr int kWriteTimeoutMs = 5000;
 constexpr int kIdlePollMs = 50;
 
-// A socket stream with a read buffer (the request parser reads a byte at a time).
+// A socket stream with a read buffer (the request parser reads a byte at a time), over TLS when
+// given a session whose handshake is done.
 class ConnectionStream final : public httplib::Stream {
 public:
-    explicit ConnectionStream(int socket) : socket_(socket) {}
+    explicit ConnectionStream(int socket, SSL* tls = nullptr) : socket_(socket), tls_(tls) {}
 
-    bool is_readable() const override { return buffered() > 0 || wait(POLLIN, kReadTimeoutMs); }
+    bool is_readable() const override { return hasPending() || wait(POLLIN, kReadTimeoutMs); }
     bool is_writable() const override { return wait(POLLOUT, kWriteTimeoutMs); }
 
     ssize_t read(char* ptr, size_t size) override {
         if (buffered() == 0) {
-            if (!wait(POLLIN, kReadTimeoutMs)) return -1;
-            const ssize_t received = ::recv(socket_, buffer_.data(), buffer_.size(), 0);
+            if (!hasPending() && !wait(POLLIN, kReadTimeoutMs)) return -1;
+            const ssize_t received = tls_ != nullptr ? SSL_read(tls_, buffer_.data(), static_cast<int>(buffer_.size()))
+                                                     : ::recv(socket_, buffer_.data(), buffer_.size(), 0);
             if (received <= 0) return received;
             begin_ = 0;
             end_ = static_cast<std::size_t>(received);
@@ -74,6 +80,7 @@ public:
 
     ssize_t write(const char* ptr, size_t size) override {
         if (!wait(POLLOUT, kWriteTimeoutMs)) return -1;
+        if (tls_ != nullptr) return SSL_write(tls_, ptr, static_cast<int>(size));
         return ::send(socket_, ptr, size, MSG_NOSIGNAL);
     }
 
@@ -92,6 +99,8 @@ public:
     socket_t socket() const override { return socket_; }
 
     std::size_t buffered() const { return end_ - begin_; }
+    // Bytes already received that the parser has not read yet (decrypted or not).
+    bool hasPending() const { return buffered() > 0 || (tls_ != nullptr && SSL_pending(tls_) > 0); }
 
 private:
     bool wait(short events, int timeoutMs) const {
@@ -100,6 +109,7 @@ private:
     }
 
     int socket_;
+    SSL* tls_;
     std::array<char, 16 * 1024> buffer_{};
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
@@ -193,9 +203,11 @@ struct LocalHttpServer::Impl {
             context.socket = sock;
             context.number = owner_.connectionOpened(sock);
             currentConnection = &context;
-            ConnectionStream stream(sock);
-            while (!owner_.stopping()) {
-                if (stream.buffered() == 0) {
+            const std::unique_ptr<SSL, decltype(&SSL_free)> tls(owner_.tls ? SSL_new(owner_.tls.get()) : nullptr, &SSL_free);
+            if (owner_.tls && !handshake(sock, tls.get())) context.closeAfterAnswer = true;
+            ConnectionStream stream(sock, tls.get());
+            while (!owner_.stopping() && !context.closeAfterAnswer) {
+                if (!stream.hasPending()) {
                     pollfd entry{sock, POLLIN, 0};
                     const int ready = ::poll(&entry, 1, kIdlePollMs);
                     if (ready < 0) break;
@@ -214,18 +226,34 @@ struct LocalHttpServer::Impl {
                 if (!ok || closed || context.closeAfterAnswer) break;
             }
             currentConnection = nullptr;
+            if (tls && SSL_is_init_finished(tls.get())) SSL_shutdown(tls.get());
             owner_.connectionClosed(sock);
             ::shutdown(sock, SHUT_RDWR);
             ::close(sock);
             return true;
         }
 
+        // A client that never finishes its handshake cannot hold the connection's thread for long.
+        static bool handshake(int sock, SSL* tls) {
+            if (tls == nullptr) return false;
+            timeval limit{kReadTimeoutMs / 1000, 0};
+            setsockopt(sock, SOL_SOCKET, SO_RCVTIMEO, &limit, sizeof limit);
+            setsockopt(sock, SOL_SOCKET, SO_SNDTIMEO, &limit, sizeof limit);
+            return SSL_set_fd(tls, sock) == 1 && SSL_accept(tls) == 1;
+        }
+
         Impl& owner_;
     };
 
-    Impl() : server(*this) {}
+    explicit Impl(Transport transport)
+        : server(*this),
+          tls(transport == Transport::https ? TestCertificate::loopback().makeServerContext() : nullptr, &SSL_CTX_free) {
+        // A TLS write to a connection the client closed raises SIGPIPE (plain sends opt out per call).
+        if (tls) std::signal(SIGPIPE, SIG_IGN);
+    }
 
     Server server;
+    const std::unique_ptr<SSL_CTX, decltype(&SSL_CTX_free)> tls;
     std::thread listener;
     int port = -1;
 
@@ -349,7 +377,7 @@ struct LocalHttpServer::Impl {
     }
 };
 
-LocalHttpServer::LocalHttpServer() : impl_(std::make_unique<Impl>()) {
+LocalHttpServer::LocalHttpServer(Transport transport) : impl_(std::make_unique<Impl>(transport)) {
     httplib::Server& server = impl_->server;
     server.new_task_queue = [] { return new ThreadPerConnection(); };
     server.set_tcp_nodelay(true);
@@ -381,7 +409,9 @@ LocalHttpServer::~LocalHttpServer() { stop(); }
 
 bool LocalHttpServer::isRunning() const { return impl_->server.is_running() && !impl_->stopping(); }
 int LocalHttpServer::port() const { return impl_->port; }
-std::string LocalHttpServer::baseUrl() const { return "http://127.0.0.1:" + std::to_string(impl_->port); }
+std::string LocalHttpServer::baseUrl() const {
+    return std::string(impl_->tls ? "https" : "http") + "://127.0.0.1:" + std::to_string(impl_->port);
+}
 std::string LocalHttpServer::url(std::string_view pathAndQuery) const { return baseUrl() + std::string(pathAndQuery); }
 
 void LocalHttpServer::enqueue(ScriptedAnswer answer) {

@@ -51,7 +51,8 @@ struct ScriptedAnswer {
     static ScriptedAnswer drop();
 };
 
-// An HTTP/1.1 server on 127.0.0.1 with an ephemeral port, for tests and benchmarks. It records
+// An HTTP/1.1 server on 127.0.0.1 with an ephemeral port, for tests and benchmarks; over TLS with
+// the loopback test certificate (TestCertificate) when made for https. It records
 // every request and answers from a script: a handler if one is set and answers, else the next
 // answer queued for the request's path, else the next answer queued for any path, else the
 // default answer (200 with an empty JSON object). Connections are kept alive as long as the
@@ -61,14 +62,16 @@ class LocalHttpServer {
 public:
     using Handler = std::function<std::optional<ScriptedAnswer>(const RecordedRequest&)>;
 
-    LocalHttpServer();
+    enum class Transport { http, https };
+
+    explicit LocalHttpServer(Transport transport = Transport::http);
     ~LocalHttpServer();
     LocalHttpServer(const LocalHttpServer&) = delete;
     LocalHttpServer& operator=(const LocalHttpServer&) = delete;
 
     bool isRunning() const;
     int port() const;
-    // "http://127.0.0.1:<port>"
+    // "http://127.0.0.1:<port>" ("https://..." over TLS)
     std::string baseUrl() const;
     // baseUrl() followed by `pathAndQuery` ("/configs?x=1").
     std::string url(std::string_view pathAndQuery) const;

@@ -30,6 +30,39 @@ std::string textAt(const Json& body, std::initializer_list<const char*> path) {
     return node->is_string() ? node->get<std::string>() : std::string();
 }
 
+// One thread per connection. An SDK keeps several connections to the service alive at once, and
+// a delayed answer holds its connection: with a fixed pool, a connection beyond the pool's threads
+// would wait unseen until a kept-alive one timed out, and its request would appear in the timeline
+// as answered at once although the SDK waited seconds for it.
+class ThreadPerConnection final : public httplib::TaskQueue {
+public:
+    void enqueue(std::function<void()> task) override {
+        {
+            std::lock_guard lock(state_->mutex);
+            ++state_->running;
+        }
+        // The state outlives the queue for threads still finishing when shutdown returns.
+        std::thread([state = state_, task = std::move(task)] {
+            task();
+            std::lock_guard lock(state->mutex);
+            if (--state->running == 0) state->finished.notify_all();
+        }).detach();
+    }
+
+    void shutdown() override {
+        std::unique_lock lock(state_->mutex);
+        state_->finished.wait(lock, [this] { return state_->running == 0; });
+    }
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::condition_variable finished;
+        std::size_t running = 0;
+    };
+    const std::shared_ptr<State> state_ = std::make_shared<State>();
+};
+
 }  // namespace
 
 struct AdService::Impl {
@@ -42,7 +75,8 @@ struct AdService::Impl {
 
     mutable std::mutex mutex;
     std::condition_variable changed;
-    Scenario scenario;
+    // Replaced whole, never changed: a request works on the snapshot it took, without copying it.
+    std::shared_ptr<const Scenario> scenario;
     std::map<std::string, std::size_t> bidsServed;  // per ad unit
     std::vector<ServiceRequest> recorded;
     std::size_t sequence = 0;
@@ -58,25 +92,25 @@ struct AdService::Impl {
         changed.wait_for(lock, delay, [this] { return stopping; });
     }
 
-    Answer nextBid(const std::string& adUnit) {
+    std::shared_ptr<const Answer> nextBid(const std::string& adUnit) {
         std::lock_guard lock(mutex);
-        const auto it = scenario.bids.find(adUnit);
-        if (it == scenario.bids.end()) {
-            return scenario.defaultBid;
+        const auto it = scenario->bids.find(adUnit);
+        if (it == scenario->bids.end()) {
+            return {scenario, &scenario->defaultBid};
         }
         std::size_t& served = bidsServed[adUnit];
-        const Answer answer = it->second[std::min(served, it->second.size() - 1)];
+        const Answer& answer = it->second[std::min(served, it->second.size() - 1)];
         ++served;
-        return answer;
+        return {scenario, &answer};
     }
 
-    std::optional<ServedFile> servedFile(const std::string& path) const {
+    std::shared_ptr<const ServedFile> servedFile(const std::string& path) const {
         std::lock_guard lock(mutex);
-        const auto it = scenario.files.find(path);
-        return it == scenario.files.end() ? std::nullopt : std::optional<ServedFile>(it->second);
+        const auto it = scenario->files.find(path);
+        return it == scenario->files.end() ? nullptr : std::shared_ptr<const ServedFile>(scenario, &it->second);
     }
 
-    Scenario currentScenario() const {
+    std::shared_ptr<const Scenario> currentScenario() const {
         std::lock_guard lock(mutex);
         return scenario;
     }
@@ -107,9 +141,9 @@ struct AdService::Impl {
 
         if (request.path == "/configs") {
             record.kind = ServiceRequest::Kind::config;
-            const Scenario current = currentScenario();
-            wait(current.configDelay);
-            auto answer = ConfigDocuments::answer(request.body, current, base);
+            const auto current = currentScenario();
+            wait(current->configDelay);
+            auto answer = ConfigDocuments::answer(request.body, *current, base);
             record.summary = answer.summary;
             record.status = answer.status;
             send(response, answer.status, answer.body);
@@ -118,7 +152,8 @@ struct AdService::Impl {
             const Json body = Json::parse(request.body, nullptr, false);
             const std::string requestId = textAt(body, {"ext", "sdk", "rid"});
             const std::string adUnit = textAt(body, {"ext", "sdk", "adUnitId"});
-            Answer answer = nextBid(adUnit);
+            const auto served = nextBid(adUnit);
+            const Answer& answer = *served;
             wait(answer.delay);
             Json reply = ConfigDocuments::withBaseUrl(answer.body, base);
             if (reply.is_object() && !reply.contains("requestId")) {
@@ -150,11 +185,12 @@ struct AdService::Impl {
             for (const auto& name : record.events) {
                 record.summary += (record.summary.empty() ? "" : " ") + name;
             }
-            const Answer answer = currentScenario().analytics;
+            const auto current = currentScenario();
+            const Answer& answer = current->analytics;
             wait(answer.delay);
             record.status = answer.status;
             send(response, answer.status, ConfigDocuments::withBaseUrl(answer.body, base));
-        } else if (const std::optional<ServedFile> file = servedFile(request.path)) {
+        } else if (const auto file = servedFile(request.path)) {
             record.kind = ServiceRequest::Kind::file;
             record.status = file->status;
             record.summary = file->contentType + " " + std::to_string(file->body.size()) + " bytes";
@@ -162,7 +198,8 @@ struct AdService::Impl {
             response.set_content(file->isText ? ConfigDocuments::withBaseUrl(file->body, base).get<std::string>() : file->body,
                                  file->contentType);
         } else {
-            const Answer answer = currentScenario().other;
+            const auto current = currentScenario();
+            const Answer& answer = current->other;
             wait(answer.delay);
             record.status = answer.status;
             send(response, answer.status, ConfigDocuments::withBaseUrl(answer.body, base));
@@ -183,8 +220,9 @@ struct AdService::Impl {
 };
 
 AdService::AdService(Scenario scenario) : impl_(std::make_unique<Impl>()) {
-    impl_->scenario = std::move(scenario);
+    impl_->scenario = std::make_shared<const Scenario>(std::move(scenario));
     httplib::Server& server = impl_->server;
+    server.new_task_queue = [] { return new ThreadPerConnection(); };
     server.set_tcp_nodelay(true);
     server.set_keep_alive_timeout(2);
     const auto handler = [impl = impl_.get()](const httplib::Request& request, httplib::Response& response) {
@@ -250,7 +288,7 @@ void AdService::setObserver(Observer observer) {
 
 void AdService::setScenario(Scenario scenario) {
     std::lock_guard lock(impl_->mutex);
-    impl_->scenario = std::move(scenario);
+    impl_->scenario = std::make_shared<const Scenario>(std::move(scenario));
     impl_->bidsServed.clear();
 }
 

@@ -46,8 +46,8 @@ public:
     // The model name ("Tablet") and the hardware identifier ("Tablet13,1"); neither may be empty.
     static void setModel(const std::string& model);
     static void setMachineName(const std::string& machineName);
-    // UUID text ("6D92078A-8246-4BA4-AE5B-76104861E7DC"); the tracking authorisation decides
-    // whether it may be used (authorized) or not.
+    // UUID text ("6D92078A-8246-4BA4-AE5B-76104861E7DC"). The SDK reads it as the all-zero
+    // identifier unless the tracking authorisation is `authorized`, whichever is given first.
     static void setAdvertisingIdentifier(const std::string& identifier);
     static void setTrackingAuthorization(TrackingAuthorization status);
     // None: the device has no SIM.

@@ -162,8 +162,12 @@ void NetworkServiceProvider::handle(std::optional<platform::HttpSession::Data> d
 }
 
 void NetworkServiceProvider::handleError(const NetworkError& error, std::shared_ptr<Request> request) {
-    if (error.kind() == NetworkError::Kind::requestFailed && error.errorCode() == notConnectedCode) {
+    const bool failedRequest = error.kind() == NetworkError::Kind::requestFailed;
+    if (failedRequest && error.errorCode() == notConnectedCode) {
         report(NetworkError::networkNotAvailable(std::string(networkNotAvailableMessage)));
+    } else if (failedRequest && error.errorCode() == tooLargeCode) {
+        // "exceeds the maximum size" again on every attempt: retrying only delays the failure.
+        report(error);
     } else if (request && mayRetry(*request)) {
         retry(std::move(request));
     } else {

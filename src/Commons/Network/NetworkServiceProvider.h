@@ -14,8 +14,9 @@ namespace solen {
 
 // The SDK's HTTP client. Sends a Request on the process-wide session, sorts the outcome into a
 // Response or a NetworkError, retries while the request's `retryCount` allows it (after
-// `retryInterval` seconds, from the global queue), and reports through the callbacks set on the
-// provider. Every callback runs on the session's serial queue, never on the caller's thread.
+// `retryInterval` seconds, from the global queue; never an answer over the size limit, which would
+// recur), and reports through the callbacks set on the provider. Every callback runs on the
+// session's serial queue, never on the caller's thread.
 //
 // Each send is one chain (attempt, completion, maybe a delayed resend of the same Request) that
 // keeps the provider and the request alive until it ends, even when the owner has let go.
@@ -32,6 +33,8 @@ public:
     static constexpr std::string_view networkNotAvailableMessage = "Network not available. Please try again";
     // The platform's code for a device without a network connection.
     static constexpr std::int64_t notConnectedCode = -1009;
+    // The platform's code for an answer over the request's size limit: it would be as large again.
+    static constexpr std::int64_t tooLargeCode = -1103;
 
     // `session` replaces the process-wide session for this provider (tests).
     static std::shared_ptr<NetworkServiceProvider> create(std::shared_ptr<platform::HttpSession> session = nullptr);

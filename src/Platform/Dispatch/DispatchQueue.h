@@ -21,7 +21,9 @@ class DispatchQueue : public std::enable_shared_from_this<DispatchQueue> {
 public:
     virtual ~DispatchQueue() = default;
 
-    // The process-wide concurrent pool (one per quality of service; all share a bounded pool).
+    // The process-wide concurrent pool (one per quality of service; all share one pool of a thread
+    // per core that adds threads, up to 64, while its threads are blocked: a block that waits, such
+    // as a network adapter's load, holds no timer or later block back).
     static std::shared_ptr<DispatchQueue> global(QualityOfService qos = QualityOfService::defaultQoS);
     // The main queue: blocks run on the main loop (see MainLoop).
     static std::shared_ptr<DispatchQueue> main();

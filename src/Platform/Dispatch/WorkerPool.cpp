@@ -7,6 +7,7 @@
 #include <string>
 #include <system_error>
 #include <thread>
+#include <utility>
 
 namespace solen::platform {
 namespace {
@@ -20,12 +21,22 @@ std::size_t globalPoolSize() {
 
 }  // namespace
 
-WorkerPool::WorkerPool(std::string name, std::size_t maxThreads, std::chrono::milliseconds idleTimeout)
-    : name_(std::move(name)), maxThreads_(std::max<std::size_t>(maxThreads, 1)), idleTimeout_(idleTimeout) {}
+WorkerPool::WorkerPool(std::string name, std::size_t maxThreads, std::chrono::milliseconds idleTimeout,
+                       std::optional<Growth> growth)
+    : name_(std::move(name)),
+      maxThreads_(std::max<std::size_t>(maxThreads, 1)),
+      idleTimeout_(idleTimeout),
+      growth_(growth && growth->limit > maxThreads_ ? growth : std::nullopt) {}
 
 WorkerPool& WorkerPool::global() {
-    static auto* pool = new WorkerPool("global", globalPoolSize(), std::chrono::milliseconds(0));
+    static auto* pool = new WorkerPool("global", globalPoolSize(), std::chrono::milliseconds(0), globalGrowth());
     return *pool;
+}
+
+WorkerPool::Growth WorkerPool::globalGrowth() {
+    // A few milliseconds without a job starting tells blocked threads from busy ones well enough,
+    // and keeps a timer that fires while every thread blocks that close to its deadline.
+    return Growth{64, std::chrono::milliseconds(3), std::chrono::seconds(5)};
 }
 
 WorkerPool& WorkerPool::overcommit() {
@@ -42,20 +53,37 @@ void WorkerPool::submit(Job job) {
         return;
     }
     if (jobs_.size() <= idleThreads_ || threads_ >= maxThreads_) {
+        // Every thread is busy and the job waits: the watcher finds out whether they are blocked.
+        bool startWatcher = false;
+        bool wakeWatcher = false;
+        if (growth_ && !watcherAwake_ && workWaitsLocked()) {
+            watcherAwake_ = true;
+            startWatcher = !std::exchange(watcherStarted_, true);
+            wakeWatcher = !startWatcher;
+        }
         lock.unlock();
         workAvailable_.notify_one();
+        if (wakeWatcher) {
+            stallSuspected_.notify_one();
+        } else if (startWatcher) {
+            try {
+                std::thread([this] { watchForStalls(); }).detach();
+            } catch (const std::system_error& error) {
+                lock.lock();
+                watcherStarted_ = false;
+                watcherAwake_ = false;
+                lock.unlock();
+                Logger::error(std::string("Cannot start the watcher of the ") + name_ + " pool: " + error.what());
+            }
+        }
         return;
     }
     ++threads_;
     lock.unlock();
-    try {
-        std::thread([this] { workerLoop(); }).detach();
-    } catch (const std::system_error& error) {
+    if (!startThread()) {
         lock.lock();
-        --threads_;
         const bool stranded = threads_ == 0;
         lock.unlock();
-        Logger::error(std::string("Cannot start a worker thread for the ") + name_ + " pool: " + error.what());
         if (stranded) {
             // No thread can ever take the job: waking nobody would lose it, so it stays queued
             // until the next submit manages to start a thread.
@@ -63,6 +91,54 @@ void WorkerPool::submit(Job job) {
         }
         workAvailable_.notify_one();
     }
+}
+
+bool WorkerPool::startThread() {
+    try {
+        std::thread([this] { workerLoop(); }).detach();
+        return true;
+    } catch (const std::system_error& error) {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            --threads_;
+        }
+        Logger::error(std::string("Cannot start a worker thread for the ") + name_ + " pool: " + error.what());
+        return false;
+    }
+}
+
+void WorkerPool::watchForStalls() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        stallSuspected_.wait(lock, [this] { return watcherAwake_; });
+        // One busy spell: while jobs wait, a stall with no job started adds a thread.
+        for (;;) {
+            const std::uint64_t startedBefore = jobsStarted_;
+            stallSuspected_.wait_for(lock, growth_->stall, [] { return false; });
+            if (!workWaitsLocked()) {
+                break;
+            }
+            if (jobsStarted_ != startedBefore) {
+                continue;
+            }
+            if (threads_ >= growth_->limit) {
+                break;  // nothing may be added: the next submit that finds every thread busy wakes it
+            }
+            ++threads_;
+            lock.unlock();
+            const bool added = startThread();
+            lock.lock();
+            if (!added) {
+                break;
+            }
+        }
+        watcherAwake_ = false;
+    }
+}
+
+std::size_t WorkerPool::threadCount() const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return threads_;
 }
 
 bool WorkerPool::isWorkerThread() const { return tCurrentPool == this; }
@@ -81,6 +157,7 @@ void WorkerPool::workerLoop() {
             jobs_.pop_front();
             queued_.store(jobs_.size(), std::memory_order_relaxed);
             ++running_;
+            ++jobsStarted_;
             lock.unlock();
             try {
                 job();
@@ -98,11 +175,20 @@ void WorkerPool::workerLoop() {
         }
         ++idleThreads_;
         bool hasWork = spinForWork(lock);
-        if (!hasWork && idleTimeout_.count() > 0) {
-            hasWork = workAvailable_.wait_for(lock, idleTimeout_, [this] { return !jobs_.empty(); });
-        } else if (!hasWork) {
-            workAvailable_.wait(lock, [this] { return !jobs_.empty(); });
-            hasWork = true;
+        while (!hasWork) {
+            // Threads the pool grew by go once they stay idle; the pool's own ones after its idle
+            // timeout, if it has one.
+            const auto surplus = [this] { return growth_ && threads_ > maxThreads_; };
+            const std::chrono::milliseconds timeout = surplus() ? growth_->idleTimeout : idleTimeout_;
+            if (timeout.count() <= 0) {
+                workAvailable_.wait(lock, [this] { return !jobs_.empty(); });
+                hasWork = true;
+                break;
+            }
+            hasWork = workAvailable_.wait_for(lock, timeout, [this] { return !jobs_.empty(); });
+            if (!hasWork && (idleTimeout_.count() > 0 || surplus())) {
+                break;
+            }
         }
         --idleThreads_;
         if (!hasWork) {

@@ -4,10 +4,14 @@
 #include "Platform/Foundation/URLError.h"
 
 #include <curl/curl.h>
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/socket.h>
 
 #include <algorithm>
 #include <atomic>
 #include <chrono>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -88,6 +92,45 @@ URLErrorCode errorCodeFor(CURLcode result, bool overLimit) {
     }
 }
 
+// Every socket of an exchange is made close-on-exec, so that a program the host starts meanwhile
+// never holds a connection of the SDK.
+curl_socket_t openSocket(void*, curlsocktype, curl_sockaddr* address) {
+    return ::socket(address->family, address->socktype | SOCK_CLOEXEC, address->protocol);
+}
+
+// The descriptors open in the process, from /proc (none when it cannot be read).
+std::vector<int> openDescriptors() {
+    std::vector<int> descriptors;
+    DIR* folder = ::opendir("/proc/self/fd");
+    if (folder == nullptr) return descriptors;
+    const int own = ::dirfd(folder);
+    while (const dirent* entry = ::readdir(folder)) {
+        char* end = nullptr;
+        const long fd = std::strtol(entry->d_name, &end, 10);
+        if (end != entry->d_name && *end == '\0' && fd != own) descriptors.push_back(static_cast<int>(fd));
+    }
+    ::closedir(folder);
+    return descriptors;
+}
+
+// A multi handle. libcurl makes its wake-up socket pair without close-on-exec and offers no way to
+// reach it: the local sockets that appear while the handle is made get the flag afterwards.
+CURLM* makeMultiHandle() {
+    const std::vector<int> before = openDescriptors();
+    CURLM* multi = curl_multi_init();
+    for (const int fd : openDescriptors()) {
+        if (std::find(before.begin(), before.end(), fd) != before.end()) continue;
+        int domain = 0;
+        socklen_t length = sizeof domain;
+        const int flags = ::fcntl(fd, F_GETFD);
+        if (flags >= 0 && (flags & FD_CLOEXEC) == 0 &&
+            ::getsockopt(fd, SOL_SOCKET, SO_DOMAIN, &domain, &length) == 0 && domain == AF_UNIX) {
+            ::fcntl(fd, F_SETFD, flags | FD_CLOEXEC);
+        }
+    }
+    return multi;
+}
+
 }  // namespace
 
 // ---------------------------------------------------------------------------------------------
@@ -153,7 +196,7 @@ public:
         : configuration_(std::move(configuration)),
           queue_(DispatchQueue::createSerial(configuration_.delegateQueueLabel)) {
         HttpSession::globalInitialize();
-        multi_ = curl_multi_init();
+        multi_ = makeMultiHandle();
         if (multi_ != nullptr) curl_multi_setopt(multi_, CURLMOPT_MAXCONNECTS, 32L);
     }
 
@@ -281,7 +324,8 @@ private:
             return false;
         }
         const auto& scheme = request.url()->scheme();
-        if (!scheme || (!HTTPHeaderFields::equalNames(*scheme, "http") && !HTTPHeaderFields::equalNames(*scheme, "https"))) {
+        const bool secure = scheme && HTTPHeaderFields::equalNames(*scheme, "https");
+        if (!secure && !(scheme && HTTPHeaderFields::equalNames(*scheme, "http"))) {
             failure = URLErrorCode::unsupportedURL;
             return false;
         }
@@ -294,13 +338,19 @@ private:
         const long timeout = HttpSession::timeoutMilliseconds(request.timeoutInterval());
         curl_easy_setopt(easy, CURLOPT_URL, request.url()->absoluteString().c_str());
         curl_easy_setopt(easy, CURLOPT_PROTOCOLS_STR, "http,https");
-        curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, "http,https");
+        // An exchange that started over TLS never goes on in cleartext: a redirect to http would
+        // re-send the body (identifiers, consent) unprotected. It fails as an unsupported URL.
+        curl_easy_setopt(easy, CURLOPT_REDIR_PROTOCOLS_STR, secure ? "https" : "http,https");
         curl_easy_setopt(easy, CURLOPT_FOLLOWLOCATION, 1L);
         curl_easy_setopt(easy, CURLOPT_MAXREDIRS, configuration_.maximumRedirects);
         curl_easy_setopt(easy, CURLOPT_TIMEOUT_MS, timeout);
         curl_easy_setopt(easy, CURLOPT_CONNECTTIMEOUT_MS, timeout);
         curl_easy_setopt(easy, CURLOPT_NOSIGNAL, 1L);
         curl_easy_setopt(easy, CURLOPT_TCP_NODELAY, 1L);
+        curl_easy_setopt(easy, CURLOPT_OPENSOCKETFUNCTION, &openSocket);
+        if (configuration_.certificateAuthorityFile) {
+            curl_easy_setopt(easy, CURLOPT_CAINFO, configuration_.certificateAuthorityFile->c_str());
+        }
         curl_easy_setopt(easy, CURLOPT_PRIVATE, &transfer);
         curl_easy_setopt(easy, CURLOPT_WRITEFUNCTION, &Engine::onBody);
         curl_easy_setopt(easy, CURLOPT_WRITEDATA, &transfer);

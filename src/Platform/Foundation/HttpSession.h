@@ -43,8 +43,12 @@ public:
         std::string delegateQueueLabel = "solen.urlsession.delegate";
         // Bodies above this size fail the exchange (code -1103) instead of filling memory.
         std::size_t maximumResponseBytes = 64u * 1024u * 1024u;
-        // Redirects followed before the exchange fails (code -1007).
+        // Redirects followed before the exchange fails (code -1007). An https exchange follows
+        // https redirects only; a redirect to http fails it as an unsupported URL (code -1002).
         long maximumRedirects = 16;
+        // A PEM file of the certificate authorities https servers are checked against, instead of
+        // the system's (a private deployment, or a local test server). None: the system's.
+        std::optional<std::string> certificateAuthorityFile;
     };
 
     virtual ~HttpSession() = default;

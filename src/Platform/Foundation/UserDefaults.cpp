@@ -272,7 +272,7 @@ FileRead readStoreFile(const std::filesystem::path& path) {
     return result;
 }
 
-// Saves write "<name>.tmp.XXXXXX" beside the store file; mkstemp replaces the six X.
+// Saves write "<name>.tmp.XXXXXX" beside the store file; mkostemp replaces the six X.
 constexpr std::string_view kTemporaryInfix = ".tmp.";
 constexpr std::string_view kTemporaryUnique = "XXXXXX";
 
@@ -308,7 +308,8 @@ std::string writeAtomically(const std::filesystem::path& path, const std::string
         }
     }
     std::string temporary = temporaryPattern(path);
-    const int fd = ::mkstemp(temporary.data());
+    // Close-on-exec: a host that forks and runs a program meanwhile must not hand it the copy.
+    const int fd = ::mkostemp(temporary.data(), O_CLOEXEC);
     if (fd < 0) {
         return "cannot create a temporary file: " + std::string(std::strerror(errno));
     }
@@ -325,7 +326,7 @@ std::string writeAtomically(const std::filesystem::path& path, const std::string
         return "cannot rename onto " + path.string() + ": " + std::strerror(renameErrno);
     }
     // Make the rename itself durable.
-    const int folderFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY);
+    const int folderFd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (folderFd >= 0) {
         ::fsync(folderFd);
         ::close(folderFd);

@@ -108,7 +108,14 @@ void Device::setAdvertisingIdentifier(const std::string& identifier) {
     const auto uuid = platform::UUID::fromString(identifier);
     setFact("Device::setAdvertisingIdentifier", "the advertising identifier \"" + identifier + "\"",
             uuid ? Problem{} : "it is not UUID text", [text = uuid ? uuid->uuidString() : std::string()] {
-                platform::AdvertisingIdentifierManager::setAdvertisingIdentifierProvider([text] { return text; });
+                // As on a phone: the identifier reads as zeros unless tracking is authorised, at
+                // the moment it is read (the authorisation may come before or after it).
+                platform::AdvertisingIdentifierManager::setAdvertisingIdentifierProvider([text] {
+                    using Status = platform::TrackingAuthorization::Status;
+                    return platform::TrackingAuthorization::trackingAuthorizationStatus() == Status::authorized
+                               ? text
+                               : std::string(platform::AdvertisingIdentifierManager::zeroIdentifier);
+                });
             });
 }
 

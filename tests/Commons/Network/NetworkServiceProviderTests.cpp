@@ -133,6 +133,15 @@ TEST_F(NetworkServiceProviderTest, ServerAndClientErrorsAreRetriedUntilTheCountI
     EXPECT_EQ(session->requestCount(), 6u);
     EXPECT_EQ(recorder.errors().back().kind(), NetworkError::Kind::networkNotAvailable);
     EXPECT_EQ(recorder.errors().back().errorCode(), 2003);
+
+    // Nor is an answer over the size limit: it would be as large again.
+    session->setDefaultAnswer(Answer::failure(-1103));
+    provider->send(makeRequest(Request::HTTPMethod::get, 3));
+    ASSERT_TRUE(recorder.waitForOutcomes(4));
+    ASSERT_TRUE(test::drainGlobalQueue());
+    EXPECT_EQ(session->requestCount(), 7u);
+    EXPECT_EQ(recorder.errors().back().kind(), NetworkError::Kind::requestFailed);
+    EXPECT_EQ(recorder.errors().back().errorCode(), -1103);
 }
 
 TEST_F(NetworkServiceProviderTest, EveryRetryableFailureRetriesAndALaterSuccessEndsTheChain) {

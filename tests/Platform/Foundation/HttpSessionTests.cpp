@@ -2,10 +2,17 @@
 
 #include "Platform/Device/NetworkReachability.h"
 #include "support/LocalHttpServer.h"
+#include "support/TestCertificate.h"
 
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <fcntl.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+
 #include <atomic>
+#include <filesystem>
 #include <functional>
 #include <future>
 #include <string>
@@ -256,6 +263,69 @@ TEST_F(HttpSessionTest, RedirectsAreFollowedUpToTheLimit) {
         return std::nullopt;
     });
     EXPECT_EQ(fetch(*strict, requestFor(server.url("/loop"))).code(), -1007);
+}
+
+TEST_F(HttpSessionTest, HttpsExchangesFollowHttpsRedirectsOnlyAndNeverSendInCleartext) {
+    LocalHttpServer secure(LocalHttpServer::Transport::https);
+    HttpSession::Configuration configuration;
+    configuration.certificateAuthorityFile = test::TestCertificate::loopback().certificateFile();
+    auto trusting = HttpSession::create(configuration);
+    secure.enqueue("/to-secure", ScriptedAnswer::redirect(307, secure.url("/final")));
+    secure.enqueue("/final", ScriptedAnswer::json(200, R"({"at":"final"})"));
+    secure.enqueue("/to-plain", ScriptedAnswer::redirect(307, server.url("/sink")));
+    server.enqueue("/up", ScriptedAnswer::redirect(307, secure.url("/final")));
+    secure.enqueue("/final", ScriptedAnswer::json(200, R"({"at":"final"})"));
+    const auto post = [](const std::string& url) {
+        URLRequest request = requestFor(url, "POST");
+        request.setHttpBody(bytes(R"({"device":"secret"})"));
+        return request;
+    };
+
+    const Outcome followed = fetch(*trusting, post(secure.url("/to-secure")));
+    ASSERT_FALSE(followed.error) << followed.code();
+    EXPECT_EQ(followed.body(), R"({"at":"final"})");
+    ASSERT_EQ(secure.requests().size(), 2u);
+    EXPECT_EQ(secure.requests().back().body, R"({"device":"secret"})");
+
+    // The same body, redirected to http: the exchange fails before anything leaves in cleartext.
+    EXPECT_EQ(fetch(*trusting, post(secure.url("/to-plain"))).code(), -1002);
+    EXPECT_EQ(server.requestCount(), 0u);
+    EXPECT_EQ(server.connectionCount(), 0u);
+
+    // Moving up from http to https stays allowed.
+    const Outcome upgraded = fetch(*trusting, post(server.url("/up")));
+    ASSERT_FALSE(upgraded.error) << upgraded.code();
+    EXPECT_EQ(upgraded.body(), R"({"at":"final"})");
+
+    // A server the session does not trust is refused.
+    EXPECT_EQ(fetch(*session, requestFor(secure.url("/final"))).code(), -1202);
+}
+
+TEST_F(HttpSessionTest, SocketsOfTheSessionAreClosedOnExec) {
+    auto fresh = HttpSession::create();  // made now: its own wake-up sockets are among the ones checked
+    server.setDefaultAnswer(ScriptedAnswer::slow(300ms));
+    std::vector<std::future<Outcome>> pending;
+    for (int i = 0; i < 3; ++i) pending.push_back(start(*fresh, requestFor(server.url("/slow"))));
+    ASSERT_TRUE(server.waitForRequests(3, 5s));
+    // While the exchanges are under way, every socket of the process is close-on-exec, except
+    // the test server's own.
+    std::size_t sockets = 0;
+    for (const auto& entry : std::filesystem::directory_iterator("/proc/self/fd")) {
+        const int fd = std::stoi(entry.path().filename().string());
+        std::error_code error;
+        const auto target = std::filesystem::read_symlink(entry.path(), error).string();
+        if (error || target.rfind("socket:", 0) != 0) continue;
+        sockaddr_storage local{};
+        socklen_t length = sizeof local;
+        if (getsockname(fd, reinterpret_cast<sockaddr*>(&local), &length) == 0 && local.ss_family == AF_INET &&
+            ntohs(reinterpret_cast<sockaddr_in*>(&local)->sin_port) == server.port()) {
+            continue;  // accepted by the server
+        }
+        ++sockets;
+        EXPECT_NE(fcntl(fd, F_GETFD) & FD_CLOEXEC, 0) << target;
+    }
+    EXPECT_GE(sockets, 5u);  // three connections and the session's wake-up pair
+    for (auto& outcome : pending) EXPECT_EQ(outcome.get().code(), 0);
 }
 
 TEST_F(HttpSessionTest, CancelEndsTheExchangeOnceWithCancelled) {

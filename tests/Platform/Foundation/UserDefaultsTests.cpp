@@ -307,6 +307,43 @@ TEST_F(UserDefaultsTests, ConcurrentReadersAndWriters) {
     EXPECT_EQ(defaults.snapshot(), before);
 }
 
+// A host may fork and run a program at any moment: the descriptors a save opens (its copy of the
+// store, the folder it makes the rename durable in) must not be handed to that program.
+TEST_F(UserDefaultsTests, DescriptorsOfASaveAreClosedOnExec) {
+    UserDefaults defaults(path());
+    const std::string folder = std::filesystem::canonical(scoped_.directory()).string();
+    std::atomic<bool> done{false};
+    std::atomic<int> seen{0};
+    std::atomic<int> inherited{0};
+    std::thread watcher([&] {
+        while (!done.load()) {
+            std::error_code error;
+            std::filesystem::directory_iterator it("/proc/self/fd", error);
+            for (const std::filesystem::directory_iterator end; !error && it != end; it.increment(error)) {
+                const auto target = std::filesystem::read_symlink(it->path(), error).string();
+                if (error || target.rfind(folder, 0) != 0) continue;
+                const int flags = ::fcntl(std::stoi(it->path().filename().string()), F_GETFD);
+                // Counted only when the descriptor still names the same file after the check.
+                if (flags < 0 || std::filesystem::read_symlink(it->path(), error).string() != target) continue;
+                seen.fetch_add(1);
+                if ((flags & FD_CLOEXEC) == 0) inherited.fetch_add(1);
+            }
+        }
+    });
+    const auto limit = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (int i = 0; seen.load() < 20 && std::chrono::steady_clock::now() < limit; ++i) {
+        defaults.set(PropertyValue(std::string(64 * 1024, static_cast<char>('a' + i % 26))), "payload");
+        if (!defaults.synchronize()) {
+            ADD_FAILURE() << "save failed";
+            break;
+        }
+    }
+    done = true;
+    watcher.join();
+    EXPECT_GE(seen.load(), 20);
+    EXPECT_EQ(inherited.load(), 0);
+}
+
 TEST_F(UserDefaultsTests, StandardStoreFollowsItsPathAndSavesPendingChangesAtProcessExit) {
     const auto file = scoped_.directory() / "other" / "exit.json";
     EXPECT_EXIT(

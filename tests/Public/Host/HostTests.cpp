@@ -146,12 +146,15 @@ TEST(HostDeviceTests, GoodFactsReachTheSdkAndMalformedOnesLeaveThePreviousValue)
         {"advertising id", [] { Device::setAdvertisingIdentifier("6d92078a-8246-4ba4-ae5b-76104861e7dc"); },
          &platform::AdvertisingIdentifierManager::advertisingIdentifier, "6D92078A-8246-4BA4-AE5B-76104861E7DC",
          {[] { Device::setAdvertisingIdentifier("6d92078a"); }, [] { Device::setAdvertisingIdentifier(""); }}},
+        // The identifier given above now reads as zeros, as on a phone.
         {"tracking", [] { Device::setTrackingAuthorization(Tracking::denied); },
          [] {
              return std::to_string(static_cast<int>(platform::TrackingAuthorization::trackingAuthorizationStatus())) +
-                    (platform::AdvertisingIdentifierManager::isAdvertisingTrackingEnabled() ? " on" : " off");
+                    (platform::AdvertisingIdentifierManager::isAdvertisingTrackingEnabled() ? " on " : " off ") +
+                    platform::AdvertisingIdentifierManager::advertisingIdentifier();
          },
-         "2 off", {[] { Device::setTrackingAuthorization(static_cast<Tracking>(7)); }}},
+         "2 off 00000000-0000-0000-0000-000000000000",
+         {[] { Device::setTrackingAuthorization(static_cast<Tracking>(7)); }}},
         {"carrier", [] { Device::setCarrier(Device::Carrier{"Two", "208", "01"}); }, &carrierText, "Two 208 01",
          {[] { Device::setCarrier(Device::Carrier{"Two", "20", "01"}); },
           [] { Device::setCarrier(Device::Carrier{"Two", "208", "1"}); },
