@@ -165,7 +165,7 @@ std::vector<std::shared_ptr<platform::ViewController>> presentedAbove(const std:
 TEST_F(SolenS2sIntegrationTest, OverlappingExpansionsAreAllDismissedAndTheirViewsReleased) {
     // Banners that expand as they become viewable and close themselves 300 ms later, one every
     // 100 ms: each expansion begins while others are presented or being dismissed.
-    constexpr std::size_t count = 12;
+    constexpr std::size_t count = 200;
     ASSERT_TRUE(test::settle());  // the SDK's own web views are made
     const std::size_t webViewsBefore = platform::WebView::liveCount();
     std::vector<std::shared_ptr<SolenBanner>> banners;
