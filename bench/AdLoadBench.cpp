@@ -34,6 +34,7 @@ int main() { return 0; }  // built without the tools: there is no service to loa
 #include "InstantServer.h"
 
 #include "Ad/Network/AdNetworkInterface.h"
+#include "Ad/Network/BidRequestAssembler.h"
 #include "Ad/Network/Models/AdResponse.h"
 #include "Ad/Network/Models/AdSetting.h"
 #include "Commons/Utilities/Logger.h"
@@ -418,6 +419,23 @@ public:
         lock.lock();
         return changed_.wait_for(lock, 10s, [this] { return outcome_ != 0; }) && outcome_ == 1;
     }
+    // The two pieces of the exchange that run on the CPU alone, each timed by itself: the bid
+    // request's assembly and encoding, and the decode of `answer`. False when either failed.
+    bool timePieces(const std::string& answer, double& assembly, double& decode) const {
+        auto begin = std::chrono::steady_clock::now();
+        const auto body = BidRequestAssembler::assembleBody(unit_, impression_);
+        assembly += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+        if (!body) return false;
+        begin = std::chrono::steady_clock::now();
+        try {
+            AdResponse decoded = AdResponse::decode(answer);
+            decode += std::chrono::duration<double>(std::chrono::steady_clock::now() - begin).count();
+            benchmark::DoNotOptimize(decoded);
+        } catch (const std::exception&) {
+            return false;
+        }
+        return true;
+    }
 
 private:
     void finish(int outcome) {
@@ -450,9 +468,12 @@ bool timedLoad(const FormatCase& format, const std::string& unit, double& wall, 
 // before, the bare exchange of the same request and answer and the SDK's bid exchange alone, so
 // the ratios compare figures of the same moments: `load_ratio` is the load against the bare
 // exchange, `exchange_ratio` the SDK's bid exchange against it, `rest_ratio` what the load adds to
-// the SDK's bid exchange (manager, auction, adapter load, hops) against it. `main_cpu_us` is the
-// main thread's CPU time per load (its loop's brief spins while it waits included). The
-// benchmark's time is the load's. `unitCase` "-head": the instant server; "-service": the local
+// the SDK's bid exchange (manager, auction, adapter load, hops) against it. The exchange's pieces,
+// against the bare exchange too, add up to `exchange_ratio`: 1 (the bare exchange) +
+// `assembly_ratio` (the bid request assembled and encoded, timed by itself) + `decode_ratio` (the
+// answer decoded, timed by itself) + `hops_ratio` (the rest: thread hops, request building,
+// transport set-up, copies). `main_cpu_us` is the main thread's CPU time per load (its loop's
+// brief spins while it waits included). The benchmark's time is the load's. `unitCase` "-head": the instant server; "-service": the local
 // ad service's compressed answers.
 void BM_LoadHeadFills(benchmark::State& state, const FormatCase* format, const char* unitCase) {
     Environment& env = environment();
@@ -463,6 +484,8 @@ void BM_LoadHeadFills(benchmark::State& state, const FormatCase* format, const c
     double bid = 0;
     double load = 0;
     double cpu = 0;
+    double assembly = 0;
+    double decode = 0;
     for (auto _ : state) {
         auto begin = Clock::now();
         if (env.bare.post(exchange.request).size() != exchange.answer.size()) {
@@ -476,6 +499,10 @@ void BM_LoadHeadFills(benchmark::State& state, const FormatCase* format, const c
             break;
         }
         bid += secondsSince(begin);
+        if (!sdkExchange.timePieces(exchange.answer, assembly, decode)) {
+            state.SkipWithError("the bid request or the answer could not be made");
+            break;
+        }
         const double before = load;
         if (!timedLoad(*format, unit, load, cpu)) {
             state.SkipWithError("the load did not fill");
@@ -491,6 +518,11 @@ void BM_LoadHeadFills(benchmark::State& state, const FormatCase* format, const c
     state.counters["load_ratio"] = load / bare;
     state.counters["exchange_ratio"] = bid / bare;
     state.counters["rest_ratio"] = (load - bid) / bare;
+    state.counters["assembly_us"] = assembly * 1e6 / iterations;
+    state.counters["decode_us"] = decode * 1e6 / iterations;
+    state.counters["assembly_ratio"] = assembly / bare;
+    state.counters["decode_ratio"] = decode / bare;
+    state.counters["hops_ratio"] = (bid - assembly - decode - bare) / bare;
 }
 
 // A public load through 49 no-fills to the last line item's fill, against the bare exchange of the

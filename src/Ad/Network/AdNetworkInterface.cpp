@@ -28,6 +28,11 @@ void AdNetworkInterface::setDidFailToGetAdResponseWithError(FailureCallback call
     didFailToGetAdResponseWithError_ = std::move(callback);
 }
 
+void AdNetworkInterface::setWillDecodeAdResponse(ArrivalCallback callback) {
+    std::lock_guard lock(mutex_);
+    willDecodeAdResponse_ = std::move(callback);
+}
+
 std::string AdNetworkInterface::requestId() const {
     std::lock_guard lock(mutex_);
     return requestId_;
@@ -47,6 +52,8 @@ void AdNetworkInterface::getAd(const std::string& requestId, const std::string& 
         // A new load supersedes the outstanding one, even when this one cannot be sent.
         sequence = ++sequence_;
     }
+    // The session's thread wakes while the request is assembled.
+    (session_ ? session_ : NetworkServiceProvider::session())->willResumeTask();
     std::shared_ptr<Request> request;
     try {
         request = builder_ ? builder_(adUnitId, impressionInfo) : AdRequest::create(adUnitId, impressionInfo);
@@ -75,6 +82,7 @@ void AdNetworkInterface::getAd(const std::string& requestId, const std::string& 
     };
     nsp->setDidGetResponse([weakSelf, sequence, requestId, clear](const Response& response) {
         if (auto self = weakSelf.lock()) {
+            self->willDecode(sequence);
             self->deliver(sequence, requestId, outcome(response));
         }
         clear();
@@ -112,6 +120,21 @@ AdError AdNetworkInterface::outcome(const NetworkError& error) {
         case NetworkError::Kind::networkNotAvailable: return AdError::networkUnreachable();
     }
     return AdError::serverError(badResponseCode, error.message());
+}
+
+void AdNetworkInterface::willDecode(std::uint64_t sequence) const {
+    ArrivalCallback callback;
+    {
+        std::lock_guard lock(mutex_);
+        if (sequence != sequence_) return;
+        callback = willDecodeAdResponse_;
+    }
+    if (!callback) return;
+    try {
+        callback();
+    } catch (const std::exception& error) {
+        Logger::error(std::string("Ad response arrival callback failed: ") + error.what());
+    }
 }
 
 void AdNetworkInterface::deliver(std::uint64_t sequence, const std::string& requestId,

@@ -30,6 +30,8 @@ public:
     // The decoded answer is handed over: the owner keeps it without a copy.
     using ResponseCallback = std::function<void(AdResponse response, const std::string& requestId)>;
     using FailureCallback = std::function<void(const AdError& error, const std::string& requestId)>;
+    // Told that an answer to the latest request arrived, before it is decoded.
+    using ArrivalCallback = std::function<void()>;
     // Builds the bid request of one load; nothing when it cannot be built.
     using RequestBuilder =
         std::function<std::shared_ptr<Request>(const std::string& adUnitId, const ImpressionInfo& impressionInfo)>;
@@ -48,6 +50,10 @@ public:
     // The owner's callbacks; assign them before each `getAd`.
     void setDidGetAdResponse(ResponseCallback callback);
     void setDidFailToGetAdResponseWithError(FailureCallback callback);
+    // Called on the session's queue when an answer to the latest request has arrived, before it is
+    // decoded: an owner that hops to another thread can wake that thread now, so that its wake-up
+    // overlaps the decode. Neither outcome depends on it.
+    void setWillDecodeAdResponse(ArrivalCallback callback);
 
     // Id of the latest request; empty at creation.
     std::string requestId() const;
@@ -67,6 +73,7 @@ protected:
     AdNetworkInterface(std::shared_ptr<platform::HttpSession> session, RequestBuilder builder);
 
 private:
+    void willDecode(std::uint64_t sequence) const;
     void deliver(std::uint64_t sequence, const std::string& requestId, std::variant<AdResponse, AdError> result);
 
     const std::shared_ptr<platform::HttpSession> session_;
@@ -74,6 +81,7 @@ private:
     mutable std::mutex mutex_;
     ResponseCallback didGetAdResponse_;
     FailureCallback didFailToGetAdResponseWithError_;
+    ArrivalCallback willDecodeAdResponse_;
     std::string requestId_;
     std::optional<double> timeStamp_;
     // Sequence number of the latest request; an outcome of an older one is dropped.

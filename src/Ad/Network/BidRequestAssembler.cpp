@@ -60,9 +60,13 @@ std::string applicationDisplayName() {
             return value->get<std::string>();
         }
     }
-    std::error_code error;
-    const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string() : platform::FileManager::displayName(executable);
+    // The running program stays the same for the life of the process: its name is read once.
+    static const std::string programName = [] {
+        std::error_code error;
+        const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
+        return error ? std::string() : platform::FileManager::displayName(executable);
+    }();
+    return programName;
 }
 
 // Tracking authorisation and the SKAdNetwork identifiers exist from system version 14 on.

@@ -6,4 +6,6 @@ namespace solen {
 
 void performOnMainQueue(platform::DispatchBlock block) { platform::MainLoop::shared().async(std::move(block)); }
 
+void wakeMainQueue() { platform::MainLoop::shared().wakeUp(); }
+
 }  // namespace solen

@@ -36,20 +36,24 @@ void CurrentDevice::setIdentifierForVendorProvider(std::function<std::optional<s
     vendorSlot().replace(std::move(provider));
 }
 
-std::string CurrentDevice::systemMachineName() {
-    struct utsname names {};
-    if (uname(&names) != 0) {
-        return {};
-    }
-    return std::string(names.machine);
+namespace {
+
+// The kernel's names do not change while the process runs: asked once.
+const utsname& systemNames() {
+    static const utsname names = [] {
+        struct utsname read {};
+        if (uname(&read) != 0) {
+            read = utsname{};
+        }
+        return read;
+    }();
+    return names;
 }
 
-std::string CurrentDevice::systemModel() {
-    struct utsname names {};
-    if (uname(&names) != 0) {
-        return {};
-    }
-    return std::string(names.sysname);
-}
+}  // namespace
+
+std::string CurrentDevice::systemMachineName() { return std::string(systemNames().machine); }
+
+std::string CurrentDevice::systemModel() { return std::string(systemNames().sysname); }
 
 }  // namespace solen::platform

@@ -22,7 +22,7 @@ public:
     static void setModelProvider(std::function<std::string()> provider);
     static void setIdentifierForVendorProvider(std::function<std::optional<std::string>()> provider);
 
-    // The defaults read from this machine.
+    // The defaults read from this machine (once: they do not change while the process runs).
     static std::string systemMachineName();
     static std::string systemModel();
 };

@@ -28,10 +28,11 @@ public:
 
     // Replaces the source of the flags (tests, hosts); an empty function restores the default,
     // which reports `reachable` when a network interface other than loopback is up and running
-    // with an address, and no flags at all otherwise.
+    // with an address, and no flags at all otherwise. The default lists the interfaces again only
+    // after the kernel announced a change of an interface or an address (or could not tell).
     static void setProvider(std::function<std::optional<Flags>()> provider);
 
-    // The default reading of this machine.
+    // The default reading of this machine, listed afresh.
     static std::optional<Flags> systemFlags();
 };
 

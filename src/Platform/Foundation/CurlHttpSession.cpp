@@ -1,6 +1,7 @@
 #include "Platform/Foundation/CurlHttpSession.h"
 
 #include "Platform/Device/NetworkReachability.h"
+#include "Platform/Dispatch/BriefSpin.h"
 #include "Platform/Foundation/URLError.h"
 
 #include <curl/curl.h>
@@ -222,19 +223,30 @@ public:
             std::lock_guard lock(mutex_);
             if (!stopping_ && multi_ != nullptr) {
                 toStart_.push_back(task);
-                // From a completion on the I/O thread the loop picks the task up before it waits.
-                if (std::this_thread::get_id() != ioThread_) curl_multi_wakeup(multi_);
+                hasStarts_.store(true, std::memory_order_release);
+                // From a completion on the I/O thread the loop picks the task up before it waits;
+                // a loop that looks for it (or was woken already) finds it without another wake-up.
+                if (std::this_thread::get_id() != ioThread_ && !lookingForStart_ && !wakePending_) wakeLocked();
                 return;
             }
         }
         task->deliverError(URLErrorCode::cancelled);
     }
 
+    // A task is about to be started from another thread: an idle I/O thread is woken now and looks
+    // for it briefly, instead of being woken when it comes.
+    void expectStart() {
+        std::lock_guard lock(mutex_);
+        if (stopping_ || multi_ == nullptr || std::this_thread::get_id() == ioThread_) return;
+        startExpected_ = true;
+        if (!lookingForStart_ && !wakePending_) wakeLocked();
+    }
+
     void cancel(const std::shared_ptr<CurlDataTask>& task) {
         std::lock_guard lock(mutex_);
         if (stopping_ || multi_ == nullptr) return;
         toCancel_.push_back(task);
-        curl_multi_wakeup(multi_);
+        wakeLocked();
     }
 
     void stop() {
@@ -244,7 +256,7 @@ public:
             if (stopping_) return;
             stopping_ = true;
             delivering = deliveringHere_;
-            if (multi_ != nullptr) curl_multi_wakeup(multi_);
+            if (multi_ != nullptr) wakeLocked();
         }
         if (!thread_.joinable()) return;
         // While the I/O thread runs a completion (or waits for its turn on the delegate queue),
@@ -521,9 +533,32 @@ private:
         task->deliverError(URLErrorCode::cancelled);
     }
 
-    bool hasRequests() {
+    // Called with `mutex_` held.
+    void wakeLocked() {
+        wakePending_ = true;
+        curl_multi_wakeup(multi_);
+    }
+
+    // Waits for the next thing to do. An expected start is looked for briefly first (only while no
+    // exchange runs, whose I/O must not wait): it then costs neither side a wake-up.
+    void waitForWork() {
+        bool look = false;
+        {
+            std::lock_guard lock(mutex_);
+            if (!toStart_.empty() || !toCancel_.empty() || stopping_) return;
+            look = startExpected_ && running_.empty();
+            startExpected_ = false;
+            lookingForStart_ = look;
+        }
+        if (look) {
+            spinBriefly([this] { return hasStarts_.load(std::memory_order_acquire); });
+            std::lock_guard lock(mutex_);
+            lookingForStart_ = false;
+            if (!toStart_.empty() || !toCancel_.empty() || stopping_) return;
+        }
+        curl_multi_poll(multi_, nullptr, 0, 1000, nullptr);
         std::lock_guard lock(mutex_);
-        return !toStart_.empty() || !toCancel_.empty() || stopping_;
+        wakePending_ = false;
     }
 
     void run() {
@@ -538,6 +573,7 @@ private:
             {
                 std::lock_guard lock(mutex_);
                 starts.swap(toStart_);
+                hasStarts_.store(false, std::memory_order_relaxed);
                 cancels.swap(toCancel_);
                 stopping = stopping_;
             }
@@ -555,7 +591,7 @@ private:
             while (CURLMsg* message = curl_multi_info_read(multi_, &queued)) {
                 if (message->msg == CURLMSG_DONE) finish(message->easy_handle, message->data.result);
             }
-            if (!hasRequests()) curl_multi_poll(multi_, nullptr, 0, 1000, nullptr);
+            waitForWork();
         }
     }
 
@@ -567,6 +603,10 @@ private:
     std::vector<std::shared_ptr<CurlDataTask>> toCancel_;
     bool stopping_ = false;
     bool deliveringHere_ = false;  // a completion runs on the I/O thread
+    bool wakePending_ = false;     // the I/O thread was woken and has not looked at its work yet
+    bool startExpected_ = false;   // `expectStart` since the I/O thread last waited
+    bool lookingForStart_ = false;  // the I/O thread looks for a start before it waits
+    std::atomic<bool> hasStarts_{false};  // `toStart_` is not empty; read without the lock
     std::thread::id ioThread_;     // guarded by mutex_
     std::shared_ptr<std::atomic<int>> queuedDeliveries_ = std::make_shared<std::atomic<int>>(0);
     std::unordered_map<CURL*, std::unique_ptr<Transfer>> running_;  // I/O thread only
@@ -612,6 +652,8 @@ std::shared_ptr<HttpSession::DataTask> CurlHttpSession::dataTask(URLRequest requ
 }
 
 std::shared_ptr<DispatchQueue> CurlHttpSession::delegateQueue() const { return engine_->queue(); }
+
+void CurlHttpSession::willResumeTask() { engine_->expectStart(); }
 
 std::shared_ptr<HttpSession> HttpSession::create() { return create(Configuration()); }
 

@@ -56,6 +56,11 @@ public:
     virtual std::shared_ptr<DataTask> dataTask(URLRequest request, CompletionHandler completion) = 0;
     virtual std::shared_ptr<DispatchQueue> delegateQueue() const = 0;
 
+    // A hint that the caller is about to resume a task (it is still building the request): a
+    // session that wakes a thread of its own for each exchange may start waking it now, so that
+    // the wake-up overlaps the caller's work. Changes nothing else; the default does nothing.
+    virtual void willResumeTask() {}
+
     // A new session over libcurl. Connections are kept alive and reused per host.
     static std::shared_ptr<HttpSession> create();
     static std::shared_ptr<HttpSession> create(Configuration configuration);

@@ -58,11 +58,19 @@ TEST(AdNetworkInterfaceTests, AnswersAndTransportFailuresMapToOutcomes) {
 struct Recorder {
     std::mutex mutex;
     std::vector<std::pair<std::string, std::variant<AdResponse, AdError>>> outcomes;
+    // Answers announced before their decode; for each decoded answer, how many had been announced.
+    int arrivals = 0;
+    std::vector<int> arrivalsBeforeResponse;
 
     void attach(AdNetworkInterface& client) {
+        client.setWillDecodeAdResponse([this] {
+            std::lock_guard lock(mutex);
+            ++arrivals;
+        });
         client.setDidGetAdResponse([this](const AdResponse& response, const std::string& id) {
             std::lock_guard lock(mutex);
             outcomes.emplace_back(id, response);
+            arrivalsBeforeResponse.push_back(arrivals);
         });
         client.setDidFailToGetAdResponseWithError([this](const AdError& error, const std::string& id) {
             std::lock_guard lock(mutex);
@@ -72,6 +80,10 @@ struct Recorder {
     std::size_t count() {
         std::lock_guard lock(mutex);
         return outcomes.size();
+    }
+    int arrivalCount() {
+        std::lock_guard lock(mutex);
+        return arrivals;
     }
     std::pair<std::string, std::variant<AdResponse, AdError>> only() {
         EXPECT_TRUE(test::waitUntil([this] { return count() > 0; }, 10s));
@@ -120,6 +132,7 @@ TEST_F(BidExchangeTests, SuccessfulBidDeliversTheDecodedResponse) {
     EXPECT_EQ(id, "load-1");
     ASSERT_TRUE(std::holds_alternative<AdResponse>(result));
     EXPECT_EQ(std::get<AdResponse>(result).requestId, "srv-1");
+    EXPECT_EQ(recorder_.arrivalsBeforeResponse, std::vector<int>{1});
 
     const auto request = server_.requests().at(0);
     EXPECT_EQ(request.method + " " + request.target, "POST /bid");
@@ -210,9 +223,10 @@ TEST_F(BidExchangeTests, SupersededRequestOutcomeIsDropped) {
     const auto [id, result] = recorder_.only();
     EXPECT_EQ(id, "second");
     EXPECT_EQ(*errorOf(result), AdError::noFill());
-    // The slow answer to the first request arrives later and is dropped.
+    // The slow answer to the first request arrives later and is dropped, unannounced.
     std::this_thread::sleep_for(600ms);
     EXPECT_EQ(recorder_.count(), 1u);
+    EXPECT_EQ(recorder_.arrivalCount(), 1);
     EXPECT_EQ(client->requestId(), "second");
 }
 

@@ -1,5 +1,6 @@
 #include "Platform/Device/AdvertisingIdentifierManager.h"
 #include "Platform/Device/CurrentDevice.h"
+#include "Platform/Device/NetworkReachability.h"
 
 #include <gtest/gtest.h>
 
@@ -19,6 +20,19 @@ TEST(DeviceStandInsTests, LinuxDefaultsAreWhatTheMachineTells) {
     EXPECT_EQ(CurrentDevice::model(), "iPad");
     CurrentDevice::setModelProvider({});
     EXPECT_EQ(CurrentDevice::model(), names.sysname);
+}
+
+// The default reading lists the interfaces again only after the kernel announced a change; on a
+// machine whose interfaces stay as they are, every read still tells what a fresh listing tells.
+TEST(DeviceStandInsTests, ReachabilityReadingsMatchAFreshListing) {
+    NetworkReachability::setProvider({});
+    for (int read = 0; read < 3; ++read) {
+        EXPECT_EQ(NetworkReachability::internetFlags(), NetworkReachability::systemFlags()) << "read " << read;
+    }
+    NetworkReachability::setProvider([] { return std::optional<NetworkReachability::Flags>(); });
+    EXPECT_EQ(NetworkReachability::internetFlags(), std::nullopt);
+    NetworkReachability::setProvider({});
+    EXPECT_EQ(NetworkReachability::internetFlags(), NetworkReachability::systemFlags());
 }
 
 }  // namespace

@@ -16,6 +16,8 @@
 #include <functional>
 #include <future>
 #include <string>
+#include <thread>
+#include <vector>
 
 namespace solen::platform {
 namespace {
@@ -157,6 +159,51 @@ TEST_F(HttpSessionTest, ExchangesCarryNothingOverFromTheOneBefore) {
     EXPECT_FALSE(recorded[1].header("Content-Type"));
     EXPECT_FALSE(recorded[1].header("Content-Length"));
     EXPECT_NE(recorded[1].header("Accept-Encoding"), "identity");
+}
+
+// An announced request starts whether it comes at once, after the I/O thread went back to sleep,
+// from a completion, from several threads at the same time, or not at all; a session released
+// right after an announcement ends without waiting for the request.
+TEST_F(HttpSessionTest, AnnouncedRequestsStartWhenTheyComeOrNever) {
+    const auto announcedFetch = [&](std::chrono::microseconds delay) {
+        session->willResumeTask();
+        std::this_thread::sleep_for(delay);
+        return fetch(*session, requestFor(server.url("/announced")));
+    };
+    for (const auto delay : {0us, 100us, 5000us}) {
+        const Outcome outcome = announcedFetch(delay);
+        EXPECT_FALSE(outcome.error) << delay.count();
+        EXPECT_EQ(outcome.response ? outcome.response->statusCode : 0, 200) << delay.count();
+    }
+    session->willResumeTask();  // and nothing comes
+    std::this_thread::sleep_for(1ms);
+    EXPECT_FALSE(fetch(*session, requestFor(server.url("/later"))).error);
+
+    std::promise<Outcome> chained;
+    session->dataTask(requestFor(server.url("/first")), [&](auto, auto, auto) {
+        session->willResumeTask();
+        auto queue = session->delegateQueue();
+        session->dataTask(requestFor(server.url("/second")), [&, queue](auto data, auto response, auto error) {
+            chained.set_value(Outcome{std::move(data), std::move(response), std::move(error), queue->isCurrent()});
+        })->resume();
+    })->resume();
+    auto second = chained.get_future();
+    ASSERT_EQ(second.wait_for(10s), std::future_status::ready);
+    EXPECT_FALSE(second.get().error);
+
+    std::vector<std::future<bool>> senders;
+    for (int thread = 0; thread < 4; ++thread) {
+        senders.push_back(std::async(std::launch::async, [&] {
+            bool ok = true;
+            for (int i = 0; i < 10; ++i) ok = !announcedFetch(0us).error && ok;
+            return ok;
+        }));
+    }
+    for (auto& sender : senders) EXPECT_TRUE(sender.get());
+
+    auto released = HttpSession::create();
+    released->willResumeTask();
+    released.reset();
 }
 
 // Requests resumed from a completion start at once and keep their order; the last completion may

@@ -21,7 +21,10 @@ AdManager::AdManager(std::weak_ptr<AdManagerDelegate> delegate, Dependencies dep
     : delegate_(std::move(delegate)),
       adNetworkInterface_(dependencies.adNetworkInterface ? std::move(dependencies.adNetworkInterface)
                                                           : AdNetworkInterface::create()),
-      startup_(dependencies.startup ? std::move(dependencies.startup) : SdkStartup::shared()) {}
+      startup_(dependencies.startup ? std::move(dependencies.startup) : SdkStartup::shared()) {
+    // Every outcome hops to main: main wakes while the answer decodes.
+    adNetworkInterface_->setWillDecodeAdResponse(wakeMainQueue);
+}
 
 AdManager::~AdManager() {
     if (fetchTimer_ && fetchTimer_->state() == TimeKeeper::State::resumed) {

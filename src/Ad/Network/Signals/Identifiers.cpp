@@ -3,6 +3,7 @@
 #include "Ad/Network/Signals/TimeConversion.h"
 #include "Commons/Configs/ConfigManager.h"
 #include "Commons/Json/JsonReader.h"
+#include "Commons/Json/JsonTextWriter.h"
 #include "Commons/Storage/KeyValueStore.h"
 #include "Platform/Device/AdvertisingIdentifierManager.h"
 #include "Platform/Device/CurrentDevice.h"
@@ -53,6 +54,17 @@ struct SessionState {
     }
 };
 
+// The "idmap" text: each identifier the root configuration allows, in this order.
+struct IdentifierMap {
+    std::optional<std::string> ida;
+    std::optional<std::string> idv;
+
+    template <class Writer>
+    void encodeMembers(Writer& writer) const {
+        writer.set("IDA", ida).set("IDV", idv);
+    }
+};
+
 SessionState& state() {
     // Never destroyed: start-up and analytics work on background queues may still read the session
     // while the process exits.
@@ -69,16 +81,17 @@ std::optional<std::string> Identifiers::getIdentifiers() {
         return std::nullopt;
     }
     const RootConfig& root = *found;
-    Json map = Json::object();
+    IdentifierMap map;
     if (root.ids.ida) {
-        map["IDA"] = platform::AdvertisingIdentifierManager::advertisingIdentifier();
+        map.ida = platform::AdvertisingIdentifierManager::advertisingIdentifier();
     }
     if (root.ids.idv) {
-        if (auto vendor = vendorIdentifier()) {
-            map["IDV"] = *vendor;
-        }
+        map.idv = vendorIdentifier();
     }
-    return map.dump();
+    // Written straight as text: the bytes of the same map built as a JSON value and dumped.
+    std::string text;
+    JsonTextWriter(text).writeRecord(map);
+    return text;
 }
 
 std::optional<std::string> Identifiers::vendorIdentifier() { return platform::CurrentDevice::identifierForVendor(); }
