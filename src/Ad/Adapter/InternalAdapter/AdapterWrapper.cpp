@@ -117,7 +117,7 @@ void AdapterWrapper::loadFromGlobalQueue(std::shared_ptr<InternalAdAdapter> self
     if (trackerList(*sharedAd, &AdTrackers::networkLoad)) {
         // Made and sent from a block of their own: the network is asked without waiting for them.
         tracker_.fireLater([sharedAd] {
-            return std::vector<AdTracker::Firing>{{*(*sharedAd)->trackers.networkLoad, Trackers::networkLoad("").macros()}};
+            return std::vector<AdTracker::Firing>{{(*sharedAd)->trackers.networkLoad, Trackers::networkLoad("").macros()}};
         });
     }
     SharedConfiguration configuration = std::make_shared<const std::optional<AdapterAdConfiguration>>(std::move(adConfiguration));
@@ -238,16 +238,16 @@ SolenAdapterError AdapterWrapper::objectDeallocatedError() const {
             SolenAdapterError::supportAddress));
 }
 
-const std::vector<std::string>* AdapterWrapper::trackerList(AdTrackers::UrlList AdTrackers::*list) const {
+const AdTrackers::UrlList* AdapterWrapper::trackerList(AdTrackers::UrlList AdTrackers::*list) const {
     return trackerList(*ad_, list);
 }
 
-const std::vector<std::string>* AdapterWrapper::trackerList(const std::optional<Ads>& ad, AdTrackers::UrlList AdTrackers::*list) {
+const AdTrackers::UrlList* AdapterWrapper::trackerList(const std::optional<Ads>& ad, AdTrackers::UrlList AdTrackers::*list) {
     if (!ad) {
         return nullptr;
     }
     const auto& urls = ad->trackers.*list;
-    return urls && !urls->empty() ? &*urls : nullptr;
+    return urls.empty() ? nullptr : &urls;
 }
 
 void AdapterWrapper::fail(SolenAdapterError error, bool report) {
@@ -268,11 +268,11 @@ void AdapterWrapper::fail(SolenAdapterError error, bool report) {
             const AdTrackers& trackers = (*ad)->trackers;
             std::vector<AdTracker::Firing> firings;
             if (noFill) {
-                firings.push_back({*trackers.networkNoFill,
+                firings.push_back({trackers.networkNoFill,
                                    Trackers::networkNoFill("", creative, std::to_string(latency), dropReason, descriptor).macros()});
             }
             if (bidLoss) {
-                firings.push_back({*trackers.bidLoss, Trackers::bidLoss("", creative, dropReason, descriptor).macros()});
+                firings.push_back({trackers.bidLoss, Trackers::bidLoss("", creative, dropReason, descriptor).macros()});
             }
             return firings;
         });

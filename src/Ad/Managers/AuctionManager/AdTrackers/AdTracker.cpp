@@ -5,7 +5,7 @@
 namespace solen {
 namespace {
 
-void sendNow(const TrackerManager& manager, const std::vector<std::string>& urls, const std::vector<TrackerData>& macros) {
+void sendNow(const TrackerManager& manager, const TrackerUrlList& urls, const std::vector<TrackerData>& macros) {
     for (const auto& request : manager.trackerRequests(urls, macros)) {
         manager.sendFromCurrentQueue(request);
     }
@@ -16,7 +16,7 @@ void sendNow(const TrackerManager& manager, const std::vector<std::string>& urls
 AdTracker::AdTracker(std::shared_ptr<TrackerManager> trackerManager)
     : trackerManager_(trackerManager ? std::move(trackerManager) : TrackerManager::shared()) {}
 
-void AdTracker::fireAdTracker(const std::vector<std::string>& url, const Trackers& trackerType) const {
+void AdTracker::fireAdTracker(const TrackerUrlList& url, const Trackers& trackerType) const {
     if (url.empty()) {
         Logger::debug("No tracker present on fireTracker");
         return;
@@ -26,7 +26,7 @@ void AdTracker::fireAdTracker(const std::vector<std::string>& url, const Tracker
     fireLater(std::move(firings));
 }
 
-void AdTracker::fire(const std::vector<std::string>& urls, const std::vector<TrackerData>& with) const {
+void AdTracker::fire(const TrackerUrlList& urls, const std::vector<TrackerData>& with) const {
     if (urls.empty()) {
         return;
     }
@@ -54,7 +54,7 @@ void AdTracker::fireLater(std::function<std::vector<Firing>()> build) const {
     });
 }
 
-void AdTracker::fireFromCurrentQueue(const std::vector<std::string>& urls, const Trackers& trackerType) const {
+void AdTracker::fireFromCurrentQueue(const TrackerUrlList& urls, const Trackers& trackerType) const {
     sendNow(*trackerManager_, urls, trackerType.macros());
 }
 

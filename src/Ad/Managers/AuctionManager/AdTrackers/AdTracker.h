@@ -3,6 +3,7 @@
 #include "Ad/Managers/AuctionManager/AdTrackers/Trackers.h"
 #include "Commons/Trackers/TrackerData.h"
 #include "Commons/Trackers/TrackerManager.h"
+#include "Commons/Trackers/TrackerUrlList.h"
 
 #include <functional>
 #include <memory>
@@ -19,9 +20,10 @@ namespace solen {
 // any thread.
 class AdTracker {
 public:
-    // One list of URL texts with the substitutions of its moment.
+    // One list of URL texts with the substitutions of its moment. The texts are shared with the
+    // list they come from, not copied.
     struct Firing {
-        std::vector<std::string> urls;
+        TrackerUrlList urls;
         std::vector<TrackerData> macros;
     };
 
@@ -31,9 +33,9 @@ public:
     const std::shared_ptr<TrackerManager>& trackerManager() const { return trackerManager_; }
 
     // An empty list writes the debug line "No tracker present on fireTracker" and sends nothing.
-    void fireAdTracker(const std::vector<std::string>& url, const Trackers& trackerType) const;
+    void fireAdTracker(const TrackerUrlList& url, const Trackers& trackerType) const;
     // The same with substitutions the caller built (an empty list sends nothing).
-    void fire(const std::vector<std::string>& urls, const std::vector<TrackerData>& with) const;
+    void fire(const TrackerUrlList& urls, const std::vector<TrackerData>& with) const;
     // Several lists, in order, from one block on the tracker manager's queue.
     void fireLater(std::vector<Firing> firings) const;
     // The lists that `build` gives, in order, built and sent from one block on the tracker
@@ -41,7 +43,7 @@ public:
     // (a failed line item's error descriptor, on the main thread).
     void fireLater(std::function<std::vector<Firing>()> build) const;
     // A list built and sent from the calling thread, itself a block of a background queue.
-    void fireFromCurrentQueue(const std::vector<std::string>& urls, const Trackers& trackerType) const;
+    void fireFromCurrentQueue(const TrackerUrlList& urls, const Trackers& trackerType) const;
 
 private:
     std::shared_ptr<TrackerManager> trackerManager_;

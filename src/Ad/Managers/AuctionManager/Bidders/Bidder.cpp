@@ -158,14 +158,14 @@ std::shared_ptr<const CreativeDataModelProtocol> Bidder::creativeModel(const Ads
 }
 
 void Bidder::fireTrackers(const AdTrackers::UrlList& urls, const Trackers& kind) {
-    if (urls && !urls->empty()) {
-        AdTracker().fireAdTracker(*urls, kind);
+    if (!urls.empty()) {
+        AdTracker().fireAdTracker(urls, kind);
     }
 }
 
 void Bidder::fireTrackers(const AdTrackers::UrlList& urls, const std::vector<TrackerData>& with) {
-    if (urls && !urls->empty()) {
-        AdTracker().fire(*urls, with);
+    if (!urls.empty()) {
+        AdTracker().fire(urls, with);
     }
 }
 
