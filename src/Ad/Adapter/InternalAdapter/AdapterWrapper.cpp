@@ -140,6 +140,8 @@ void AdapterWrapper::loadFromGlobalQueue(std::shared_ptr<InternalAdAdapter> self
         }
     });
     if (sends) {
+        // Trackers held back for this load step leave before the network is asked.
+        AdTracker::sendHeld();
         callNetwork(weak, *adapter, **configuration);
     }
 }
@@ -251,6 +253,8 @@ const AdTrackers::UrlList* AdapterWrapper::trackerList(const std::optional<Ads>&
 }
 
 void AdapterWrapper::fail(SolenAdapterError error, bool report) {
+    // The trackers wait for what the report sets off: the next line item's load step sends them.
+    const AdTracker::Holding holding;
     state_ = AdapterAdState::failed;
     killAdTimer();
     networkLatency_.markEnd();
@@ -260,9 +264,10 @@ void AdapterWrapper::fail(SolenAdapterError error, bool report) {
         // Both lists of the moment leave together, no-fill first. Only the creative id is asked
         // here (the network adapter is asked on main); the macro values are made on the trackers'
         // queue, from the line item that the block shares. The block also shares the stopped load
-        // timer: when the wrapper goes first, as it usually does, neither is released on main.
+        // timer and the configuration: when the wrapper goes first, as it usually does, none of
+        // them is released on main.
         tracker_.fireLater([ad = ad_, error, creative = creativeId(), latency = networkLatency_.getLatency(), noFill,
-                            bidLoss, timer = loadTimeout_.keeper()] {
+                            bidLoss, timer = loadTimeout_.keeper(), configuration = adConfiguration_] {
             const std::string dropReason(error.rawValue());
             const auto descriptor = error.errorUserInfoDescription();
             const AdTrackers& trackers = (*ad)->trackers;

@@ -177,12 +177,13 @@ void Bidder::fireNetworkNoFillTrackers(const Ads& lineItem, const SolenAdapterEr
 void Bidder::scheduleAdapterLoad(std::shared_ptr<InternalAdAdapter> adapter, Ads lineItem, double timeoutInMilli) {
     platform::DispatchQueue::global()->async(
         [load = AdapterLoad{std::move(adapter), std::make_shared<const std::optional<Ads>>(std::move(lineItem)), adSetting_,
-                            timeoutInMilli, weak_from_this()}]() mutable {
+                            timeoutInMilli, weak_from_this(), AdTracker::takeHeld()}]() mutable {
             loadAdapter(std::move(load));
         });
 }
 
 void Bidder::loadAdapter(AdapterLoad load) {
+    const AdTracker::Holding holding(std::move(load.trackers));
     const Ads& lineItem = **load.lineItem;
     const auto network = SettingsManager::shared()->adapterSettings(lineItem.networkId);
     AdapterAdConfiguration configuration = adapterConfiguration(lineItem, network, *load.adSetting);

@@ -91,6 +91,7 @@ public:
         std::shared_ptr<const AdSetting> adSetting;
         double timeoutInMilli = 0;
         std::weak_ptr<Bidder> bidder;
+        AdTracker::Held trackers;  // held back on main until this step; sent first
     };
     // The load step, on the global default queue: builds the adapter configuration, starts the
     // line item's network for ad loading when it is registered, then, unless the bidder is gone,
