@@ -84,20 +84,20 @@ void TrackerUrlList::share(Block* block) noexcept { block->references.fetch_add(
 
 void TrackerUrlList::unshare(Block* block) noexcept { Block::release(block); }
 
-void TrackerUrlList::resetAll(std::span<TrackerUrlList* const> lists) noexcept {
+void TrackerUrlList::releaseAll(std::span<TrackerUrlList* const> lists) noexcept {
     for (std::size_t i = 0; i < lists.size(); ++i) {
         Block* const block = lists[i]->block_;
-        if (block) {
-            std::uint32_t holders = 0;
-            for (std::size_t j = i; j < lists.size(); ++j) {
-                if (lists[j]->block_ == block) {
-                    lists[j]->block_ = nullptr;
-                    ++holders;
-                }
-            }
-            Block::release(block, holders);
+        if (!block) {
+            continue;  // a record moved from holds none
         }
-        lists[i]->count_ = kAbsent;
+        std::uint32_t holders = 0;
+        for (std::size_t j = i; j < lists.size(); ++j) {
+            if (lists[j]->block_ == block) {
+                lists[j]->block_ = nullptr;
+                ++holders;
+            }
+        }
+        Block::release(block, holders);
     }
 }
 

@@ -124,9 +124,10 @@ public:
     // Copies of the texts; none for an absent list.
     std::optional<std::vector<std::string>> texts() const;
 
-    // Resets every list of `lists`, with one change of count per block that several of them share
-    // (the lists of a decoded record share one).
-    static void resetAll(std::span<TrackerUrlList* const> lists) noexcept;
+    // Lets go of the blocks of `lists`, with one change of count per block that several of them
+    // share (the lists of a decoded record share one), as a record's destructor does before its
+    // lists' own: the lists keep their presence and no texts.
+    static void releaseAll(std::span<TrackerUrlList* const> lists) noexcept;
 
     friend bool operator==(const TrackerUrlList& lhs, const TrackerUrlList& rhs) noexcept;
     friend bool operator==(const TrackerUrlList& lhs, const std::vector<std::string>& rhs) noexcept;

@@ -256,7 +256,8 @@ void AdapterWrapper::fail(SolenAdapterError error, bool report) {
     // The trackers wait for what the report sets off: the next line item's load step sends them.
     const AdTracker::Holding holding;
     state_ = AdapterAdState::failed;
-    killAdTimer();
+    // The timer is stopped once the report has set off the next line item's load.
+    loadTimeout_.disarm();
     networkLatency_.markEnd();
     const bool noFill = trackerList(&AdTrackers::networkNoFill) != nullptr;
     const bool bidLoss = trackerList(&AdTrackers::bidLoss) != nullptr;
@@ -283,11 +284,14 @@ void AdapterWrapper::fail(SolenAdapterError error, bool report) {
         });
     }
     if (!report) {
+        loadTimeout_.suspendDisarmed();
         return;
     }
+    const auto keep = self();  // the bidder may let go of the wrapper when told
     if (const auto bidder = internaldelegate()) {
-        bidder->adAdapterDidFail(self(), std::move(error));
+        bidder->adAdapterDidFail(keep, std::move(error));
     }
+    loadTimeout_.suspendDisarmed();
 }
 
 void AdapterWrapper::didLoad(std::shared_ptr<platform::View> adView, LatencyInterval::TimePoint arrival) {

@@ -25,11 +25,11 @@ constexpr std::array<Member, kKeys.size> kMembers{
 }  // namespace
 
 AdTrackers::~AdTrackers() {
-    std::array<TrackerUrlList*, kMembers.size()> lists;
-    for (std::size_t i = 0; i < kMembers.size(); ++i) {
-        lists[i] = &(this->*kMembers[i]);
-    }
-    TrackerUrlList::resetAll(lists);
+    TrackerUrlList* const lists[] = {&networkLoad, &click,   &impression, &adFill,  &networkNoFill,
+                                     &bidLoss,     &networkFill, &videoStart, &videoQ1, &videoQ2,
+                                     &videoQ3,     &videoSkip,   &videoComplete};
+    static_assert(std::size(lists) == kMembers.size());
+    TrackerUrlList::releaseAll(lists);
 }
 
 AdTrackers AdTrackers::decode(const JsonReader& reader) {
