@@ -4,8 +4,10 @@
 // same rules accepts (nesting limit, finite numbers, a repeated key counting once with its last
 // value) and give the same value for them. A free-form value kept as its compact text must read as
 // the value the full decode builds, or fail as it does; UTF-8 verdicts must be those of reading
-// scalar by scalar, and JSON string escaping the bytes of the library's dump.
+// scalar by scalar, and JSON string escaping the bytes of the library's dump. Tracker URL lists
+// decoded together into one block must read, or fail, as each list decoded on its own.
 #include "Ad/Network/Models/AdResponse.h"
+#include "Ad/Network/Models/AdTrackers.h"
 #include "Ad/RenderEngine/Native/Creative.h"
 #include "Commons/Configs/ConfigDocument.h"
 #include "Commons/Configs/Network/ConfigResponse.h"
@@ -82,6 +84,43 @@ void checkKeptFreeForm(std::string_view text) {
     }
 }
 
+void checkTrackerLists(std::string_view text) {
+    std::optional<solen::JsonDocument> document;
+    try {
+        document = solen::JsonDocument::parse(text);
+    } catch (const solen::JsonDecodingError&) {
+        return;
+    }
+    const solen::JsonReader reader(*document);
+    static constexpr const char* keys[] = {"networkLoad", "click",   "impression", "adFill",  "networkNoFill",
+                                           "bidLoss",     "networkFill", "videoStart", "videoQ1", "videoQ2",
+                                           "videoQ3",     "videoSkip",   "videoComplete"};
+    const std::string alone = outcome([&] {
+        Json lists = Json::array();
+        for (const char* key : keys) {
+            const auto list = reader.optional<std::vector<std::string>>(key);
+            lists.push_back(list ? Json(*list) : Json(nullptr));
+        }
+        return lists;
+    });
+    const std::string together = outcome([&] {
+        const auto trackers = reader.as<solen::AdTrackers>();
+        const solen::AdTrackers::UrlList* members[] = {
+            &trackers.networkLoad, &trackers.click,   &trackers.impression, &trackers.adFill,  &trackers.networkNoFill,
+            &trackers.bidLoss,     &trackers.networkFill, &trackers.videoStart, &trackers.videoQ1, &trackers.videoQ2,
+            &trackers.videoQ3,     &trackers.videoSkip,   &trackers.videoComplete};
+        Json lists = Json::array();
+        for (const auto* list : members) {
+            const auto texts = list->texts();
+            lists.push_back(texts ? Json(*texts) : Json(nullptr));
+        }
+        return lists;
+    });
+    if (alone != together) {
+        std::abort();
+    }
+}
+
 bool readsAsScalars(std::string_view text) {
     for (std::size_t at = 0; at < text.size();) {
         if (!solen::platform::nextUtf8Scalar(text, at)) {
@@ -130,6 +169,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
 
     checkKeptFreeForm(text);
+    checkTrackerLists(text);
     checkUtf8AndEscaping(text);
 
     decodeOrRefuse([&] { solen::ConfigResponse::fromBody(text); });

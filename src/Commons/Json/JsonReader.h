@@ -155,15 +155,7 @@ public:
                 result.reserve(count);
             }
             if constexpr (std::is_same_v<typename T::value_type, std::string>) {
-                // Texts are taken straight from the document; a reader is made only to fail.
-                std::size_t index = 0;
-                for (std::size_t at = position_ + 1, end = document_->end(position_); at < end; at = document_->after(at)) {
-                    if (document_->kind(at) != JsonDocument::Kind::string) {
-                        JsonReader(*this, at, index).rejectType("string", "a string");
-                    }
-                    result.emplace_back(document_->string(at));
-                    ++index;
-                }
+                forEachString([&](std::string_view text) { result.emplace_back(text); });
             } else if constexpr (JsonDecodableRecord<typename T::value_type>) {
                 // Records are decoded straight into their place in the vector.
                 forEachElement([&](const JsonReader& element) {
@@ -233,6 +225,22 @@ public:
             const std::string_view key = document_->string(keyAt);
             visit(key, JsonReader(*this, valueAt, key));
         });
+    }
+
+    // Visits the texts of an array of strings in order, as views into the document (valid while it
+    // lives); fails as `as<std::vector<std::string>>()` does on any other value. Texts are taken
+    // straight from the document; a reader is made only to fail.
+    template <class F>
+    void forEachString(F&& visit) const {
+        requireArray();
+        std::size_t index = 0;
+        for (std::size_t at = position_ + 1, end = document_->end(position_); at < end; at = document_->after(at)) {
+            if (document_->kind(at) != JsonDocument::Kind::string) {
+                JsonReader(*this, at, index).rejectType("string", "a string");
+            }
+            visit(document_->string(at));
+            ++index;
+        }
     }
 
     // Visits an array's elements in order.

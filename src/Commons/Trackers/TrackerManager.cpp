@@ -76,20 +76,32 @@ void TrackerManager::send(std::vector<std::shared_ptr<Request>> requests) const 
     });
 }
 
-std::vector<std::shared_ptr<Request>> TrackerManager::trackerRequests(const std::vector<std::string>& urls,
-                                                                      const std::vector<TrackerData>& macros) const {
+template <class Texts>
+std::vector<std::shared_ptr<Request>> TrackerManager::requestsOf(const Texts& urls,
+                                                                 const std::vector<TrackerData>& macros) const {
     std::vector<std::shared_ptr<Request>> requests;
     requests.reserve(urls.size());
-    for (const auto& text : urls) {
-        const auto url = platform::URL::parse(macros.empty() ? text : TrackerData::substitute(text, macros));
+    for (const std::string_view text : urls) {
+        const auto url = macros.empty() ? platform::URL::parse(text)
+                                        : platform::URL::parseOwned(TrackerData::substitute(text, macros));
         // A relative reference cannot be requested on its own either.
         if (!url || !url->isAbsolute()) {
-            Logger::error("Invalid url string " + text);
+            Logger::error("Invalid url string " + std::string(text));
             continue;
         }
         requests.push_back(trackerRequest(*url));
     }
     return requests;
+}
+
+std::vector<std::shared_ptr<Request>> TrackerManager::trackerRequests(const TrackerUrlList& urls,
+                                                                      const std::vector<TrackerData>& macros) const {
+    return requestsOf(urls, macros);
+}
+
+std::vector<std::shared_ptr<Request>> TrackerManager::trackerRequests(const std::vector<std::string>& urls,
+                                                                      const std::vector<TrackerData>& macros) const {
+    return requestsOf(urls, macros);
 }
 
 void TrackerManager::sendFromCurrentQueue(const std::shared_ptr<Request>& request) const {

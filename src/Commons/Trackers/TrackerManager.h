@@ -4,6 +4,7 @@
 #include "Commons/Network/Request.h"
 #include "Commons/Trackers/TrackerData.h"
 #include "Commons/Trackers/TrackerNetworkInterface.h"
+#include "Commons/Trackers/TrackerUrlList.h"
 #include "Platform/Dispatch/DispatchQueue.h"
 #include "Platform/Foundation/URL.h"
 
@@ -49,6 +50,8 @@ public:
     void fire(const std::vector<std::string>& urls, const std::vector<TrackerData>& macros) const;
     // What `fire` sends, built on the calling thread: the requests of the URL texts after replacing
     // their macros, in list order; a text that is not an absolute URL is logged and left out.
+    std::vector<std::shared_ptr<Request>> trackerRequests(const TrackerUrlList& urls,
+                                                          const std::vector<TrackerData>& macros) const;
     std::vector<std::shared_ptr<Request>> trackerRequests(const std::vector<std::string>& urls,
                                                           const std::vector<TrackerData>& macros) const;
     // Hands a request to the transport from the calling thread, for a caller that is itself a block
@@ -67,6 +70,9 @@ public:
     static double secondsFromMilliseconds(double milliseconds, double fallbackMilliseconds);
 
 private:
+    template <class Texts>
+    std::vector<std::shared_ptr<Request>> requestsOf(const Texts& urls, const std::vector<TrackerData>& macros) const;
+
     std::shared_ptr<TrackerNetworkInterface> interface_;
     EventReportingSource eventReporting_;
     std::shared_ptr<platform::DispatchQueue> sendQueue_;

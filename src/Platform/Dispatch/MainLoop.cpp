@@ -61,6 +61,9 @@ struct MainLoop::Impl {
     bool stopRequested = false;
     std::string mode = kDefaultModeName;
     std::vector<TimerEntry> timers;
+    // The size of `timers`, changed with it under the mutex and read without it: a loop without
+    // run-loop timers (the usual case) does not take the lock to look for due ones.
+    std::atomic<std::size_t> timerCount{0};
     std::unordered_map<const Clock*, ClockWatch> clockWatches;  // manual clocks of the timers
 
     void wake() {
@@ -79,6 +82,9 @@ struct MainLoop::Impl {
 
     // Timers of the current mode, each once.
     std::vector<std::shared_ptr<RunLoopTimer>> timersOfCurrentMode() const {
+        if (timerCount.load(std::memory_order_acquire) == 0) {
+            return {};
+        }
         std::lock_guard<std::mutex> lock(mutex);
         std::vector<std::shared_ptr<RunLoopTimer>> result;
         for (const auto& entry : timers) {
@@ -125,6 +131,7 @@ struct MainLoop::Impl {
                 ++it;
             }
         }
+        timerCount.store(timers.size(), std::memory_order_release);
         for (auto it = clockWatches.begin(); it != clockWatches.end();) {
             const bool used = std::any_of(timers.begin(), timers.end(), [&](const TimerEntry& entry) {
                 return entry.timer->clock().get() == it->first;
@@ -382,6 +389,7 @@ void MainLoop::add(const std::shared_ptr<RunLoopTimer>& timer, const std::string
         });
         if (!already) {
             impl_->timers.push_back(Impl::TimerEntry{timer, mode});
+            impl_->timerCount.store(impl_->timers.size(), std::memory_order_release);
         }
         if (clock->isManual() && !impl_->clockWatches.contains(clock.get())) {
             // Observers only run when the clock moves, never from inside addObserver.
@@ -410,6 +418,7 @@ void MainLoop::remove(const RunLoopTimer& timer) {
                 ++it;
             }
         }
+        impl_->timerCount.store(impl_->timers.size(), std::memory_order_release);
     }
 }
 

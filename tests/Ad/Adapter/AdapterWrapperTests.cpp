@@ -508,3 +508,35 @@ TEST_F(AdapterWrapperTest, ThrowingAdapterAndSuccessWithoutLineItem) {
 
 }  // namespace
 }  // namespace solen
+
+namespace solen {
+namespace {
+
+// A load the network fails: the timer is stopped once the bidder has been told (the next line item
+// goes first), with one log line, and its deadline then changes nothing.
+TEST_F(AdapterWrapperTest, AFailedLoadsTimerStopsOnceWithOneLine) {
+    ScriptedNetwork::Script script;
+    script.loadAnswers = {ScriptedNetwork::LoadAnswer::failed(
+        SolenAdapterError::noFill(SolenErrorData::ofClass("WrapNoFill", "no ad", "later")))};
+    ScriptedNetwork network("WrapNoFill", {AdFormat::banner}, script);
+    const auto wrapper = banner(network, bidder);
+    wrapper->load(lineItem("wrap-nofill"), AdapterAdConfiguration(), 2500);
+    ASSERT_TRUE(test::settle());
+    EXPECT_THAT(bidder->summaries(), ElementsAre("didFail:NoFill"));
+    EXPECT_EQ(wrapper->state(), AdapterAdState::failed);
+    ASSERT_NE(wrapper->adLoadTimer(), nullptr);
+    EXPECT_EQ(wrapper->adLoadTimer()->state(), TimeKeeper::State::suspended);
+    EXPECT_EQ(log.count("LoadTimer suspended"), 1u);
+
+    clock.advanceSeconds(5);
+    ASSERT_TRUE(test::settle());
+    wrapper->killAdTimer();
+    EXPECT_EQ(bidder->reports().size(), 1u);
+    EXPECT_EQ(log.count("adLoadTimer timeoutFailure"), 0u);
+    EXPECT_EQ(log.count("LoadTimer suspended"), 1u);
+    EXPECT_THAT(trackers.urls(), ElementsAre(url("load", "", ""), url("nofill", "creative-1", "0", "NoFill"),
+                                             url("loss", "creative-1", "", "NoFill")));
+}
+
+}  // namespace
+}  // namespace solen

@@ -117,7 +117,7 @@ void AdapterWrapper::loadFromGlobalQueue(std::shared_ptr<InternalAdAdapter> self
     if (trackerList(*sharedAd, &AdTrackers::networkLoad)) {
         // Made and sent from a block of their own: the network is asked without waiting for them.
         tracker_.fireLater([sharedAd] {
-            return std::vector<AdTracker::Firing>{{*(*sharedAd)->trackers.networkLoad, Trackers::networkLoad("").macros()}};
+            return std::vector<AdTracker::Firing>{{(*sharedAd)->trackers.networkLoad, Trackers::networkLoad("").macros()}};
         });
     }
     SharedConfiguration configuration = std::make_shared<const std::optional<AdapterAdConfiguration>>(std::move(adConfiguration));
@@ -140,6 +140,8 @@ void AdapterWrapper::loadFromGlobalQueue(std::shared_ptr<InternalAdAdapter> self
         }
     });
     if (sends) {
+        // Trackers held back for this load step leave before the network is asked.
+        AdTracker::sendHeld();
         callNetwork(weak, *adapter, **configuration);
     }
 }
@@ -238,21 +240,24 @@ SolenAdapterError AdapterWrapper::objectDeallocatedError() const {
             SolenAdapterError::supportAddress));
 }
 
-const std::vector<std::string>* AdapterWrapper::trackerList(AdTrackers::UrlList AdTrackers::*list) const {
+const AdTrackers::UrlList* AdapterWrapper::trackerList(AdTrackers::UrlList AdTrackers::*list) const {
     return trackerList(*ad_, list);
 }
 
-const std::vector<std::string>* AdapterWrapper::trackerList(const std::optional<Ads>& ad, AdTrackers::UrlList AdTrackers::*list) {
+const AdTrackers::UrlList* AdapterWrapper::trackerList(const std::optional<Ads>& ad, AdTrackers::UrlList AdTrackers::*list) {
     if (!ad) {
         return nullptr;
     }
     const auto& urls = ad->trackers.*list;
-    return urls && !urls->empty() ? &*urls : nullptr;
+    return urls.empty() ? nullptr : &urls;
 }
 
 void AdapterWrapper::fail(SolenAdapterError error, bool report) {
+    // The trackers wait for what the report sets off: the next line item's load step sends them.
+    const AdTracker::Holding holding;
     state_ = AdapterAdState::failed;
-    killAdTimer();
+    // The timer is stopped once the report has set off the next line item's load.
+    loadTimeout_.disarm();
     networkLatency_.markEnd();
     const bool noFill = trackerList(&AdTrackers::networkNoFill) != nullptr;
     const bool bidLoss = trackerList(&AdTrackers::bidLoss) != nullptr;
@@ -260,29 +265,33 @@ void AdapterWrapper::fail(SolenAdapterError error, bool report) {
         // Both lists of the moment leave together, no-fill first. Only the creative id is asked
         // here (the network adapter is asked on main); the macro values are made on the trackers'
         // queue, from the line item that the block shares. The block also shares the stopped load
-        // timer: when the wrapper goes first, as it usually does, neither is released on main.
+        // timer and the configuration: when the wrapper goes first, as it usually does, none of
+        // them is released on main.
         tracker_.fireLater([ad = ad_, error, creative = creativeId(), latency = networkLatency_.getLatency(), noFill,
-                            bidLoss, timer = loadTimeout_.keeper()] {
+                            bidLoss, timer = loadTimeout_.keeper(), configuration = adConfiguration_] {
             const std::string dropReason(error.rawValue());
             const auto descriptor = error.errorUserInfoDescription();
             const AdTrackers& trackers = (*ad)->trackers;
             std::vector<AdTracker::Firing> firings;
             if (noFill) {
-                firings.push_back({*trackers.networkNoFill,
+                firings.push_back({trackers.networkNoFill,
                                    Trackers::networkNoFill("", creative, std::to_string(latency), dropReason, descriptor).macros()});
             }
             if (bidLoss) {
-                firings.push_back({*trackers.bidLoss, Trackers::bidLoss("", creative, dropReason, descriptor).macros()});
+                firings.push_back({trackers.bidLoss, Trackers::bidLoss("", creative, dropReason, descriptor).macros()});
             }
             return firings;
         });
     }
     if (!report) {
+        loadTimeout_.suspendDisarmed();
         return;
     }
+    const auto keep = self();  // the bidder may let go of the wrapper when told
     if (const auto bidder = internaldelegate()) {
-        bidder->adAdapterDidFail(self(), std::move(error));
+        bidder->adAdapterDidFail(keep, std::move(error));
     }
+    loadTimeout_.suspendDisarmed();
 }
 
 void AdapterWrapper::didLoad(std::shared_ptr<platform::View> adView, LatencyInterval::TimePoint arrival) {

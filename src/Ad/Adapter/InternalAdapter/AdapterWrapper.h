@@ -156,8 +156,8 @@ private:
     std::optional<SolenAdapterError> networkReadiness(const std::string& networkId) const;
     SolenAdapterError objectDeallocatedError() const;
     // The line item's list, when it has one that is not empty.
-    const std::vector<std::string>* trackerList(AdTrackers::UrlList AdTrackers::*list) const;
-    static const std::vector<std::string>* trackerList(const std::optional<Ads>& ad, AdTrackers::UrlList AdTrackers::*list);
+    const AdTrackers::UrlList* trackerList(AdTrackers::UrlList AdTrackers::*list) const;
+    static const AdTrackers::UrlList* trackerList(const std::optional<Ads>& ad, AdTrackers::UrlList AdTrackers::*list);
     // Starts the load timer, with `made` (from `AdTimeout::make`) when given.
     void startLoadTimer(double milliseconds, std::shared_ptr<TimeKeeper> made);
 

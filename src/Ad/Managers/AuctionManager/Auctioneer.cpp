@@ -189,7 +189,7 @@ void Auctioneer::fireNoAdFill(const SolenAdapterError& error) {
         return;
     }
     shouldFireNoAdFill_ = false;
-    Bidder::fireTrackers(std::vector<std::string>{adResponse_->noAdFillEventUrl},
+    Bidder::fireTrackers(TrackerUrlList{adResponse_->noAdFillEventUrl},
                          Trackers::noAdFillEventUrl(latencyText(loadLatency_), latencyText(auctionLatency_),
                                                     std::string(error.rawValue()), error.errorUserInfoDescription()));
 }
@@ -210,8 +210,8 @@ void Auctioneer::fireLineItemErrors(const std::optional<SolenAdapterError>& erro
     const auto macros = Trackers::bidLoss("", "", reason, descriptor).macros();
     std::vector<AdTracker::Firing> firings;
     for (Ads& lineItem : losers) {
-        if (auto& urls = lineItem.trackers.bidLoss; urls && !urls->empty()) {
-            firings.push_back({std::move(*urls), macros});
+        if (auto& urls = lineItem.trackers.bidLoss; !urls.empty()) {
+            firings.push_back({std::move(urls), macros});
         }
     }
     AdTracker().fireLater(std::move(firings));

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Ad/Managers/AuctionManager/AdTrackers/AdTracker.h"
 #include "Ad/Managers/AuctionManager/AuctioneerDelegate.h"
 #include "Ad/Managers/AuctionManager/Bidders/AdBidderDelegate.h"
 #include "Ad/Network/Models/AdResponse.h"
@@ -91,6 +92,8 @@ private:
     // Runs `call` on the delegate while this auctioneer is kept alive; nothing without one.
     template <class Report>
     void report(Report&& call) {
+        // Trackers held back on this thread leave before the manager, and the app, hear of it.
+        AdTracker::sendHeld();
         const std::shared_ptr<Auctioneer> self = shared_from_this();
         if (const auto manager = delegate_.lock()) {
             call(*manager);

@@ -29,7 +29,9 @@ Ads Ads::decode(const JsonReader& reader) {
     ad.trackers = fields.require<AdTrackers>("trackers");
     ad.impressionData = fields.emptyOrWith("impressionData", OptionalAnyDictionary::decode);
     ad.timeout = fields.optional<std::int64_t>("timeout");
-    ad.creative = fields.optional<Creative>("creative");
+    ad.creative = fields.emptyOrWith("creative", [](const JsonReader& creative) {
+        return HeapOptional<Creative>::made([&] { return creative.as<Creative>(); });
+    });
     return ad;
 }
 
@@ -43,7 +45,7 @@ Json Ads::encode() const {
         .set("trackers", trackers)
         .set("impressionData", encodeFreeForm(impressionData, "impressionData"))
         .set("timeout", timeout)
-        .set("creative", creative)
+        .set("creative", creative ? std::optional<Json>(creative->encode()) : std::nullopt)
         .take();
 }
 

@@ -3,6 +3,7 @@
 #include "Ad/Network/Models/AdTrackers.h"
 #include "Ad/RenderEngine/Native/Creative.h"
 #include "Commons/Json/JsonReader.h"
+#include "Commons/Utilities/HeapOptional.h"
 #include "Commons/Utilities/OptionalAnyDictionary.h"
 
 #include <cstdint>
@@ -21,7 +22,7 @@ struct Ads {
     AdTrackers trackers;
     OptionalAnyDictionary impressionData;  // free-form, handed up with the impression callback
     std::optional<std::int64_t> timeout; // milliseconds; absent or 0: the network's load time-out
-    std::optional<Creative> creative;
+    HeapOptional<Creative> creative;     // kept apart: most line items have none
 
     static Ads decode(const JsonReader& reader);
     Json encode() const;

@@ -5,6 +5,7 @@
 #include "Commons/Utilities/MainQueue.h"
 
 #include <string>
+#include <utility>
 
 namespace solen {
 
@@ -40,13 +41,24 @@ void AdTimeout::start(double milliseconds, std::weak_ptr<const void> owner, std:
 }
 
 void AdTimeout::kill() {
+    disarm();
+    suspendDisarmed();
+}
+
+void AdTimeout::disarm() {
     if (!keeper_) {
         return;
     }
     ++generation_;
-    if (keeper_->state() == TimeKeeper::State::resumed) {
-        keeper_->suspend();
+    if (disarmed_ != keeper_ && keeper_->state() == TimeKeeper::State::resumed) {
+        disarmed_ = keeper_;
         Logger::debug(texts_.suspended);
+    }
+}
+
+void AdTimeout::suspendDisarmed() {
+    if (const auto keeper = std::exchange(disarmed_, nullptr)) {
+        keeper->suspend();
     }
 }
 

@@ -44,10 +44,16 @@ public:
                std::shared_ptr<TimeKeeper> made = nullptr);
     // Suspends the timer if there is one, and logs that; nothing otherwise.
     void kill();
+    // `kill` in two steps, for a caller with more urgent work in between: `disarm` makes an expiry
+    // do nothing and logs as `kill` does; `suspendDisarmed` then suspends the timer (whose state
+    // reads resumed until then). A `kill` or `start` in between suspends it at once.
+    void disarm();
+    void suspendDisarmed();
 
 private:
     Texts texts_;
     std::shared_ptr<TimeKeeper> keeper_;
+    std::shared_ptr<TimeKeeper> disarmed_;  // disarmed and still to be suspended
     std::uint64_t generation_ = 0;  // bumped by every start and kill
 };
 

@@ -3,6 +3,11 @@
 #include "Ad/Adapter/AdapterFactory.h"
 #include "Ad/Adapter/AdapterRecords.h"
 #include "Ad/Adapter/InternalAdapter/AdapterWrapper.h"
+#include "Ad/Adapter/InternalAdapter/BannerAdapter.h"
+#include "Ad/Adapter/InternalAdapter/InterstitialAdapter.h"
+#include "Ad/Adapter/InternalAdapter/NativeAdapter.h"
+#include "Ad/Adapter/InternalAdapter/RewardedAdapter.h"
+#include "Ad/Adapter/InternalAdapter/SplashAdapter.h"
 #include "Ad/RenderEngine/Native/CreativeRenderingEngineData.h"
 #include "Commons/Configs/ConfigUtil.h"
 #include "Commons/Configs/SettingsManager.h"
@@ -50,11 +55,17 @@ std::optional<std::string> Bidder::adAdapterClassName(const std::string& adapter
 
 namespace {
 
-// A new network adapter from `cls`, when the class conforms to the format's base adapter. (Every
-// bidder takes every format's reports: `Bidder` implements all five refinements.)
-template <class BaseAdapter>
-std::shared_ptr<SolenBaseAdAdapter> makeNetworkAdapter(const platform::ClassRegistry::Class& cls) {
-    return cls.conformsTo<BaseAdapter>() ? cls.create<BaseAdapter>() : nullptr;
+// The format's wrapper around a new network adapter from `cls`, when the class conforms to the
+// format's base adapter. (Every bidder takes every format's reports: `Bidder` implements all five
+// refinements.)
+template <class Wrapper, class BaseAdapter>
+std::shared_ptr<InternalAdAdapter> makeWrapped(const platform::ClassRegistry::Class& cls,
+                                               const std::weak_ptr<InternalAdapterDelegate>& owner) {
+    if (!cls.conformsTo<BaseAdapter>()) {
+        return nullptr;
+    }
+    auto adapter = cls.create<BaseAdapter>();
+    return adapter ? Wrapper::create(std::move(adapter), owner) : nullptr;
 }
 
 }  // namespace
@@ -64,32 +75,25 @@ std::shared_ptr<InternalAdAdapter> Bidder::makeInternalAdapter(const std::string
     if (!cls) {
         return nullptr;
     }
-    std::shared_ptr<SolenBaseAdAdapter> adapter;
+    if (ownerLink_.expired()) {  // made once: the link to a virtual base is made by locking
+        ownerLink_ = std::weak_ptr<InternalAdapterDelegate>(weak_from_this());
+    }
     switch (adType) {
-    case AdFormat::banner:
-        adapter = makeNetworkAdapter<SolenBaseBannerAdapter>(*cls);
-        break;
-    case AdFormat::interstitial:
-        adapter = makeNetworkAdapter<SolenBaseInterstitialAdapter>(*cls);
-        break;
-    case AdFormat::rewarded:
-        adapter = makeNetworkAdapter<SolenBaseRewardedAdapter>(*cls);
-        break;
-    case AdFormat::native:
-        adapter = makeNetworkAdapter<SolenBaseNativeAdapter>(*cls);
-        break;
-    case AdFormat::splash:
-        adapter = makeNetworkAdapter<SolenBaseSplashAdapter>(*cls);
-        break;
+    case AdFormat::banner: return makeWrapped<BannerAdapter, SolenBaseBannerAdapter>(*cls, ownerLink_);
+    case AdFormat::interstitial: return makeWrapped<InterstitialAdapter, SolenBaseInterstitialAdapter>(*cls, ownerLink_);
+    case AdFormat::rewarded: return makeWrapped<RewardedAdapter, SolenBaseRewardedAdapter>(*cls, ownerLink_);
+    case AdFormat::native: return makeWrapped<NativeAdapter, SolenBaseNativeAdapter>(*cls, ownerLink_);
+    case AdFormat::splash: return makeWrapped<SplashAdapter, SolenBaseSplashAdapter>(*cls, ownerLink_);
     }
-    if (!adapter) {
-        return nullptr;
-    }
-    return AdapterWrapper::create(adType, std::move(adapter), std::weak_ptr<InternalAdapterDelegate>(weak_from_this()));
+    return nullptr;
 }
 
 std::shared_ptr<InternalAdAdapter> Bidder::createAdapter(const std::string& networkId, AdFormat adType) {
-    const auto network = SettingsManager::shared()->adapterSettingsSnapshot(networkId);
+    return createAdapter(SettingsManager::shared()->adapterSettingsSnapshot(networkId).get(), networkId, adType);
+}
+
+std::shared_ptr<InternalAdAdapter> Bidder::createAdapter(const AdapterSettings* network, const std::string& networkId,
+                                                         AdFormat adType) {
     if (!network) {
         Logger::log("SDKAdapterSetting not present for networkId " + networkId, 2);
         return nullptr;
@@ -111,7 +115,14 @@ std::optional<double> Bidder::getLineItemLoadTimeInterval(const Ads& lineItem) {
     if (lineItem.timeout && *lineItem.timeout != 0) {
         return static_cast<double>(*lineItem.timeout);
     }
-    if (const auto network = SettingsManager::shared()->adapterSettingsSnapshot(lineItem.networkId)) {
+    return getLineItemLoadTimeInterval(lineItem, SettingsManager::shared()->adapterSettingsSnapshot(lineItem.networkId).get());
+}
+
+std::optional<double> Bidder::getLineItemLoadTimeInterval(const Ads& lineItem, const AdapterSettings* network) {
+    if (lineItem.timeout && *lineItem.timeout != 0) {
+        return static_cast<double>(*lineItem.timeout);
+    }
+    if (network) {
         return network->config.timeout;
     }
     Logger::debug("Netowrk config not found for network id " + lineItem.networkId);
@@ -158,14 +169,14 @@ std::shared_ptr<const CreativeDataModelProtocol> Bidder::creativeModel(const Ads
 }
 
 void Bidder::fireTrackers(const AdTrackers::UrlList& urls, const Trackers& kind) {
-    if (urls && !urls->empty()) {
-        AdTracker().fireAdTracker(*urls, kind);
+    if (!urls.empty()) {
+        AdTracker().fireAdTracker(urls, kind);
     }
 }
 
 void Bidder::fireTrackers(const AdTrackers::UrlList& urls, const std::vector<TrackerData>& with) {
-    if (urls && !urls->empty()) {
-        AdTracker().fire(*urls, with);
+    if (!urls.empty()) {
+        AdTracker().fire(urls, with);
     }
 }
 
@@ -174,15 +185,16 @@ void Bidder::fireNetworkNoFillTrackers(const Ads& lineItem, const SolenAdapterEr
                  Trackers::networkNoFill("", "", "0", std::string(error.rawValue()), error.errorUserInfoDescription()));
 }
 
-void Bidder::scheduleAdapterLoad(std::shared_ptr<InternalAdAdapter> adapter, Ads lineItem, double timeoutInMilli) {
+void Bidder::scheduleAdapterLoad(std::shared_ptr<InternalAdAdapter> adapter, Ads&& lineItem, double timeoutInMilli) {
     platform::DispatchQueue::global()->async(
         [load = AdapterLoad{std::move(adapter), std::make_shared<const std::optional<Ads>>(std::move(lineItem)), adSetting_,
-                            timeoutInMilli, weak_from_this()}]() mutable {
+                            timeoutInMilli, weak_from_this(), AdTracker::takeHeld()}]() mutable {
             loadAdapter(std::move(load));
         });
 }
 
 void Bidder::loadAdapter(AdapterLoad load) {
+    const AdTracker::Holding holding(std::move(load.trackers));
     const Ads& lineItem = **load.lineItem;
     const auto network = SettingsManager::shared()->adapterSettings(lineItem.networkId);
     AdapterAdConfiguration configuration = adapterConfiguration(lineItem, network, *load.adSetting);

@@ -21,6 +21,8 @@
 
 namespace solen {
 
+struct AdapterSettings;
+
 // What the three bidders of an auction share: the fields the auction reads, and the operations that
 // turn one line item into a loading format wrapper around its network's ad adapter. A bidder is
 // created by the auction for one batch of line items, reports to it through `AdBidderDelegate`
@@ -75,14 +77,19 @@ public:
     // The wrapper for a line item of network `networkId`; none (logged at level 2) when the network
     // is not registered or its adapter class cannot be made.
     std::shared_ptr<InternalAdAdapter> createAdapter(const std::string& networkId, AdFormat adType);
+    // The same with the network's registration already read (none: not registered).
+    std::shared_ptr<InternalAdAdapter> createAdapter(const AdapterSettings* network, const std::string& networkId,
+                                                     AdFormat adType);
 
     // The load time-out of a line item in milliseconds: its own `timeout` unless absent or 0, else
     // its registered network's; none (logged) when neither exists.
     static std::optional<double> getLineItemLoadTimeInterval(const Ads& lineItem);
+    // The same with the registration of the line item's network already read (none: not registered).
+    static std::optional<double> getLineItemLoadTimeInterval(const Ads& lineItem, const AdapterSettings* network);
 
     // Hands the wrapper's load to the global default queue and returns at once; the submitted unit
     // keeps the wrapper alive until the load step ran. The outcome comes back through the wrapper.
-    void scheduleAdapterLoad(std::shared_ptr<InternalAdAdapter> adapter, Ads lineItem, double timeoutInMilli);
+    void scheduleAdapterLoad(std::shared_ptr<InternalAdAdapter> adapter, Ads&& lineItem, double timeoutInMilli);
 
     // One adapter load as handed to the global queue (the bidder's setting shared, not copied).
     struct AdapterLoad {
@@ -91,6 +98,7 @@ public:
         std::shared_ptr<const AdSetting> adSetting;
         double timeoutInMilli = 0;
         std::weak_ptr<Bidder> bidder;
+        AdTracker::Held trackers;  // held back on main until this step; sent first
     };
     // The load step, on the global default queue: builds the adapter configuration, starts the
     // line item's network for ad loading when it is registered, then, unless the bidder is gone,
@@ -176,6 +184,7 @@ private:
     std::weak_ptr<AdBidderDelegate> delegate_;
     std::shared_ptr<InternalAdAdapter> winnerBidder_;
     const std::shared_ptr<const AdSetting> adSetting_;  // never null
+    std::weak_ptr<InternalAdapterDelegate> ownerLink_;  // this bidder, as its wrappers' owner
 };
 
 }  // namespace solen

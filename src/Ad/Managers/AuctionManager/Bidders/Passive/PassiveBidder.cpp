@@ -2,6 +2,7 @@
 
 #include "Ad/Adapter/AdapterCall.h"
 #include "Ad/Adapter/InternalAdapter/InternalAdAdapter.h"
+#include "Commons/Configs/SettingsManager.h"
 #include "Commons/Utilities/Logger.h"
 
 #include <solen/adapters/SolenBaseBannerAdapter.h>
@@ -58,7 +59,7 @@ void PassiveBidder::startWindowSlide() {
                 });
                 break;
             }
-            takeLineItem(std::move((*ads_)[static_cast<std::size_t>(currentIndex_)]));
+            takeLineItem((*ads_)[static_cast<std::size_t>(currentIndex_)]);
             if (count() >= windowBatchSize_) {
                 break;
             }
@@ -70,10 +71,12 @@ void PassiveBidder::startWindowSlide() {
     }
 }
 
-void PassiveBidder::takeLineItem(Ads lineItem) {
-    std::shared_ptr<InternalAdAdapter> adapter = createAdapter(lineItem.networkId, adSetting().adType);
+void PassiveBidder::takeLineItem(Ads& lineItem) {
+    // The registry is read once for the wrapper and the time-out.
+    const auto network = SettingsManager::shared()->adapterSettingsSnapshot(lineItem.networkId);
+    std::shared_ptr<InternalAdAdapter> adapter = createAdapter(network.get(), lineItem.networkId, adSetting().adType);
     debugLine([&] { return lineItem.encode().dump(); });
-    const std::optional<double> timeout = adapter ? getLineItemLoadTimeInterval(lineItem) : std::nullopt;
+    const std::optional<double> timeout = adapter ? getLineItemLoadTimeInterval(lineItem, network.get()) : std::nullopt;
     if (adapter && timeout) {
         localCacheAdapters_.push_back(adapter);
         scheduleAdapterLoad(std::move(adapter), std::move(lineItem), *timeout);

@@ -53,7 +53,7 @@ private:
     bool ownsLoad(const InternalAdAdapter& adapter) const override;
     // Takes the line item at `currentIndex` into the window (moved out of the batch: each item is
     // taken once), or skips it with its trackers.
-    void takeLineItem(Ads lineItem);
+    void takeLineItem(Ads& lineItem);
     void setWinner(std::shared_ptr<InternalAdAdapter> adapter);
     void handleAdapterFailure(const std::shared_ptr<InternalAdAdapter>& adapter);
     // Takes the wrappers out of the window, then asks each one still loading for its deallocation
