@@ -1,11 +1,13 @@
 // What the auction adds to a load, per tried line item: from `startAuction(with:)` to the win, every
 // adapter answering inside its load, all but the last line item failing, every tracker sent to a
-// transport that answers at once. The network adapter (`InstantNetwork`) and the manager (a flag)
-// keep no books, so the figures are the SDK's.
+// transport that answers at once. The network adapter (`InstantNetwork`), the transport
+// (`InstantSession`) and the manager (a flag) keep no books, so the figures are the SDK's.
 //
 // - BM_Waterfall/N: one batch of N ordinary line items (a waterfall of N-1 no-fills, then a fill).
 // - BM_MixedBatches: 50 line items in 10 batches (five runs of nine ordinary line items, each
 //   followed by one header-bidding line item).
+// - BM_WaterfallWithoutTrackers/N: BM_Waterfall with line items that carry no tracker URLs (each
+//   tried line item otherwise sends two: network load and network no-fill).
 //
 // Each reports, per tried line item, the wall time (`wall_us_per_item`) and the main thread's CPU
 // time (`main_cpu_us_per_item`, which includes the main loop's brief spins while it waits for a
@@ -13,10 +15,11 @@
 // one after another, measured in the same iterations (`baseline_us` per auction).
 #include "Ad/Managers/AuctionManager/Auctioneer.h"
 #include "InstantNetwork.h"
+#include "InstantSession.h"
 #include "RoundTripBaseline.h"
 #include "support/AdResponseBuilder.h"
 #include "support/ScopedAdapterSettings.h"
-#include "support/TrackerCapture.h"
+#include "support/DispatchWait.h"
 
 #include <benchmark/benchmark.h>
 
@@ -49,11 +52,14 @@ public:
 
 // The answer of an auction of `count` line items of the "instant" network (every `runLength`-th
 // one of the header-bidding "instant-hb", when set), the last one filling.
-AdResponse answer(int count, int runLength) {
+// Without `trackers`, the line items carry no tracker URLs.
+AdResponse answer(int count, int runLength, bool trackers = true) {
     test::AdResponseBuilder builder;
     for (int i = 0; i < count; ++i) {
         const bool header = runLength > 0 && i % runLength == runLength - 1;
-        builder.add(test::AdResponseBuilder::lineItem("L" + std::to_string(i), header ? "instant-hb" : "instant"));
+        auto item = test::AdResponseBuilder::lineItem("L" + std::to_string(i), header ? "instant-hb" : "instant");
+        if (!trackers) item.trackers = AdTrackers{};
+        builder.add(std::move(item));
     }
     return builder.auctionTimeout(600000).build();
 }
@@ -73,10 +79,10 @@ struct Networks {
     bench::InstantNetwork network;
 };
 
-void auctions(benchmark::State& state, int count, int runLength) {
-    test::TrackerCapture capture;
+void auctions(benchmark::State& state, int count, int runLength, bool trackers = true) {
+    bench::InstantSession::Installed session;
     Networks networks(count);
-    const AdResponse response = answer(count, runLength);
+    const AdResponse response = answer(count, runLength, trackers);
     const AdSetting setting = bannerSetting();
 
     // The next auction's answer and manager are made before its timed region.
@@ -93,7 +99,7 @@ void auctions(benchmark::State& state, int count, int runLength) {
         [&] {
             if (!manager->won) state.SkipWithError("the auction did not win");
             auctioneer.reset();
-            capture.clear();
+            test::drainGlobalQueue();  // the auction's trackers are sent before the next one
             next = response;
             manager = std::make_shared<EndFlag>();
         });
@@ -104,6 +110,9 @@ BENCHMARK(BM_Waterfall)->Arg(10)->Arg(50)->Arg(1000)->UseManualTime()->Unit(benc
 
 void BM_MixedBatches(benchmark::State& state) { auctions(state, 50, 10); }
 BENCHMARK(BM_MixedBatches)->UseManualTime()->Unit(benchmark::kMicrosecond);
+
+void BM_WaterfallWithoutTrackers(benchmark::State& state) { auctions(state, static_cast<int>(state.range(0)), 0, false); }
+BENCHMARK(BM_WaterfallWithoutTrackers)->Arg(50)->UseManualTime()->Unit(benchmark::kMicrosecond);
 
 // Runs one auction per answer, one after another; false when one did not win. Under callgrind,
 // `--toggle-collect=*runAuctions*` counts exactly these instructions.
@@ -134,13 +143,12 @@ int main(int argc, char** argv) {
     }
     if (auctionCount >= 0) {
         platform::MainLoop::shared().bindToCurrentThread();
-        test::TrackerCapture capture;
+        bench::InstantSession::Installed session;
         Networks networks(items);
         const AdResponse response = answer(items, 0);
         // Every auction's answer is copied before the first one starts.
         std::vector<AdResponse> answers(static_cast<std::size_t>(auctionCount), response);
         return runAuctions(answers) ? 0 : 1;
-        return 0;
     }
     benchmark::Initialize(&argc, argv);
     benchmark::RunSpecifiedBenchmarks();
