@@ -69,14 +69,7 @@ std::string outcome(Decode&& decode) {
     }
 }
 
-void checkKeptFreeForm(std::string_view text) {
-    std::optional<solen::JsonDocument> document;
-    try {
-        document = solen::JsonDocument::parse(text);
-    } catch (const solen::JsonDecodingError&) {
-        return;
-    }
-    const solen::JsonReader reader(*document);
+void checkKeptFreeForm(const solen::JsonReader& reader) {
     const std::string built = outcome([&] { return solen::decodeAnyDictionary(reader); });
     const std::string kept = outcome([&] { return *solen::OptionalAnyDictionary::decode(reader); });
     if (built != kept) {
@@ -84,14 +77,7 @@ void checkKeptFreeForm(std::string_view text) {
     }
 }
 
-void checkTrackerLists(std::string_view text) {
-    std::optional<solen::JsonDocument> document;
-    try {
-        document = solen::JsonDocument::parse(text);
-    } catch (const solen::JsonDecodingError&) {
-        return;
-    }
-    const solen::JsonReader reader(*document);
+void checkTrackerLists(const solen::JsonReader& reader) {
     static constexpr const char* keys[] = {"networkLoad", "click",   "impression", "adFill",  "networkNoFill",
                                            "bidLoss",     "networkFill", "videoStart", "videoQ1", "videoQ2",
                                            "videoQ3",     "videoSkip",   "videoComplete"};
@@ -168,8 +154,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::abort();
     }
 
-    checkKeptFreeForm(text);
-    checkTrackerLists(text);
+    std::optional<solen::JsonDocument> document;
+    try {
+        document = solen::JsonDocument::parse(text);
+    } catch (const solen::JsonDecodingError&) {
+    }
+    if (document) {
+        const solen::JsonReader reader(*document);
+        checkKeptFreeForm(reader);
+        checkTrackerLists(reader);
+    }
     checkUtf8AndEscaping(text);
 
     decodeOrRefuse([&] { solen::ConfigResponse::fromBody(text); });
