@@ -57,13 +57,13 @@ AnyDictionary SdkStartup::jsonObject(const SolenSdkConfiguration::Consent& dicti
 }
 
 std::shared_ptr<SdkStartup> SdkStartup::shared() {
-    static const std::shared_ptr<SdkStartup> instance = [] {
+    static const auto* instance = new std::shared_ptr<SdkStartup>([] {
         auto startup = create([] { return ConfigManager::shared(); });
         // The instance lives as long as the process, so the check may hold it.
         Analytics::setInitializationCheck([startup] { return startup->isInitialized(); });
         return startup;
-    }();
-    return instance;
+    }());
+    return *instance;
 }
 
 std::shared_ptr<SdkStartup> SdkStartup::create(ConfigManagerSource source) {

@@ -5,6 +5,7 @@
 #include "Commons/Utilities/Logger.h"
 #include "Commons/Utilities/PublicInfo.h"
 #include "Commons/Utilities/PublisherProvidedInfo.h"
+#include "Platform/Foundation/HttpSession.h"
 #include "Public/SdkStartup.h"
 
 #include <solen/Solen.h>
@@ -38,6 +39,9 @@ bool isValidJsonValue(const nlohmann::ordered_json& value) {
 }  // namespace
 
 void Solen::initialize(const SolenSdkConfiguration& configuration, Completion completion) {
+    // The HTTP and TLS libraries start here, on the host's thread, before the SDK or a network it
+    // starts (a cached mediation document starts them at once) makes a thread that uses them.
+    platform::HttpSession::globalInitialize();
     SdkStartup::shared()->initialize(configuration, std::move(completion));
 }
 

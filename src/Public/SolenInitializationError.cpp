@@ -10,11 +10,13 @@ std::optional<SolenInitializationError> solenInitializationErrorFromRawValue(std
 }
 
 const std::string& defaultMessage(SolenInitializationError error) {
-    static const std::string configFetchFailed = "Failed to fetch config. Please check the configurations on Solen UI";
-    static const std::string networkUnavailable = "SDK failed to initialize because no internet connection is available";
-    static const std::string invalidAppId = "Invalid app id.";
-    static const std::string unsupportedOSVersion =
-        std::string("Error initialising the SDK. The minimum supported iOS version is ") + "10.0.0";
+    static const auto& configFetchFailed =
+        *new std::string("Failed to fetch config. Please check the configurations on Solen UI");
+    static const auto& networkUnavailable =
+        *new std::string("SDK failed to initialize because no internet connection is available");
+    static const auto& invalidAppId = *new std::string("Invalid app id.");
+    static const auto& unsupportedOSVersion =
+        *new std::string(std::string("Error initialising the SDK. The minimum supported iOS version is ") + "10.0.0");
     switch (error) {
         case SolenInitializationError::configFetchFailed: return configFetchFailed;
         case SolenInitializationError::networkUnavailable: return networkUnavailable;

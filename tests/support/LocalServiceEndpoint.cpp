@@ -5,7 +5,7 @@
 namespace solen::test {
 
 LocalHttpServer& localServiceEndpoint() {
-    static LocalHttpServer server;
+    static auto& server = *new LocalHttpServer;
     static const bool configured = [] {
         return ::setenv("SOLEN_SERVICE_BASE_URL", server.baseUrl().c_str(), 1) == 0;
     }();

@@ -3,7 +3,7 @@
 namespace solen::test {
 
 const std::string& VastDocuments::vast2Inline() {
-    static const std::string doc = R"(<?xml version="1.0" encoding="UTF-8"?>
+    static const auto& doc = *new std::string(R"(<?xml version="1.0" encoding="UTF-8"?>
 <VAST version="2.0">
   <Ad id="v2-1">
     <InLine>
@@ -61,12 +61,12 @@ const std::string& VastDocuments::vast2Inline() {
     </InLine>
   </Ad>
 </VAST>
-)";
+)");
     return doc;
 }
 
 const std::string& VastDocuments::vast3Pod() {
-    static const std::string doc = R"(<?xml version="1.0" encoding="UTF-8"?>
+    static const auto& doc = *new std::string(R"(<?xml version="1.0" encoding="UTF-8"?>
 <VAST version="3.0" xmlns:xsi="http://www.w3.org/2001/XMLSchema-instance">
   <Ad id="pod-1" sequence="1">
     <InLine>
@@ -142,12 +142,12 @@ const std::string& VastDocuments::vast3Pod() {
     </InLine>
   </Ad>
 </VAST>
-)";
+)");
     return doc;
 }
 
 const std::string& VastDocuments::vast4Inline() {
-    static const std::string doc = R"(<?xml version="1.0" encoding="UTF-8"?>
+    static const auto& doc = *new std::string(R"(<?xml version="1.0" encoding="UTF-8"?>
 <VAST version="4.2" xmlns="http://www.iab.com/VAST">
   <Ad id="v4-1" conditionalAd="false">
     <InLine>
@@ -232,12 +232,12 @@ const std::string& VastDocuments::vast4Inline() {
     </InLine>
   </Ad>
 </VAST>
-)";
+)");
     return doc;
 }
 
 const std::string& VastDocuments::vast4Wrapper() {
-    static const std::string doc = R"(<?xml version="1.0" encoding="UTF-8"?>
+    static const auto& doc = *new std::string(R"(<?xml version="1.0" encoding="UTF-8"?>
 <VAST version="4.1">
   <Ad id="wrap-1">
     <Wrapper followAdditionalWrappers="true" allowMultipleAds="false" fallbackOnNoAd="true">
@@ -261,7 +261,7 @@ const std::string& VastDocuments::vast4Wrapper() {
     </Wrapper>
   </Ad>
 </VAST>
-)";
+)");
     return doc;
 }
 

@@ -44,12 +44,12 @@ std::string selfDrivenPage(const std::string& name, const std::string& action) {
 }  // namespace
 
 const std::string& S2sScenario::expandingBannerPage() {
-    static const std::string page = selfDrivenPage("banner", "mraid.expand()");
+    static const auto& page = *new std::string(selfDrivenPage("banner", "mraid.expand()"));
     return page;
 }
 
 const std::string& S2sScenario::selfClosingInterstitialPage() {
-    static const std::string page = selfDrivenPage("interstitial", "mraid.close()");
+    static const auto& page = *new std::string(selfDrivenPage("interstitial", "mraid.close()"));
     return page;
 }
 

@@ -49,7 +49,7 @@ public:
     // Answers a script, or gives none to leave it to the default answer.
     using ScriptResponder = std::function<std::optional<ScriptResult>(const std::string& script)>;
 
-    static const std::string errorDomain;
+    static const std::string& errorDomain;
     // Code of the error given to a completion whose web view was released before it answered.
     static constexpr int webViewInvalidatedCode = 3;
     // Code of the error given to a script that threw in the page.

@@ -34,7 +34,7 @@ namespace solen {
 namespace {
 
 platform::ProviderSlot<BidRequestAssembler::NetworkSdkDataProvider>& networkSdkDataSlot() {
-    static platform::ProviderSlot<BidRequestAssembler::NetworkSdkDataProvider> slot([] {
+    static auto& slot = *new platform::ProviderSlot<BidRequestAssembler::NetworkSdkDataProvider>([] {
         return BidRequestAssembler::NetworkSdkDataProvider(
             [](const std::string& adUnitId) { return AdapterUtils::fetchTPSdksData(adUnitId); });
     });
@@ -47,7 +47,7 @@ struct SkAdNetworkCache {
 };
 
 SkAdNetworkCache& skAdNetworkCache() {
-    static SkAdNetworkCache cache;
+    static auto& cache = *new SkAdNetworkCache;
     return cache;
 }
 
@@ -61,11 +61,11 @@ std::string applicationDisplayName() {
         }
     }
     // The running program stays the same for the life of the process: its name is read once.
-    static const std::string programName = [] {
+    static const auto& programName = *new std::string([] {
         std::error_code error;
         const auto executable = std::filesystem::read_symlink("/proc/self/exe", error);
         return error ? std::string() : platform::FileManager::displayName(executable);
-    }();
+    }());
     return programName;
 }
 

@@ -54,8 +54,8 @@ double finiteOrZero(double value) { return std::isfinite(value) ? value : 0; }
 }  // namespace
 
 std::shared_ptr<ConfigManager> ConfigManager::shared() {
-    static const std::shared_ptr<ConfigManager> instance = create();
-    return instance;
+    static const auto* instance = new std::shared_ptr<ConfigManager>(create());
+    return *instance;
 }
 
 std::shared_ptr<ConfigManager> ConfigManager::create(std::shared_ptr<SettingsManager> settings,

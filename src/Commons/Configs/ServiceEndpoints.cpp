@@ -28,7 +28,7 @@ bool isChina(std::int64_t buildType) {
 // Logs a rejected override once per distinct value.
 void reportInvalidBase(const std::string& value) {
     static std::mutex mutex;
-    static std::string lastReported;
+    static auto& lastReported = *new std::string;
     std::lock_guard<std::mutex> lock(mutex);
     if (value != lastReported) {
         lastReported = value;

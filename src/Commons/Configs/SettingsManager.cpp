@@ -16,7 +16,7 @@ std::mutex& hookMutex() {
 }
 
 SettingsManager::AdapterStartHook& hookStorage() {
-    static SettingsManager::AdapterStartHook hook;
+    static auto& hook = *new SettingsManager::AdapterStartHook;
     return hook;
 }
 
@@ -31,8 +31,8 @@ SettingsManager::AdapterStartHook currentHook() {
 }  // namespace
 
 std::shared_ptr<SettingsManager> SettingsManager::shared() {
-    static const std::shared_ptr<SettingsManager> instance = std::make_shared<SettingsManager>();
-    return instance;
+    static const auto* instance = new std::shared_ptr<SettingsManager>(std::make_shared<SettingsManager>());
+    return *instance;
 }
 
 void SettingsManager::setAdapterStartHook(AdapterStartHook hook) {

@@ -1,6 +1,7 @@
 #include "Commons/Json/JsonDocument.h"
 
 #include "Commons/Json/JsonDecodingError.h"
+#include "Platform/Foundation/SimdjsonKernels.h"
 
 #include <simdjson.h>
 
@@ -187,6 +188,8 @@ JsonDocument JsonDocument::parse(std::string_view text, std::size_t maxDepth) {
     if (text.empty()) {
         refuse(simdjson::EMPTY);
     }
+    // The parser's buffers come from kernels that outlive the process's static objects.
+    platform::simdjsonKernels();
     const bool large = text.size() > kReusableCapacity;
     auto storage = large ? std::make_unique<Storage>() : takeStorage();
     const auto parseText = [&](std::string_view input) {

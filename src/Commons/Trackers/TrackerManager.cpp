@@ -32,8 +32,9 @@ TrackerManager::TrackerManager(std::shared_ptr<TrackerNetworkInterface> trackerN
 }
 
 std::shared_ptr<TrackerManager> TrackerManager::shared() {
-    static const auto instance = std::make_shared<TrackerManager>(std::make_shared<TrackerNetworkInterface>());
-    return instance;
+    static const auto* instance =
+        new std::shared_ptr<TrackerManager>(std::make_shared<TrackerManager>(std::make_shared<TrackerNetworkInterface>()));
+    return *instance;
 }
 
 double TrackerManager::secondsFromMilliseconds(double milliseconds, double fallbackMilliseconds) {

@@ -17,7 +17,7 @@ std::mutex& sinkMutex() {
 }
 
 Logger::Sink& sinkStorage() {
-    static Logger::Sink sink;
+    static auto& sink = *new Logger::Sink;
     return sink;
 }
 

@@ -22,7 +22,7 @@ struct ConsentCell {
 };
 
 ConsentCell& consentCell() {
-    static ConsentCell cell;
+    static auto& cell = *new ConsentCell;
     return cell;
 }
 

@@ -6,12 +6,12 @@ namespace solen::platform {
 namespace {
 
 ProviderSlot<std::string>& identifierSlot() {
-    static ProviderSlot<std::string> slot([] { return std::string(AdvertisingIdentifierManager::zeroIdentifier); });
+    static auto& slot = *new ProviderSlot<std::string>([] { return std::string(AdvertisingIdentifierManager::zeroIdentifier); });
     return slot;
 }
 
 ProviderSlot<bool>& trackingSlot() {
-    static ProviderSlot<bool> slot([] { return false; });
+    static auto& slot = *new ProviderSlot<bool>([] { return false; });
     return slot;
 }
 

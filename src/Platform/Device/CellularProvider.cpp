@@ -6,7 +6,7 @@ namespace solen::platform {
 namespace {
 
 ProviderSlot<std::optional<CellularProvider::Carrier>>& carrierSlot() {
-    static ProviderSlot<std::optional<CellularProvider::Carrier>> slot(
+    static auto& slot = *new ProviderSlot<std::optional<CellularProvider::Carrier>>(
         [] { return std::optional<CellularProvider::Carrier>(); });
     return slot;
 }

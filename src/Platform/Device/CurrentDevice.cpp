@@ -8,17 +8,17 @@ namespace solen::platform {
 namespace {
 
 ProviderSlot<std::string>& machineNameSlot() {
-    static ProviderSlot<std::string> slot(&CurrentDevice::systemMachineName);
+    static auto& slot = *new ProviderSlot<std::string>(&CurrentDevice::systemMachineName);
     return slot;
 }
 
 ProviderSlot<std::string>& modelSlot() {
-    static ProviderSlot<std::string> slot(&CurrentDevice::systemModel);
+    static auto& slot = *new ProviderSlot<std::string>(&CurrentDevice::systemModel);
     return slot;
 }
 
 ProviderSlot<std::optional<std::string>>& vendorSlot() {
-    static ProviderSlot<std::optional<std::string>> slot([] { return std::optional<std::string>(); });
+    static auto& slot = *new ProviderSlot<std::optional<std::string>>([] { return std::optional<std::string>(); });
     return slot;
 }
 

@@ -15,7 +15,7 @@ struct Simulation {
 };
 
 Simulation& simulation() {
-    static Simulation instance;
+    static auto& instance = *new Simulation;
     return instance;
 }
 

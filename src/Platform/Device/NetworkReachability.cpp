@@ -82,7 +82,7 @@ std::optional<NetworkReachability::Flags> watchedSystemFlags() {
 }
 
 ProviderSlot<std::optional<NetworkReachability::Flags>>& slot() {
-    static ProviderSlot<std::optional<NetworkReachability::Flags>> instance(&watchedSystemFlags);
+    static auto& instance = *new ProviderSlot<std::optional<NetworkReachability::Flags>>(&watchedSystemFlags);
     return instance;
 }
 }  // namespace

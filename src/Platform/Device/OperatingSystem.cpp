@@ -16,7 +16,7 @@ std::string kernelVersion() {
 }
 
 ProviderSlot<std::string>& versionSlot() {
-    static ProviderSlot<std::string> instance(&kernelVersion);
+    static auto& instance = *new ProviderSlot<std::string>(&kernelVersion);
     return instance;
 }
 

@@ -6,7 +6,7 @@ namespace solen::platform {
 
 namespace {
 ProviderSlot<std::optional<std::string>>& radioSlot() {
-    static ProviderSlot<std::optional<std::string>> instance([] { return std::optional<std::string>(); });
+    static auto& instance = *new ProviderSlot<std::optional<std::string>>([] { return std::optional<std::string>(); });
     return instance;
 }
 }  // namespace

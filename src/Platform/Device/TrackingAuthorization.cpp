@@ -6,7 +6,7 @@ namespace solen::platform {
 namespace {
 
 ProviderSlot<TrackingAuthorization::Status>& statusSlot() {
-    static ProviderSlot<TrackingAuthorization::Status> slot([] { return TrackingAuthorization::Status::notDetermined; });
+    static auto& slot = *new ProviderSlot<TrackingAuthorization::Status>([] { return TrackingAuthorization::Status::notDetermined; });
     return slot;
 }
 

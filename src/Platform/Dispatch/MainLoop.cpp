@@ -35,9 +35,9 @@ constexpr auto kPredicatePoll = std::chrono::milliseconds(1);
 // below exist, so it starts from this literal rather than from `defaultMode`.
 constexpr const char* kDefaultModeName = "kCFRunLoopDefaultMode";
 
-const std::string MainLoop::defaultMode = kDefaultModeName;
-const std::string MainLoop::commonModes = "kCFRunLoopCommonModes";
-const std::string MainLoop::trackingMode = "UITrackingRunLoopMode";
+const std::string& MainLoop::defaultMode = *new std::string(kDefaultModeName);
+const std::string& MainLoop::commonModes = *new std::string("kCFRunLoopCommonModes");
+const std::string& MainLoop::trackingMode = *new std::string("UITrackingRunLoopMode");
 
 struct MainLoop::Impl {
     struct TimerEntry {

@@ -42,9 +42,9 @@ public:
 
     // Run-loop modes. The loop runs in `currentMode()`; a timer added in `commonModes` runs in
     // every mode. Default mode is "kCFRunLoopDefaultMode".
-    static const std::string defaultMode;
-    static const std::string commonModes;
-    static const std::string trackingMode;
+    static const std::string& defaultMode;
+    static const std::string& commonModes;
+    static const std::string& trackingMode;
     std::string currentMode() const;
     void setCurrentMode(std::string mode);
 

@@ -3,7 +3,7 @@
 namespace solen::platform {
 
 Bundle& Bundle::main() {
-    static Bundle bundle;
+    static auto& bundle = *new Bundle;
     return bundle;
 }
 

@@ -1,5 +1,7 @@
 #include "Platform/Foundation/CharacterSet.h"
 
+#include "Platform/Foundation/SimdjsonKernels.h"
+
 #include <simdjson.h>
 
 #include <cstdint>
@@ -196,7 +198,7 @@ bool isValidUtf8(std::string_view text) {
             return true;
         }
     }
-    return simdjson::validate_utf8(text.data(), text.size());
+    return simdjsonKernels().validate_utf8(text.data(), text.size());
 }
 
 }  // namespace solen::platform

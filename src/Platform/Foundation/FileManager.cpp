@@ -21,7 +21,7 @@ std::optional<std::filesystem::path> defaultDocumentDirectory() {
 }  // namespace
 
 FileManager& FileManager::defaultManager() {
-    static FileManager manager;
+    static auto& manager = *new FileManager;
     return manager;
 }
 

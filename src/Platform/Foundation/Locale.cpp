@@ -10,7 +10,11 @@ namespace solen::platform {
 namespace {
 
 std::mutex overrideMutex;
-std::optional<std::string> overrideIdentifier;
+
+std::optional<std::string>& overrideIdentifier() {
+    static auto& identifier = *new std::optional<std::string>;
+    return identifier;
+}
 
 const char* const posixIdentifier = "en_US_POSIX";
 
@@ -42,8 +46,8 @@ std::string Locale::identifierFromPosixName(const std::string& name) {
 Locale Locale::current() {
     {
         std::lock_guard lock(overrideMutex);
-        if (overrideIdentifier) {
-            return Locale(*overrideIdentifier);
+        if (const auto& identifier = overrideIdentifier()) {
+            return Locale(*identifier);
         }
     }
     for (const char* variable : {"LC_ALL", "LC_MESSAGES", "LANG"}) {
@@ -58,7 +62,7 @@ Locale Locale::current() {
 
 void Locale::setCurrentOverride(std::optional<std::string> identifier) {
     std::lock_guard lock(overrideMutex);
-    overrideIdentifier = std::move(identifier);
+    overrideIdentifier() = std::move(identifier);
 }
 
 std::optional<std::string> Locale::languageCode() const {

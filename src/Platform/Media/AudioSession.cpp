@@ -4,12 +4,12 @@
 
 namespace solen::platform {
 
-const std::string AudioSession::interruptionNotification = "AudioSessionInterruptionNotification";
-const std::string AudioSession::interruptionTypeKey = "AudioSessionInterruptionTypeKey";
+const std::string& AudioSession::interruptionNotification = *new std::string("AudioSessionInterruptionNotification");
+const std::string& AudioSession::interruptionTypeKey = *new std::string("AudioSessionInterruptionTypeKey");
 
 std::shared_ptr<AudioSession> AudioSession::sharedInstance() {
-    static const std::shared_ptr<AudioSession> session(new AudioSession());
-    return session;
+    static const auto* session = new std::shared_ptr<AudioSession>(new AudioSession());
+    return *session;
 }
 
 void AudioSession::simulateInterruption(InterruptionType type) {

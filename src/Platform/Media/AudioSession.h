@@ -15,8 +15,8 @@ class AudioSession {
 public:
     enum class InterruptionType : std::uint64_t { ended = 0, began = 1 };
 
-    static const std::string interruptionNotification;
-    static const std::string interruptionTypeKey;
+    static const std::string& interruptionNotification;
+    static const std::string& interruptionTypeKey;
 
     static std::shared_ptr<AudioSession> sharedInstance();
 

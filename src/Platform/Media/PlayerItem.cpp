@@ -15,9 +15,9 @@ constexpr std::int32_t kNanosecondTimescale = 1'000'000'000;
 
 }  // namespace
 
-const std::string PlayerItem::didPlayToEndTimeNotification = "PlayerItemDidPlayToEndTimeNotification";
-const std::string PlayerItem::failedToPlayToEndTimeNotification = "PlayerItemFailedToPlayToEndTimeNotification";
-const std::string PlayerItem::failedToPlayToEndTimeErrorKey = "PlayerItemFailedToPlayToEndTimeErrorKey";
+const std::string& PlayerItem::didPlayToEndTimeNotification = *new std::string("PlayerItemDidPlayToEndTimeNotification");
+const std::string& PlayerItem::failedToPlayToEndTimeNotification = *new std::string("PlayerItemFailedToPlayToEndTimeNotification");
+const std::string& PlayerItem::failedToPlayToEndTimeErrorKey = *new std::string("PlayerItemFailedToPlayToEndTimeErrorKey");
 
 std::shared_ptr<PlayerItem> PlayerItem::create(std::shared_ptr<Asset> asset) {
     return std::shared_ptr<PlayerItem>(new PlayerItem(std::move(asset)));

@@ -34,10 +34,10 @@ public:
         friend bool operator==(const TimeRange&, const TimeRange&) = default;
     };
 
-    static const std::string didPlayToEndTimeNotification;
-    static const std::string failedToPlayToEndTimeNotification;
+    static const std::string& didPlayToEndTimeNotification;
+    static const std::string& failedToPlayToEndTimeNotification;
     // User-info key of the failure notification: the platform Error.
-    static const std::string failedToPlayToEndTimeErrorKey;
+    static const std::string& failedToPlayToEndTimeErrorKey;
 
     static std::shared_ptr<PlayerItem> create(std::shared_ptr<Asset> asset);
     PlayerItem(const PlayerItem&) = delete;

@@ -8,10 +8,10 @@
 
 namespace solen::platform {
 
-const std::string Application::didBecomeActiveNotification = "UIApplicationDidBecomeActiveNotification";
-const std::string Application::willResignActiveNotification = "UIApplicationWillResignActiveNotification";
-const std::string Application::didEnterBackgroundNotification = "UIApplicationDidEnterBackgroundNotification";
-const std::string Application::willEnterForegroundNotification = "UIApplicationWillEnterForegroundNotification";
+const std::string& Application::didBecomeActiveNotification = *new std::string("UIApplicationDidBecomeActiveNotification");
+const std::string& Application::willResignActiveNotification = *new std::string("UIApplicationWillResignActiveNotification");
+const std::string& Application::didEnterBackgroundNotification = *new std::string("UIApplicationDidEnterBackgroundNotification");
+const std::string& Application::willEnterForegroundNotification = *new std::string("UIApplicationWillEnterForegroundNotification");
 
 namespace {
 
@@ -23,7 +23,7 @@ bool defaultCanOpen(const URL& url) {
 }  // namespace
 
 Application& Application::shared() {
-    static Application application;
+    static auto& application = *new Application;
     return application;
 }
 

@@ -32,10 +32,10 @@ class Application {
 public:
     enum class State { active = 0, inactive = 1, background = 2 };
 
-    static const std::string didBecomeActiveNotification;
-    static const std::string willResignActiveNotification;
-    static const std::string didEnterBackgroundNotification;
-    static const std::string willEnterForegroundNotification;
+    static const std::string& didBecomeActiveNotification;
+    static const std::string& willResignActiveNotification;
+    static const std::string& didEnterBackgroundNotification;
+    static const std::string& willEnterForegroundNotification;
 
     using OpenURLOptions = std::map<std::string, std::any>;
     using OpenURLCompletion = std::function<void(bool success)>;

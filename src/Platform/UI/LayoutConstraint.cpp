@@ -7,12 +7,12 @@ namespace solen::platform {
 namespace {
 
 std::vector<std::shared_ptr<LayoutConstraint>>& activeList() {
-    static std::vector<std::shared_ptr<LayoutConstraint>> list;
+    static auto& list = *new std::vector<std::shared_ptr<LayoutConstraint>>;
     return list;
 }
 
 std::vector<std::weak_ptr<const View>>& nonTranslatingViews() {
-    static std::vector<std::weak_ptr<const View>> views;
+    static auto& views = *new std::vector<std::weak_ptr<const View>>;
     return views;
 }
 
@@ -24,7 +24,7 @@ struct ContentPriorities {
 };
 
 std::vector<ContentPriorities>& contentPriorities() {
-    static std::vector<ContentPriorities> list;
+    static auto& list = *new std::vector<ContentPriorities>;
     return list;
 }
 

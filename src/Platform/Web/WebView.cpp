@@ -19,8 +19,17 @@ namespace {
 const char* const linuxUserAgent = "Mozilla/5.0 (X11; Linux x86_64) AppleWebKit/605.1.15 (KHTML, like Gecko)";
 
 std::mutex settingsMutex;
-std::string defaultAgent = linuxUserAgent;
-WebView::ScriptResponder responder;
+
+std::string& defaultAgent() {
+    static auto& agent = *new std::string(linuxUserAgent);
+    return agent;
+}
+
+WebView::ScriptResponder& responder() {
+    static auto& installed = *new WebView::ScriptResponder;
+    return installed;
+}
+
 std::atomic<std::size_t> aliveViews{0};
 
 // What a message body takes at least: its texts and keys, and one byte per value.
@@ -49,7 +58,7 @@ std::size_t messageBytes(const nlohmann::ordered_json& body) {
 
 }  // namespace
 
-const std::string WebView::errorDomain = "WebViewErrorDomain";
+const std::string& WebView::errorDomain = *new std::string("WebViewErrorDomain");
 
 std::shared_ptr<WebView> WebView::create(Rect frame, WebViewConfiguration configuration) {
     return std::make_shared<WebView>(frame, std::move(configuration));
@@ -70,17 +79,17 @@ std::string WebView::userAgent() const { return customUserAgent_ ? *customUserAg
 
 std::string WebView::defaultUserAgent() {
     std::lock_guard lock(settingsMutex);
-    return defaultAgent;
+    return defaultAgent();
 }
 
 void WebView::setDefaultUserAgent(std::string userAgent) {
     std::lock_guard lock(settingsMutex);
-    defaultAgent = userAgent.empty() ? std::string(linuxUserAgent) : std::move(userAgent);
+    defaultAgent() = userAgent.empty() ? std::string(linuxUserAgent) : std::move(userAgent);
 }
 
 void WebView::setScriptResponder(ScriptResponder newResponder) {
     std::lock_guard lock(settingsMutex);
-    responder = std::move(newResponder);
+    responder() = std::move(newResponder);
 }
 
 std::shared_ptr<WebView> WebView::keepAlive() { return std::static_pointer_cast<WebView>(shared_from_this()); }
@@ -274,7 +283,7 @@ WebView::ScriptResult WebView::runScript(const std::string& script) {
     ScriptResponder current;
     {
         std::lock_guard lock(settingsMutex);
-        current = responder;
+        current = responder();
     }
     if (current) {
         if (std::optional<ScriptResult> given = current(script)) {

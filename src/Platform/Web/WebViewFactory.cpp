@@ -8,7 +8,11 @@ namespace solen::platform {
 namespace {
 
 std::mutex makerMutex;
-WebViewFactory::Maker installed;
+
+WebViewFactory::Maker& installed() {
+    static auto& maker = *new WebViewFactory::Maker;
+    return maker;
+}
 
 }  // namespace
 
@@ -16,7 +20,7 @@ std::shared_ptr<WebView> WebViewFactory::make(Rect frame, WebViewConfiguration c
     Maker maker;
     {
         std::lock_guard lock(makerMutex);
-        maker = installed;
+        maker = installed();
     }
     if (maker) {
         // The configuration is copied for the maker so that a maker making none leaves it whole.
@@ -29,7 +33,7 @@ std::shared_ptr<WebView> WebViewFactory::make(Rect frame, WebViewConfiguration c
 
 WebViewFactory::Maker WebViewFactory::install(Maker maker) {
     std::lock_guard lock(makerMutex);
-    return std::exchange(installed, std::move(maker));
+    return std::exchange(installed(), std::move(maker));
 }
 
 }  // namespace solen::platform

@@ -17,7 +17,7 @@ struct InMemoryExtras {
 };
 
 InMemoryExtras& inMemory() {
-    static InMemoryExtras instance;
+    static auto& instance = *new InMemoryExtras;
     return instance;
 }
 

@@ -18,8 +18,8 @@ std::string coordinateDescription(const platform::Location::Coordinate& coordina
 }  // namespace
 
 std::shared_ptr<GeoLocation> GeoLocation::shared() {
-    static const std::shared_ptr<GeoLocation> instance = create();
-    return instance;
+    static const auto* instance = new std::shared_ptr<GeoLocation>(create());
+    return *instance;
 }
 
 std::shared_ptr<GeoLocation> GeoLocation::create() {

@@ -52,8 +52,8 @@ HttpVastDocumentFetcher::HttpVastDocumentFetcher(std::shared_ptr<HttpSession> se
 }
 
 std::shared_ptr<HttpVastDocumentFetcher> HttpVastDocumentFetcher::shared() {
-    static const auto fetcher = std::make_shared<HttpVastDocumentFetcher>();
-    return fetcher;
+    static const auto* fetcher = new std::shared_ptr<HttpVastDocumentFetcher>(std::make_shared<HttpVastDocumentFetcher>());
+    return *fetcher;
 }
 
 std::optional<std::string> HttpVastDocumentFetcher::fetch(const platform::URL& url, platform::Clock::Duration timeout) {
