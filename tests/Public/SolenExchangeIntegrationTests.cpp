@@ -12,6 +12,7 @@ TEST(SolenExchangeIntegrationTests, NeedsTheTools) { GTEST_SKIP() << "built with
 #include "support/DispatchWait.h"
 #include "support/LocalAdServiceSdk.h"
 #include "support/LocalHttpServer.h"
+#include "support/ProgramEnd.h"
 #include "support/ScopedDeviceSignals.h"
 #include "support/ScopedUserDefaults.h"
 #include "support/TestCertificate.h"
@@ -66,6 +67,10 @@ Services& services() {
             if (unit == secureRedirectUnit) return test::ScriptedAnswer::redirect(307, front->url("/final"));
             if (unit == plainRedirectUnit) return test::ScriptedAnswer::redirect(307, plainBid);
             return test::ScriptedAnswer::json(204, "");
+        });
+        test::atProgramEnd([made] {
+            made->front.stop();
+            if (made->service) made->service->stop();
         });
         return made;
     }();

@@ -11,6 +11,7 @@ TEST(SolenS2sIntegrationTests, NeedsTheTools) { GTEST_SKIP() << "built without t
 #include "ScriptedWebView.h"
 #include "adserver/AdService.h"
 #include "support/DispatchWait.h"
+#include "support/ProgramEnd.h"
 #include "support/ScopedApplication.h"
 #include "support/ScopedUserDefaults.h"
 #include "support/SdkStartupOnce.h"
@@ -77,6 +78,7 @@ adserver::AdService& service(const std::shared_ptr<Timeline>& timeline) {
     static adserver::AdService* instance = [] {
         auto* started = new adserver::AdService();
         if (started->start()) ::setenv("SOLEN_SERVICE_BASE_URL", started->baseUrl().c_str(), 1);
+        test::atProgramEnd([started] { started->stop(); });
         return started;
     }();
     platform::WebViewFactory::install([weak = std::weak_ptr<Timeline>(timeline)](platform::Rect frame,

@@ -5,6 +5,7 @@
 #include "Platform/Device/OperatingSystem.h"
 #include "adserver/AdService.h"
 #include "support/DispatchWait.h"
+#include "support/ProgramEnd.h"
 
 #include <solen/Solen.h>
 
@@ -51,7 +52,11 @@ inline std::unique_ptr<adserver::AdService> startServiceAndSdk(adserver::Scenari
 // above), later calls give the same service; the SDK makes its endpoints once per process. A
 // program whose service or SDK does not start stops here with a message.
 inline adserver::AdService& adServiceSdkOnce(const std::function<adserver::Scenario()>& scenario, const std::string& appId) {
-    static adserver::AdService* instance = startServiceAndSdk(scenario(), appId).release();
+    static adserver::AdService* instance = [&] {
+        adserver::AdService* started = startServiceAndSdk(scenario(), appId).release();
+        if (started) atProgramEnd([started] { started->stop(); });
+        return started;
+    }();
     if (!instance) {
         std::fprintf(stderr, "the local ad service or the SDK did not start\n");
         std::abort();
