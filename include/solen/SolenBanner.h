@@ -67,7 +67,10 @@ public:
     // Kept weakly: the application owns its delegate.
     std::shared_ptr<SolenBannerDelegate> delegate() const;
     void setDelegate(const std::shared_ptr<SolenBannerDelegate>& delegate);
-    // The view transition recorded with each swap of the ad view (3: curl up).
+    // The view transition that brings each loaded ad view in (3: curl up, the default): each swap
+    // is a one-second linear animation of the banner with the transition set when the load
+    // finishes. Nothing is drawn on Linux; the SDK keeps each swap's animation as an internal
+    // record only.
     int animationTransition() const;
     void setAnimationTransition(int transition);
     std::optional<std::string> adUnitId() const;

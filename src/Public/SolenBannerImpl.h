@@ -3,6 +3,7 @@
 #include "Ad/Managers/Manager/BannerAdManager.h"
 #include "Commons/Utilities/Logger.h"
 #include "Commons/Utilities/MainQueue.h"
+#include "Platform/UI/ViewAnimation.h"
 #include "Public/HiddenImpl.h"
 
 #include <solen/SolenBanner.h>
@@ -34,11 +35,18 @@ struct SOLEN_HIDDEN_IMPL SolenBanner::Impl final : BannerAdManagerDelegate {
         });
     }
 
-    // The new ad view becomes the banner's only subview; it keeps the frame its adapter gave it.
+    // The new ad view comes in with a one-second linear transition on the banner and becomes its
+    // only subview; it keeps the frame its adapter gave it. The old views leave after the commit,
+    // outside the animation.
     void swapInAdView(SolenBanner& view, const std::shared_ptr<platform::View>& adView) const {
-        Logger::debug("swapInAdView with transition " + std::to_string(animationTransition));
+        using platform::ViewAnimation;
+        ViewAnimation::beginAnimations(std::nullopt, nullptr);
+        ViewAnimation::setAnimationDuration(1.0);
+        ViewAnimation::setAnimationCurve(ViewAnimation::linearCurve);
+        ViewAnimation::setAnimationTransition(animationTransition, view, false);
         view.addSubview(adView);
         view.bringSubviewToFront(adView);
+        ViewAnimation::commitAnimations();
         for (const auto& subview : view.subviews()) {
             if (subview != adView) subview->removeFromSuperview();
         }

@@ -4,6 +4,7 @@
 
 #include "support/DispatchWait.h"
 #include "support/ScopedApplication.h"
+#include "support/AnimationBlocks.h"
 
 #include <solen/ui/Window.h>
 
@@ -38,6 +39,19 @@ public:
 
     std::vector<std::string> events;
     std::shared_ptr<platform::ViewController> controller = std::make_shared<platform::ViewController>();
+};
+
+// Notes, when it leaves its superview, how many animation blocks the banner has committed.
+class LeavingView final : public platform::View {
+public:
+    explicit LeavingView(const platform::View& banner) : banner_(banner) {}
+    void didMoveToSuperview() override {
+        if (!superview()) blocksAtRemoval = platform::ViewAnimation::committedBlocks(banner_).size();
+    }
+    std::optional<std::size_t> blocksAtRemoval;
+
+private:
+    const platform::View& banner_;
 };
 
 class SolenBannerTest : public ::testing::Test {
@@ -93,6 +107,29 @@ TEST_F(SolenBannerTest, LoadedViewsAreSwappedInWithOrWithoutADelegate) {
     impl().adManagerDidFinishLoading(manager(), newest);
     ASSERT_TRUE(test::settle());
     EXPECT_THAT(banner_->subviews(), ElementsAre(newest));
+}
+
+TEST_F(SolenBannerTest, EachSwapIsOneLinearSecondOfTheTransitionAndTheOldViewsLeaveAfterIt) {
+    const auto old = std::make_shared<LeavingView>(*banner_);
+    banner_->addSubview(old);
+    const auto first = platform::View::create();
+    first->setTag(1);
+    impl().adManagerDidFinishLoading(manager(), first);
+    ASSERT_TRUE(test::settle());
+    EXPECT_THAT(test::describeBlocks(platform::ViewAnimation::committedBlocks(*banner_)),
+                ElementsAre("1s curve 3 transition 3 uncached: add:1 front:1"));
+    EXPECT_EQ(old->blocksAtRemoval, 1u);  // removed once the block was committed
+
+    // The transition set before the next load is the one its swap plays.
+    banner_->setAnimationTransition(1);
+    const auto second = platform::View::create();
+    second->setTag(2);
+    impl().adManagerDidFinishLoading(manager(), second);
+    ASSERT_TRUE(test::settle());
+    EXPECT_THAT(test::describeBlocks(platform::ViewAnimation::committedBlocks(*banner_)),
+                ElementsAre("1s curve 3 transition 3 uncached: add:1 front:1",
+                            "1s curve 3 transition 1 uncached: add:2 front:2"));
+    EXPECT_THAT(banner_->subviews(), ElementsAre(second));
 }
 
 TEST_F(SolenBannerTest, WindowMovesReachTheManagerAndReportsAfterAReleaseAreDropped) {

@@ -2,6 +2,7 @@
 
 #include "support/TestCertificate.h"
 
+#include <WideBacklogServer.h>
 #include <httplib.h>
 #include <openssl/ssl.h>
 
@@ -191,7 +192,7 @@ ScriptedAnswer ScriptedAnswer::drop() {
 }
 
 struct LocalHttpServer::Impl {
-    class Server final : public httplib::Server {
+    class Server final : public WideBacklogServer {
     public:
         explicit Server(Impl& owner) : owner_(owner) {}
 
@@ -378,7 +379,7 @@ struct LocalHttpServer::Impl {
 };
 
 LocalHttpServer::LocalHttpServer(Transport transport) : impl_(std::make_unique<Impl>(transport)) {
-    httplib::Server& server = impl_->server;
+    auto& server = impl_->server;  // the wide-backlog binding, not the library's
     server.new_task_queue = [] { return new ThreadPerConnection(); };
     server.set_tcp_nodelay(true);
     server.set_socket_options([](socket_t sock) {

@@ -2,7 +2,7 @@
 
 #include "ConfigDocuments.h"
 
-#include <httplib.h>
+#include <WideBacklogServer.h>
 
 #include <condition_variable>
 #include <map>
@@ -66,7 +66,7 @@ private:
 }  // namespace
 
 struct AdService::Impl {
-    httplib::Server server;
+    WideBacklogServer server;
     std::thread listener;
     std::string host = "127.0.0.1";
     int port = 0;

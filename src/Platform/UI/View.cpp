@@ -3,6 +3,7 @@
 #include "Commons/Utilities/Logger.h"
 #include "Platform/UI/Layer.h"
 #include "Platform/UI/LayoutConstraint.h"
+#include "Platform/UI/ViewAnimation.h"
 
 #include <solen/ui/GestureRecognizer.h>
 #include <solen/ui/ViewController.h>
@@ -94,6 +95,7 @@ void View::insertSubview(const std::shared_ptr<View>& view, std::size_t index) {
         subviews_.erase(std::find(subviews_.begin(), subviews_.end(), child));
         index = std::min(index, subviews_.size());
         subviews_.insert(subviews_.begin() + static_cast<std::ptrdiff_t>(index), child);
+        ViewAnimation::recordSubviewChange(*this, ViewAnimation::SubviewChange::add, *child);
         return;
     }
 
@@ -109,10 +111,12 @@ void View::insertSubview(const std::shared_ptr<View>& view, std::size_t index) {
         current->willRemoveSubview(child);
         auto& siblings = current->subviews_;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), child), siblings.end());
+        ViewAnimation::recordSubviewChange(*current, ViewAnimation::SubviewChange::remove, *child);
     }
     index = std::min(index, subviews_.size());
     subviews_.insert(subviews_.begin() + static_cast<std::ptrdiff_t>(index), child);
     child->superview_ = me;
+    ViewAnimation::recordSubviewChange(*this, ViewAnimation::SubviewChange::add, *child);
     if (windowChanges) {
         child->notifyDidMoveToWindow();
     }
@@ -124,6 +128,7 @@ void View::bringSubviewToFront(const std::shared_ptr<View>& view) {
     auto it = std::find(subviews_.begin(), subviews_.end(), view);
     if (it != subviews_.end()) {
         std::rotate(it, it + 1, subviews_.end());
+        ViewAnimation::recordSubviewChange(*this, ViewAnimation::SubviewChange::bringToFront, *view);
     }
 }
 
@@ -151,6 +156,7 @@ void View::removeFromSuperview() {
         auto& siblings = parent->subviews_;
         siblings.erase(std::remove(siblings.begin(), siblings.end(), me), siblings.end());
         superview_.reset();
+        ViewAnimation::recordSubviewChange(*parent, ViewAnimation::SubviewChange::remove, *this);
     }
     if (oldWindow) {
         notifyDidMoveToWindow();
