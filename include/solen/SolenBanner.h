@@ -69,8 +69,8 @@ public:
     void setDelegate(const std::shared_ptr<SolenBannerDelegate>& delegate);
     // The view transition that brings each loaded ad view in (3: curl up, the default): each swap
     // is a one-second linear animation of the banner with the transition set when the load
-    // finishes. Nothing is drawn on Linux; the SDK keeps each swap's animation as an internal
-    // record only.
+    // finishes. Nothing is drawn on Linux: each swap's animation is recorded on the banner, where
+    // platform::ViewAnimation::committedBlocks reads it.
     int animationTransition() const;
     void setAnimationTransition(int transition);
     std::optional<std::string> adUnitId() const;

@@ -3,10 +3,10 @@
 #include "Ad/Managers/Manager/BannerAdManager.h"
 #include "Commons/Utilities/Logger.h"
 #include "Commons/Utilities/MainQueue.h"
-#include "Platform/UI/ViewAnimation.h"
 #include "Public/HiddenImpl.h"
 
 #include <solen/SolenBanner.h>
+#include <solen/ui/ViewAnimation.h>
 
 #include <memory>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "Platform/UI/ViewAnimation.h"
+#include <solen/ui/ViewAnimation.h>
 
 #include <string>
 #include <vector>

@@ -3,9 +3,9 @@
 #include "Commons/Utilities/Logger.h"
 #include "Platform/UI/Layer.h"
 #include "Platform/UI/LayoutConstraint.h"
-#include "Platform/UI/ViewAnimation.h"
 
 #include <solen/ui/GestureRecognizer.h>
+#include <solen/ui/ViewAnimation.h>
 #include <solen/ui/ViewController.h>
 #include <solen/ui/Window.h>
 

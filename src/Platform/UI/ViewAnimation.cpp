@@ -1,4 +1,4 @@
-#include "Platform/UI/ViewAnimation.h"
+#include <solen/ui/ViewAnimation.h>
 
 #include <algorithm>
 

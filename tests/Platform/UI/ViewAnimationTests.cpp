@@ -1,6 +1,6 @@
 // View animation blocks: each committed block is kept on the view its transition is for, with the
 // subview changes made on that view while it was open; blocks nest.
-#include "Platform/UI/ViewAnimation.h"
+#include <solen/ui/ViewAnimation.h>
 
 #include "support/AnimationBlocks.h"
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <solen/SolenExport.h>
 #include <solen/ui/View.h>
 
 #include <cstddef>
@@ -20,8 +21,9 @@ namespace solen::platform {
 // bring-to-front, removals; a change is recorded in the innermost open block for that view).
 // A block without a transition animates no view and is not kept. Each view keeps its
 // `keptBlockLimit` most recent blocks, so a banner that refreshes all day does not grow; records
-// hold views weakly. Main thread only, like views.
-class ViewAnimation {
+// hold views weakly. Hosts and tests read a view's blocks with committedBlocks; the banner
+// records each swap of its ad view this way. Main thread only, like views.
+class SOLEN_EXPORT ViewAnimation {
 public:
     // Raw curve values: 0 ease in and out (the default), 1 ease in, 2 ease out, 3 linear.
     static constexpr int linearCurve = 3;
@@ -55,6 +57,8 @@ public:
     // The blocks committed on `view`, oldest first.
     static std::vector<Block> committedBlocks(const View& view);
 
+private:
+    friend class View;
     // Called by View when it changes its subviews: the change joins the innermost open block whose
     // transition is for `superview`.
     static void recordSubviewChange(const View& superview, SubviewChange change, const View& subview);
