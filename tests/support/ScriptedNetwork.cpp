@@ -89,7 +89,11 @@ public:
     }
     std::optional<SdkInitializedResult> initOnAdLoad(const AdapterSdkConfiguration& configuration) override {
         state_->record("initOnAdLoad", configurationArguments(configuration));
-        return state_->currentScript().adLoadResult;
+        const ScriptedNetwork::Script script = state_->currentScript();
+        if (script.onInitOnAdLoad) {
+            script.onInitOnAdLoad();
+        }
+        return script.adLoadResult;
     }
     std::optional<std::string> getBidToken(const AdapterSdkConfiguration& configuration) override {
         state_->record("getBidToken", configurationArguments(configuration));

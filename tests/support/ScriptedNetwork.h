@@ -15,6 +15,7 @@
 
 #include <nlohmann/json.hpp>
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -71,6 +72,9 @@ public:
         std::optional<SdkInitializedResult> startUpResult = SdkInitializedResult::success(true);
         Timing startUpTiming;
         std::optional<SdkInitializedResult> adLoadResult;  // what initOnAdLoad returns
+        // Run first in each `initOnAdLoad`, on the caller's thread: a test can hold there a
+        // bidder's load step that starts the network, before the step reaches the wrapper.
+        std::function<void()> onInitOnAdLoad;
         std::optional<std::string> bidToken;
         // Load: each answer in turn (none: no answer; two: two answers), made with `loadTiming`.
         std::vector<LoadAnswer> loadAnswers = {LoadAnswer::loaded()};

@@ -23,6 +23,7 @@ namespace solen {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 using test::RecordingBidder;
 using test::ScriptedNetwork;
 
@@ -154,19 +155,22 @@ TEST_F(AdapterWrapperTest, LoadsOnTheGlobalQueueAndReportsOnMainWithFillTrackers
     EXPECT_EQ(log.count("LoadTimer suspended"), 1u);
 }
 
-// The bidders' load, run from a global-queue block as their load step does.
-void loadFromGlobalQueue(const std::shared_ptr<InternalAdAdapter>& wrapper, Ads ad, double timeoutInMilli) {
-    platform::DispatchQueue::global()->async([held = wrapper, ad = std::move(ad), timeoutInMilli]() mutable {
-        InternalAdAdapter& adapter = *held;
-        adapter.loadFromGlobalQueue(std::move(held), std::make_shared<const std::optional<Ads>>(std::move(ad)),
-                                    AdapterAdConfiguration(), timeoutInMilli);
-    });
+// The bidders' load, run from a global-queue block as their load step does, under `claim` (the
+// bidder's claim on the load, taken when the load was handed over).
+void loadFromGlobalQueue(const std::shared_ptr<InternalAdAdapter>& wrapper, InternalAdapterDelegate::LoadClaim claim, Ads ad,
+                         double timeoutInMilli) {
+    platform::DispatchQueue::global()->async(
+        [held = wrapper, claim = std::move(claim), ad = std::move(ad), timeoutInMilli]() mutable {
+            InternalAdAdapter& adapter = *held;
+            adapter.loadFromGlobalQueue(std::move(held), std::make_shared<const std::optional<Ads>>(std::move(ad)),
+                                        AdapterAdConfiguration(), timeoutInMilli, std::move(claim));
+        });
 }
 
 TEST_F(AdapterWrapperTest, LoadFromTheGlobalQueueAsksTheNetworkThereAndStartsOnMainInOneHop) {
     ScriptedNetwork network("WrapHop", {AdFormat::banner}, {});  // answers inside its load
     const auto wrapper = banner(network, bidder);
-    loadFromGlobalQueue(wrapper, lineItem("wrap-hop"), 2500);
+    loadFromGlobalQueue(wrapper, bidder->loadClaim(), lineItem("wrap-hop"), 2500);
     ASSERT_TRUE(test::drainGlobalQueue());
     // Asked from the block itself; the load and the answer wait for main, in that order.
     ASSERT_EQ(network.count("load"), 1u);
@@ -189,7 +193,7 @@ TEST_F(AdapterWrapperTest, LoadFromTheGlobalQueueAsksTheNetworkThereAndStartsOnM
     bidder->clear();
     trackers.clear();
     const auto unready = banner(cold, bidder);
-    loadFromGlobalQueue(unready, lineItem("wrap-cold"), 2500);
+    loadFromGlobalQueue(unready, bidder->loadClaim(), lineItem("wrap-cold"), 2500);
     ASSERT_TRUE(test::settle());
     EXPECT_EQ(cold.count("load"), 0u);
     EXPECT_THAT(bidder->summaries(), ElementsAre("didFail:AdapterInitializationFailed"));
@@ -199,17 +203,36 @@ TEST_F(AdapterWrapperTest, LoadFromTheGlobalQueueAsksTheNetworkThereAndStartsOnM
     EXPECT_THAT(trackers.urls(), ElementsAre(url("load", "", ""), url("nofill", "creative-1", "0", reason),
                                              url("loss", "creative-1", "", reason)));
 
-    // A load whose bidder is gone by the time it reaches main starts nothing there.
+    // A load whose bidder is gone before its step runs sends no tracker, asks no network and
+    // starts nothing.
     ScriptedNetwork::Script silent;
     silent.loadAnswers = {};
     ScriptedNetwork quiet("WrapQuiet", {AdFormat::banner}, silent);
+    trackers.clear();
     const auto orphan = banner(quiet, bidder);
-    loadFromGlobalQueue(orphan, lineItem("wrap-hop"), 2500);
+    const auto claim = bidder->loadClaim();
     bidder.reset();
+    loadFromGlobalQueue(orphan, claim, lineItem("wrap-hop"), 2500);
     ASSERT_TRUE(test::settle());
+    EXPECT_EQ(quiet.count("load"), 0u);
+    EXPECT_THAT(trackers.urls(), IsEmpty());
     EXPECT_EQ(orphan->state(), AdapterAdState::initialised);
     EXPECT_EQ(orphan->adLoadTimer(), nullptr);
     EXPECT_FALSE(orphan->ad().has_value());
+
+    // One whose bidder goes after its step has asked the network starts nothing on main; its
+    // load tracker has left.
+    auto leaving = RecordingBidder::create();
+    const auto asked = banner(quiet, leaving);
+    loadFromGlobalQueue(asked, leaving->loadClaim(), lineItem("wrap-hop"), 2500);
+    ASSERT_TRUE(test::drainGlobalQueue());
+    EXPECT_EQ(quiet.count("load"), 1u);
+    leaving.reset();
+    ASSERT_TRUE(test::settle());
+    EXPECT_EQ(asked->state(), AdapterAdState::initialised);
+    EXPECT_EQ(asked->adLoadTimer(), nullptr);
+    EXPECT_FALSE(asked->ad().has_value());
+    EXPECT_THAT(trackers.urls(), ElementsAre(url("load", "", "")));
 }
 
 TEST_F(AdapterWrapperTest, ReadinessFailuresFailAtOnceWithoutTimerOrNetworkLoad) {

@@ -110,7 +110,14 @@ void AdapterWrapper::load(Ads ad, AdapterAdConfiguration adConfiguration, double
 }
 
 void AdapterWrapper::loadFromGlobalQueue(std::shared_ptr<InternalAdAdapter> self, SharedLineItem sharedAd,
-                                         AdapterAdConfiguration adConfiguration, double timeoutInMilli) {
+                                         AdapterAdConfiguration adConfiguration, double timeoutInMilli,
+                                         InternalAdapterDelegate::LoadClaim claim) {
+    if (claim.expired()) {
+        // The bidder is gone or has given its loads up: nobody would hear of this one, so neither
+        // a tracker nor the network hears of it. The wrapper is let go on main.
+        performOnMainQueue([self = std::move(self)] {});
+        return;
+    }
     // Only what the wrapper was made with is read here; its load's state changes on main.
     std::optional<SolenAdapterError> readinessError = *sharedAd ? networkReadiness((*sharedAd)->networkId) : std::nullopt;
     const bool sends = !readinessError && timeoutInMilli > 0;

@@ -23,7 +23,8 @@ namespace solen {
 // wrapper still exists (a callback for a released wrapper does nothing). The load result goes to
 // the bidder whatever its kind; every other report only when the bidder implements the format's
 // refinement. The network's `load` runs on the global queue; everything else runs on main, except
-// what `loadFromGlobalQueue` does before its hop (it reads only what the wrapper was made with).
+// what `loadFromGlobalQueue` does before its hop (it reads only what the wrapper was made with,
+// and the bidder's claim on the load).
 //
 // Release: the destructor calls no delegate. The owner calls `abandon()` before it lets go.
 class AdapterWrapper : public virtual InternalAdAdapter,
@@ -50,7 +51,7 @@ public:
     AdapterAdState state() const override { return state_; }
     void load(Ads ad, AdapterAdConfiguration adConfiguration, double timeoutInMilli) override;
     void loadFromGlobalQueue(std::shared_ptr<InternalAdAdapter> self, SharedLineItem ad, AdapterAdConfiguration adConfiguration,
-                             double timeoutInMilli) override;
+                             double timeoutInMilli, InternalAdapterDelegate::LoadClaim claim) override;
     std::optional<std::string> creativeId() override;
     void abandon() override;
 

@@ -47,19 +47,22 @@ public:
     // answers and the time-out reach the bidder, later, on the main thread.
     virtual void load(Ads ad, AdapterAdConfiguration adConfiguration, double timeoutInMilli) = 0;
     // The same load as the bidders run it, with a single hop: called on the global queue once the
-    // line item's network was started for it, it checks the network's readiness, hands the
-    // `networkLoad` trackers to the trackers' queue, and hands the line item, the configuration,
-    // the start of the network latency and the load timer to the main thread; then, unless the
-    // load fails at once, it calls the network adapter's `load` right here. On the main thread, if
-    // the bidder still owns the load
-    // (`InternalAdapterDelegate::ownsLoad`), the wrapper becomes `loading` with the load timer
+    // line item's network was started for it, it first reads the bidder's `claim` on the load
+    // (`InternalAdapterDelegate::loadClaim`), and when that has expired it only lets the wrapper
+    // go on the main thread: no tracker, no network. Otherwise it checks the network's readiness,
+    // hands the `networkLoad` trackers to the trackers' queue, and hands the line item, the
+    // configuration, the start of the network latency and the load timer to the main thread; then,
+    // unless the load fails at once, it calls the network adapter's `load` right here. On the main
+    // thread, if the bidder still owns the load (`InternalAdapterDelegate::ownsLoad`: it may have
+    // let go after the claim was read), the wrapper becomes `loading` with the load timer
     // started, or fails the load there as `load` would; the network's answers and the time-out
     // follow on the main thread. Reads nothing of the wrapper that a load changes. `self` is the
     // caller's reference to this wrapper: it goes to the main thread with the load, so that the
     // wrapper is never released on the global queue. `ad` holds the line item (shared, and no
     // longer changed, by every block that reads it).
     virtual void loadFromGlobalQueue(std::shared_ptr<InternalAdAdapter> self, SharedLineItem ad,
-                                     AdapterAdConfiguration adConfiguration, double timeoutInMilli) = 0;
+                                     AdapterAdConfiguration adConfiguration, double timeoutInMilli,
+                                     InternalAdapterDelegate::LoadClaim claim) = 0;
     // The network adapter's creative id; none when it has none or threw.
     virtual std::optional<std::string> creativeId() = 0;
 

@@ -44,6 +44,21 @@ public:
     // own when the load reaches the main thread: a bidder that has let the wrapper go starts
     // nothing. Any load by default.
     virtual bool ownsLoad(const InternalAdAdapter& /*adapter*/) const { return true; }
+
+    // The bidder's claim on the loads it hands to the global queue, as the load step reads it off
+    // the main thread, before it sends a tracker or asks the network (one atomic read): it expires
+    // when the bidder is released or abandons its loads, and a step that finds it expired does
+    // neither. Taken on the main thread, when the load is handed over.
+    using LoadClaim = std::weak_ptr<const void>;
+    LoadClaim loadClaim() const { return loadClaim_; }
+
+protected:
+    // Gives up, for good, every load handed to the global queue whose step has not yet read the
+    // claim; main thread. (A step that read it before is stopped on main by `ownsLoad`.)
+    void abandonLoads() { loadClaim_.reset(); }
+
+private:
+    std::shared_ptr<const void> loadClaim_ = std::make_shared<const bool>(true);
 };
 
 // The per-format refinements. A wrapper passes on a format's callbacks other than the load result

@@ -17,6 +17,10 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <functional>
+#include <future>
+
 namespace solen {
 namespace {
 
@@ -35,11 +39,13 @@ SolenAdapterError noFill() { return SolenAdapterError::noFill(SolenErrorData::of
 
 // Line items by the first letter of their id: "A".."G" of the ordinary network "acme", "H" of the
 // header-bidding network "hb", "M" of the header-bidding network "hbmiss" whose classes are
-// missing, "X" unregistered server-to-server (markup "<div>"), "Y" unregistered, "N" unregistered
-// without bid-loss trackers.
+// missing, "L" of the ordinary network "late" (registered by the tests that use it), "X"
+// unregistered server-to-server (markup "<div>"), "Y" unregistered, "N" unregistered without
+// bid-loss trackers.
 Ads item(const std::string& id) {
     switch (id[0]) {
     case 'H': return AdResponseBuilder::lineItem(id, "hb");
+    case 'L': return AdResponseBuilder::lineItem(id, "late");
     case 'M': return AdResponseBuilder::lineItem(id, "hbmiss");
     case 'X': return AdResponseBuilder::s2sLineItem(id, "s2s-net", "PGRpdj4=");
     case 'Y': return AdResponseBuilder::lineItem(id, "nobody");
@@ -52,6 +58,24 @@ Ads item(const std::string& id) {
     }
 }
 
+// Holds whoever waits on it until the test opens it (also when the test ends early). A waiter
+// may outlive it.
+class Gate {
+public:
+    ~Gate() { open(); }
+    void open() {
+        if (!opened_.exchange(true)) promise_.set_value();
+    }
+    std::function<void()> waiter() const {
+        return [future = future_] { future.wait(); };
+    }
+
+private:
+    std::atomic<bool> opened_{false};
+    std::promise<void> promise_;
+    std::shared_future<void> future_ = promise_.get_future().share();
+};
+
 class AuctionTest : public ::testing::Test {
 protected:
     void script(ScriptedNetwork& network, const std::string& id, std::vector<Answer> answers, double seconds) {
@@ -61,6 +85,14 @@ protected:
     }
 
     void start(const std::vector<std::string>& ids, std::int64_t auctionTimeout = 1000, AdFormat format = AdFormat::banner,
+               std::optional<Json> rewards = std::nullopt) {
+        begin(ids, auctionTimeout, format, std::move(rewards));
+        EXPECT_TRUE(test::settle());
+    }
+
+    // Starts the auction and returns at once: the load steps it handed to the global queue may
+    // not have run, and nothing it sent to the main queue has.
+    void begin(const std::vector<std::string>& ids, std::int64_t auctionTimeout = 1000, AdFormat format = AdFormat::banner,
                std::optional<Json> rewards = std::nullopt) {
         AdResponseBuilder builder;
         for (const std::string& id : ids) {
@@ -75,7 +107,21 @@ protected:
         setting.adUnitId = "unit-1";
         auctioneer_ = Auctioneer::create(manager_, setting);
         auctioneer_->startAuction(builder.build());
-        EXPECT_TRUE(test::settle());
+    }
+
+    // Holds the load steps of `network`'s line items in the network's start-up for ad loading
+    // (`initOnAdLoad`, which starts it) until `gate` opens: there a step has not reached the
+    // wrapper yet.
+    static void holdLoadSteps(ScriptedNetwork& network, const Gate& gate) {
+        // The configuration's first use in the process starts every registered network once, from
+        // the global queue: over before the hold, it cannot start this one behind its back.
+        Bidder::formatSettings(AdFormat::interstitial);
+        EXPECT_TRUE(test::drainGlobalQueue());
+        ScriptedNetwork::Script held = network.script();
+        held.adLoadResult = SdkInitializedResult::success(true);
+        held.onInitOnAdLoad = gate.waiter();
+        network.setScript(std::move(held));
+        network.setSdkInitializedResult(SdkInitializedResult::success(false));
     }
 
     void advance(double seconds) {
@@ -242,6 +288,60 @@ TEST_F(AuctionTest, ReleaseFiresTheDeallocationTrackersOnceAndReportsNothing) {
     EXPECT_THAT(manager_->events(), ElementsAre(noFillEnd));
     EXPECT_EQ(auctioneer_, nullptr);
     EXPECT_THAT(capture_.settledEvents(), ElementsAre("noAdFillEventUrl:-"));
+}
+
+TEST_F(AuctionTest, AReleasedAuctionAsksNoNetworkForAnAd) {
+    // A and B (one window of two) and H; the auctioneer is released while the load steps of A and
+    // B are held before they reach their wrappers.
+    {
+        Gate gate;
+        holdLoadSteps(acme_, gate);
+        begin({"A", "B", "H"}, 1000, AdFormat::interstitial);
+        ASSERT_TRUE(test::waitUntil([&] { return acme_.count("initOnAdLoad") == 2; }));  // both steps are held
+        auctioneer_.reset();
+        gate.open();
+        EXPECT_TRUE(test::settle());
+    }
+    EXPECT_EQ(acme_.count("load"), 0u);
+    EXPECT_EQ(hb_.count("load"), 0u);
+    EXPECT_THAT(manager_->events(), IsEmpty());
+    EXPECT_THAT(capture_.settledEvents(), ElementsAre("bidLoss:H", "noAdFillEventUrl:-"));
+    for (const auto& hit : capture_.hits()) {
+        EXPECT_EQ(hit.macro("DROP_REASON"), "ObjectDeallocated");
+    }
+    EXPECT_EQ(acme_.lastAdapter(AdFormat::interstitial), nullptr);  // the wrappers were let go
+
+    // Released after the load steps ran (acme is started now): the network was asked for A and
+    // B before the release, and on main neither load starts, nor is anything reported. Their
+    // network-load trackers have left, with nothing to close them.
+    capture_.clear();
+    acme_.clearCalls();
+    begin({"A", "B", "H"}, 1000, AdFormat::interstitial);
+    ASSERT_TRUE(test::drainGlobalQueue());
+    EXPECT_EQ(acme_.count("load"), 2u);
+    auctioneer_.reset();
+    EXPECT_TRUE(test::settle());
+    EXPECT_THAT(manager_->events(), IsEmpty());
+    EXPECT_THAT(capture_.settledEvents(), ElementsAre("bidLoss:H", "networkLoad:A", "networkLoad:B", "noAdFillEventUrl:-"));
+    EXPECT_EQ(acme_.lastAdapter(AdFormat::interstitial), nullptr);
+}
+
+TEST_F(AuctionTest, AWonWindowAsksNoNetworkForTheLoadsItLetGo) {
+    // A fills inside its load; L's step is held until A has won, and L's network is never asked.
+    settings_.add({ScopedAdapterSettings::network("late", "Late", 10000)});
+    ScriptedNetwork late("Late", formats_);
+    Gate gate;
+    holdLoadSteps(late, gate);
+    begin({"A", "L"}, 1000, AdFormat::interstitial);
+    // A has won while L's step is held.
+    ASSERT_TRUE(test::waitUntil([&] { return !manager_->events().empty() && late.count("initOnAdLoad") == 1; }));
+    EXPECT_THAT(manager_->events(), ElementsAre("didFinishLoading"));
+    gate.open();
+    EXPECT_TRUE(test::settle());
+    EXPECT_EQ(late.count("load"), 0u);
+    EXPECT_THAT(manager_->events(), ElementsAre("didFinishLoading"));
+    EXPECT_THAT(capture_.settledEvents(), ElementsAre("adFill:A", "networkFill:A", "networkLoad:A"));
+    EXPECT_EQ(late.lastAdapter(AdFormat::interstitial), nullptr);
 }
 
 TEST_F(AuctionTest, TheWinnersReportsAreForwardedWithItsTrackers) {

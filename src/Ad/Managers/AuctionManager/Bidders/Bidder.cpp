@@ -188,7 +188,7 @@ void Bidder::fireNetworkNoFillTrackers(const Ads& lineItem, const SolenAdapterEr
 void Bidder::scheduleAdapterLoad(std::shared_ptr<InternalAdAdapter> adapter, Ads&& lineItem, double timeoutInMilli) {
     platform::DispatchQueue::global()->async(
         [load = AdapterLoad{std::move(adapter), std::make_shared<const std::optional<Ads>>(std::move(lineItem)), adSetting_,
-                            timeoutInMilli, weak_from_this(), AdTracker::takeHeld()}]() mutable {
+                            timeoutInMilli, loadClaim(), AdTracker::takeHeld()}]() mutable {
             loadAdapter(std::move(load));
         });
 }
@@ -201,15 +201,11 @@ void Bidder::loadAdapter(AdapterLoad load) {
     if (network) {
         AdapterFactory::initilizeNetworkSDKOnAdLoad(*network);
     }
-    if (load.bidder.expired()) {
-        // The auction is over: nobody would hear of this load. The wrapper is let go on main.
-        performOnMainQueue([adapter = std::move(load.adapter)] {});
-        return;
-    }
-    // One hop per line item: the wrapper asks its network from here and takes its load to main.
+    // One hop per line item: the wrapper asks its network from here, unless the bidder has let
+    // the load go, and takes its load to main.
     InternalAdAdapter& adapter = *load.adapter;
     adapter.loadFromGlobalQueue(std::move(load.adapter), std::move(load.lineItem), std::move(configuration),
-                                load.timeoutInMilli);
+                                load.timeoutInMilli, std::move(load.claim));
 }
 
 void Bidder::logUserInfo(const SolenAdapterError& error) {

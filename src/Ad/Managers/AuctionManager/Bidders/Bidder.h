@@ -29,8 +29,8 @@ struct AdapterSettings;
 // (held weakly) and owns the wrappers it creates; each wrapper owns its network adapter.
 //
 // Main thread only, except the load step (`loadAdapter`), which runs on the global default queue
-// and touches only process-wide services and what its wrapper was made with before the wrapper's
-// load reaches the main thread.
+// and touches only process-wide services, what its wrapper was made with and its copy of the
+// bidder's load claim before the wrapper's load reaches the main thread.
 //
 // The wrappers' presentation, interaction, reward and impression reports are handled here alike
 // for every bidder: only the reports of `winnerBidder` go on to the auction. Load results are each
@@ -97,14 +97,14 @@ public:
         std::shared_ptr<const std::optional<Ads>> lineItem;  // the line item, never empty
         std::shared_ptr<const AdSetting> adSetting;
         double timeoutInMilli = 0;
-        std::weak_ptr<Bidder> bidder;
+        LoadClaim claim;           // the bidder's claim on its loads (`loadClaim`)
         AdTracker::Held trackers;  // held back on main until this step; sent first
     };
     // The load step, on the global default queue: builds the adapter configuration, starts the
-    // line item's network for ad loading when it is registered, then, unless the bidder is gone,
-    // runs the wrapper's load from there (`loadFromGlobalQueue`: the network is asked at once, and
-    // the load reaches the main thread in one hop, where a bidder that has let the wrapper go
-    // starts nothing).
+    // line item's network for ad loading when it is registered, then runs the wrapper's load from
+    // there (`loadFromGlobalQueue`: unless the bidder's claim has expired, because it is gone or
+    // has abandoned its loads, the network is asked at once, and the load reaches the main thread
+    // in one hop, where a bidder that has let the wrapper go since starts nothing).
     static void loadAdapter(AdapterLoad load);
 
     // What a line item's network adapter receives: its `lineItemMeta` and its network's
@@ -148,7 +148,9 @@ protected:
     Bidder(std::weak_ptr<AdBidderDelegate> delegate, AdSetting adSetting);
 
     // Whether the load step may still start `adapter`'s load on the main thread: a bidder that
-    // has let the wrapper go (a winner was set, or it handed over) starts nothing.
+    // has let the wrapper go (a winner was set, or it handed over) starts nothing. One that lets
+    // all its loads go also gives up its load claim (`abandonLoads`), so that the steps that have
+    // not read it yet ask no network.
     bool ownsLoad(const InternalAdAdapter& adapter) const override = 0;
 
     // The printed user info of `error` at info level (composed only when such lines are produced).

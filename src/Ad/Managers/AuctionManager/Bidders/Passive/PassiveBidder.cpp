@@ -159,6 +159,7 @@ void PassiveBidder::handleAdapterFailure(const std::shared_ptr<InternalAdAdapter
 void PassiveBidder::setWinner(std::shared_ptr<InternalAdAdapter> adapter) {
     const std::shared_ptr<Bidder> self = shared_from_this();
     setWinnerBidder(adapter);
+    abandonLoads();  // the window's loads still on their way to a network go no further
     // A won batch takes no more line items; the winner's wrapper keeps its own.
     ads_.reset();
     report([this](AdBidderDelegate& auction) { auction.adBidderAdDidReceive(*this); });
@@ -187,6 +188,7 @@ void PassiveBidder::handOver() {
         return;
     }
     handedOver_ = true;
+    abandonLoads();
     moveToNextBatch();
 }
 

@@ -19,7 +19,8 @@ namespace solen {
 //
 // Once a winner is set or the bidder has handed over, no report of its wrappers starts a load,
 // takes a batch or reaches the auction, except the winner's presentation, interaction, reward and
-// impression reports. Main thread only.
+// impression reports; and a line item whose load step has not yet read the bidder's claim asks no
+// network. Main thread only.
 class PassiveBidder final : public Bidder {
 public:
     // `windowBatchSize` replaces the window size of the ad-format configuration for the format of
