@@ -32,7 +32,9 @@ public:
     // the application id (error 1003), loads the cached configuration and fetches what expired.
     // Succeeds at once when a mediation document was received by an earlier launch; otherwise
     // waits for it and fails with 1001 (1002 without a network) when it does not arrive. Calling
-    // it again after success only refreshes consent and build region.
+    // it again after success only refreshes consent and build region. The first call starts the
+    // HTTP library (and OpenSSL below it) on the calling thread, before any thread of the SDK or of
+    // a network uses them; OpenSSL is started without its exit-time cleanup.
     static void initialize(const SolenSdkConfiguration& configuration, Completion completion = nullptr);
     static bool isInitialized();
 
