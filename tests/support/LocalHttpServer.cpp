@@ -2,6 +2,7 @@
 
 #include "support/TestCertificate.h"
 
+#include <ThreadPerConnection.h>
 #include <WideBacklogServer.h>
 #include <httplib.h>
 #include <openssl/ssl.h>
@@ -21,7 +22,6 @@
 #include <condition_variable>
 #include <cstring>
 #include <deque>
-#include <list>
 #include <map>
 #include <mutex>
 #include <set>
@@ -114,28 +114,6 @@ private:
     std::array<char, 16 * 1024> buffer_{};
     std::size_t begin_ = 0;
     std::size_t end_ = 0;
-};
-
-// One thread per connection, so kept-alive connections never hold back new ones.
-class ThreadPerConnection final : public httplib::TaskQueue {
-public:
-    void enqueue(std::function<void()> fn) override {
-        std::lock_guard lock(mutex_);
-        threads_.emplace_back(std::move(fn));
-    }
-
-    void shutdown() override {
-        std::list<std::thread> threads;
-        {
-            std::lock_guard lock(mutex_);
-            threads.swap(threads_);
-        }
-        for (auto& thread : threads) thread.join();
-    }
-
-private:
-    std::mutex mutex_;
-    std::list<std::thread> threads_;
 };
 
 // What the handler of the current connection's thread needs to know about that connection.
