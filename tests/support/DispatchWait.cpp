@@ -16,6 +16,10 @@ bool waitUntil(const std::function<bool()>& predicate, std::chrono::milliseconds
     if (loop.isMainThread()) {
         return loop.runUntil(predicate, timeout);
     }
+    return waitHoldingMain(predicate, timeout);
+}
+
+bool waitHoldingMain(const std::function<bool()>& predicate, std::chrono::milliseconds timeout) {
     const auto limit = std::chrono::steady_clock::now() + timeout;
     while (!predicate()) {
         if (std::chrono::steady_clock::now() >= limit) {

@@ -16,6 +16,11 @@ bool drainGlobalQueue(std::chrono::milliseconds timeout = std::chrono::seconds(1
 bool waitUntil(const std::function<bool()>& predicate,
                std::chrono::milliseconds timeout = std::chrono::seconds(10));
 
+// Waits like `waitUntil` without running the main loop, also on the main thread: blocks queued
+// for main stay queued, in their order, so a test can order other threads' work before them.
+bool waitHoldingMain(const std::function<bool()>& predicate,
+                     std::chrono::milliseconds timeout = std::chrono::seconds(10));
+
 // Drains the background queues and the main loop until both are idle together (main thread
 // only): work that bounces between them has settled. Returns false on timeout.
 bool settle(std::chrono::milliseconds timeout = std::chrono::seconds(10));

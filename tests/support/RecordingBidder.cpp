@@ -102,6 +102,16 @@ void RecordingBidder::releaseOnResult(std::shared_ptr<InternalAdAdapter> adapter
     releaseOnResult_ = std::move(adapter);
 }
 
+void RecordingBidder::setOwnsLoads(bool owns) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    ownsLoads_ = owns;
+}
+
+bool RecordingBidder::ownsLoad(const InternalAdAdapter& /*adapter*/) const {
+    std::lock_guard<std::mutex> lock(mutex_);
+    return ownsLoads_;
+}
+
 void RecordingBidder::adAdapterDidLoad(const std::shared_ptr<InternalAdAdapter>& adapter,
                                        std::shared_ptr<platform::View> adView) {
     Report report = named("didLoad", adapter);

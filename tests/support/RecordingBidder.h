@@ -48,6 +48,10 @@ public:
 
     // A wrapper to let go of when it reports its load result, as a bidder might.
     void releaseOnResult(std::shared_ptr<InternalAdAdapter> adapter);
+    // Whether the loads handed over are still this bidder's when they reach main (true at first);
+    // false: as a bidder that has set a winner or handed over.
+    void setOwnsLoads(bool owns);
+    bool ownsLoad(const InternalAdAdapter& adapter) const override;
 
     void adAdapterDidLoad(const std::shared_ptr<InternalAdAdapter>& adapter, std::shared_ptr<platform::View> adView) override;
     void adAdapterDidFail(const std::shared_ptr<InternalAdAdapter>& adapter, SolenAdapterError error) override;
@@ -71,6 +75,7 @@ private:
     std::shared_ptr<platform::ViewController> viewController_;
     int viewControllerQueries_ = 0;
     std::shared_ptr<InternalAdAdapter> releaseOnResult_;
+    bool ownsLoads_ = true;
 };
 
 }  // namespace solen::test

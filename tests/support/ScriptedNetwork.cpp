@@ -312,6 +312,10 @@ void ScriptedAdAdapter::record(std::string name, nlohmann::ordered_json argument
 ScriptedNetwork::Script ScriptedAdAdapter::script() const { return state_->currentScript(); }
 
 void ScriptedAdAdapter::load(const AdapterAdConfiguration& configuration) {
+    const ScriptedNetwork::Script current = script();
+    // Kept until `load` returns when the script holds the load: the wrapper's last reference may
+    // then drop here, on the caller's thread.
+    const auto held = current.onLoad ? adapterDelegate() : nullptr;
     Json size;
     if (configuration.adSize) {
         size = Json::array({configuration.adSize->width, configuration.adSize->height});
@@ -325,7 +329,9 @@ void ScriptedAdAdapter::load(const AdapterAdConfiguration& configuration) {
         std::lock_guard<std::mutex> lock(state_->mutex);
         state_->lastLoad = configuration;
     }
-    const ScriptedNetwork::Script current = script();
+    if (current.onLoad) {
+        current.onLoad();
+    }
     ScriptedNetwork::LoadScript load{current.loadAnswers, current.loadTiming};
     if (configuration.lineItemConfig && configuration.lineItemConfig->is_object()) {
         const auto id = configuration.lineItemConfig->find("lineItemId");

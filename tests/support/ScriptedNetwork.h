@@ -76,6 +76,10 @@ public:
         // bidder's load step that starts the network, before the step reaches the wrapper.
         std::function<void()> onInitOnAdLoad;
         std::optional<std::string> bidToken;
+        // Run first in each ad adapter's `load`, on the caller's thread, while the adapter holds its
+        // delegate (the wrapper) until `load` returns, as networks that keep their delegate for the
+        // whole call do: a test can hold a load there after the network was asked.
+        std::function<void()> onLoad;
         // Load: each answer in turn (none: no answer; two: two answers), made with `loadTiming`.
         std::vector<LoadAnswer> loadAnswers = {LoadAnswer::loaded()};
         Timing loadTiming;

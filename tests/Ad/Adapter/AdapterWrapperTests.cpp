@@ -5,6 +5,7 @@
 #include "Platform/Dispatch/MainLoop.h"
 #include "Platform/Foundation/ClassRegistry.h"
 #include "support/DispatchWait.h"
+#include "support/Gate.h"
 #include "support/LogCapture.h"
 #include "support/RecordedTrackers.h"
 #include "support/RecordingBidder.h"
@@ -220,19 +221,103 @@ TEST_F(AdapterWrapperTest, LoadFromTheGlobalQueueAsksTheNetworkThereAndStartsOnM
     EXPECT_EQ(orphan->adLoadTimer(), nullptr);
     EXPECT_FALSE(orphan->ad().has_value());
 
-    // One whose bidder goes after its step has asked the network starts nothing on main; its
-    // load tracker has left.
-    auto leaving = RecordingBidder::create();
-    const auto asked = banner(quiet, leaving);
-    loadFromGlobalQueue(asked, leaving->loadClaim(), lineItem("wrap-hop"), 2500);
+}
+
+// Every way a bidder lets go of a load after its step read the claim and asked the network: the
+// bidder released, or one that no longer owns the load (a winner was set, it handed over). The
+// load ends once, as one abandoned while loading, and nobody hears of it.
+TEST_F(AdapterWrapperTest, ALoadLetGoAfterItsStepAskedTheNetworkEndsOnceAndReportsNothing) {
+    ScriptedNetwork::Script silent;
+    silent.loadAnswers = {};
+    ScriptedNetwork network("WrapLetGo", {AdFormat::banner}, silent);
+    const std::vector<std::string> closed = {url("load", "", ""), url("nofill", "creative-1", "0", "ObjectDeallocated"),
+                                             url("loss", "creative-1", "", "ObjectDeallocated")};
+    for (const bool released : {true, false}) {
+        SCOPED_TRACE(released ? "bidder released" : "load no longer owned");
+        trackers.clear();
+        auto owner = RecordingBidder::create();
+        const auto wrapper = banner(network, owner);
+        loadFromGlobalQueue(wrapper, owner->loadClaim(), lineItem("wrap-letgo"), 2500);
+        ASSERT_TRUE(test::drainGlobalQueue());
+        EXPECT_EQ(network.count("load"), released ? 1u : 2u);
+        if (released) {
+            owner.reset();
+        } else {
+            owner->setOwnsLoads(false);
+        }
+        ASSERT_TRUE(test::settle());
+        EXPECT_EQ(wrapper->state(), AdapterAdState::failed);
+        EXPECT_EQ(wrapper->adLoadTimer(), nullptr);
+        EXPECT_EQ(wrapper->ad()->lineItemId, "li-1");
+        EXPECT_EQ(trackers.urls(), closed);
+
+        // The network's late answers, the load time-out and a release change nothing.
+        const auto adapter = network.lastAdapter(AdFormat::banner);
+        adapter->reportLoad(ScriptedNetwork::LoadAnswer::loaded());
+        adapter->reportLoad(ScriptedNetwork::LoadAnswer::failed(
+            SolenAdapterError::noFill(SolenErrorData::ofClass("WrapLetGo", "no ad", "later"))));
+        clock.advanceSeconds(5);
+        ASSERT_TRUE(test::settle());
+        EXPECT_EQ(wrapper->state(), AdapterAdState::failed);
+        EXPECT_EQ(trackers.urls(), closed);
+        if (owner) {
+            EXPECT_TRUE(owner->reports().empty());
+        }
+    }
+
+    // A load that failed at once (its network not ready) ends with its own error, told to nobody.
+    test::ScopedAdapterSettings settings({test::ScopedAdapterSettings::network("wrap-letgo-cold", "ColdLetGo")});
+    ScriptedNetwork cold("ColdLetGo", {AdFormat::banner}, {}, SdkInitializedResult::success(false));
+    trackers.clear();
+    auto owner = RecordingBidder::create();
+    const auto unready = banner(cold, owner);
+    loadFromGlobalQueue(unready, owner->loadClaim(), lineItem("wrap-letgo-cold"), 2500);
     ASSERT_TRUE(test::drainGlobalQueue());
-    EXPECT_EQ(quiet.count("load"), 1u);
-    leaving.reset();
+    owner->setOwnsLoads(false);
     ASSERT_TRUE(test::settle());
-    EXPECT_EQ(asked->state(), AdapterAdState::initialised);
-    EXPECT_EQ(asked->adLoadTimer(), nullptr);
-    EXPECT_FALSE(asked->ad().has_value());
-    EXPECT_THAT(trackers.urls(), ElementsAre(url("load", "", "")));
+    EXPECT_EQ(cold.count("load"), 0u);
+    EXPECT_TRUE(owner->reports().empty());
+    const std::string reason = "AdapterInitializationFailed";
+    EXPECT_THAT(trackers.urls(), ElementsAre(url("load", "", ""), url("nofill", "creative-1", "0", reason),
+                                             url("loss", "creative-1", "", reason)));
+}
+
+// A network that keeps its delegate for the whole of its `load()` holds the last reference to a
+// wrapper its bidder let go: the wrapper is destroyed on the global queue, after its load was
+// closed on main, or closing it there.
+TEST_F(AdapterWrapperTest, AWrapperLetGoDuringItsNetworksLoadIsDestroyedOnTheGlobalQueueOnce) {
+    const std::vector<std::string> closed = {url("load", "", ""), url("nofill", "creative-1", "0", "ObjectDeallocated"),
+                                             url("loss", "creative-1", "", "ObjectDeallocated")};
+    for (const bool loadingOnMain : {false, true}) {
+        SCOPED_TRACE(loadingOnMain ? "released while loading" : "let go before the load reached main");
+        trackers.clear();
+        test::Gate gate;
+        ScriptedNetwork::Script holding;
+        holding.onLoad = gate.waiter();
+        holding.loadAnswers = {ScriptedNetwork::LoadAnswer::loaded()};  // made before the load returns
+        ScriptedNetwork network("WrapHeld", {AdFormat::banner}, holding);
+        auto owner = RecordingBidder::create();
+        std::shared_ptr<InternalAdAdapter> wrapper = banner(network, owner);
+        const std::weak_ptr<InternalAdAdapter> watched = wrapper;
+        loadFromGlobalQueue(wrapper, owner->loadClaim(), lineItem("wrap-held"), 2500);
+        wrapper.reset();
+        ASSERT_TRUE(test::waitHoldingMain([&] { return network.count("load") == 1; }));
+        if (loadingOnMain) {
+            platform::MainLoop::shared().runUntilIdle();  // the load starts on main
+            EXPECT_EQ(watched.lock()->state(), AdapterAdState::loading);
+        }
+        owner.reset();
+        platform::MainLoop::shared().runUntilIdle();
+        ASSERT_FALSE(watched.expired());  // the network still holds it
+        EXPECT_EQ(watched.lock()->state(), loadingOnMain ? AdapterAdState::loading : AdapterAdState::failed);
+
+        gate.open();
+        ASSERT_TRUE(test::drainGlobalQueue());
+        EXPECT_TRUE(watched.expired());  // released there, without the main thread
+        clock.advanceSeconds(5);
+        ASSERT_TRUE(test::settle());
+        EXPECT_EQ(trackers.urls(), closed);
+    }
 }
 
 TEST_F(AdapterWrapperTest, ReadinessFailuresFailAtOnceWithoutTimerOrNetworkLoad) {
@@ -476,9 +561,12 @@ TEST_F(AdapterWrapperTest, AbandonAndReleaseInEachState) {
     EXPECT_EQ(error.data().recoverySuggestion(),
               std::string("Please try again. If you see this error consistently please reach out to ") +
                   SolenAdapterError::supportAddress);
+    // The network's late answer and the time-out change nothing: the load was closed.
+    network.lastAdapter(AdFormat::banner)->reportLoad(ScriptedNetwork::LoadAnswer::loaded());
     clock.advanceSeconds(2);
     ASSERT_TRUE(test::settle());
     EXPECT_EQ(bidder->reports().size(), 1u);
+    EXPECT_EQ(loading->state(), AdapterAdState::failed);
     EXPECT_EQ(trackers.urls(), (std::vector<std::string>{url("load", "", ""), deallocated[0], deallocated[1]}));
 
     // Released while loading without abandon: the same trackers, no report; the network's late

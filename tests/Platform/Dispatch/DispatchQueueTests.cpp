@@ -1,6 +1,7 @@
 #include "Platform/Dispatch/DispatchQueue.h"
 #include "Platform/Dispatch/MainLoop.h"
 #include "support/DispatchWait.h"
+#include "support/Gate.h"
 #include "support/LogCapture.h"
 #include "support/ScopedManualClock.h"
 
@@ -19,6 +20,7 @@ namespace solen::platform {
 namespace {
 
 using namespace std::chrono_literals;
+using test::Gate;
 using test::drainGlobalQueue;
 using test::waitUntil;
 
@@ -37,17 +39,6 @@ public:
 private:
     mutable std::mutex mutex_;
     std::vector<int> entries_;
-};
-
-// Blocks whoever waits until the test opens it.
-class Gate {
-public:
-    void open() { promise_.set_value(); }
-    void wait() const { future_.wait(); }
-
-private:
-    std::promise<void> promise_;
-    std::shared_future<void> future_ = promise_.get_future().share();
 };
 
 class DispatchQueueTest : public ::testing::Test {

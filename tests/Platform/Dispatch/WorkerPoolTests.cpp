@@ -2,6 +2,7 @@
 #include "Platform/Dispatch/DispatchTimer.h"
 #include "Platform/Dispatch/WorkerPool.h"
 #include "support/DispatchWait.h"
+#include "support/Gate.h"
 
 #include <gtest/gtest.h>
 
@@ -13,22 +14,8 @@ namespace solen::platform {
 namespace {
 
 using namespace std::chrono_literals;
+using test::Gate;
 using test::waitUntil;
-
-// Holds whoever waits on it until the test opens it (also when the test ends early).
-class Gate {
-public:
-    ~Gate() { open(); }
-    void open() {
-        if (!opened_.exchange(true)) promise_.set_value();
-    }
-    void wait() const { future_.wait(); }
-
-private:
-    std::atomic<bool> opened_{false};
-    std::promise<void> promise_;
-    std::shared_future<void> future_ = promise_.get_future().share();
-};
 
 TEST(WorkerPoolTests, BlockedThreadsAreJoinedByNewOnesUpToTheLimitAndTheExtraOnesLeaveWhenIdle) {
     // Made once and never destroyed, like every pool.

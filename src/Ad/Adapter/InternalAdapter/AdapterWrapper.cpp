@@ -88,12 +88,11 @@ void AdapterWrapper::load(Ads ad, AdapterAdConfiguration adConfiguration, double
               std::make_shared<const std::optional<AdapterAdConfiguration>>(std::move(adConfiguration)),
               platform::Clock::shared()->wallNow());
     const auto* loadTrackers = trackerList(&AdTrackers::networkLoad);
-    const auto readinessError = networkReadiness((*ad_)->networkId);
-    if (readinessError || !(timeoutInMilli > 0)) {
+    if (auto unsent = unsentLoadError(networkReadiness((*ad_)->networkId), timeoutInMilli)) {
         if (loadTrackers) {
             tracker_.fireAdTracker(*loadTrackers, Trackers::networkLoad(""));
         }
-        failUnsentLoad(readinessError, timeoutInMilli);
+        fail(std::move(*unsent), true);
         return;
     }
     startAdLoadTimer(timeoutInMilli);
@@ -119,8 +118,9 @@ void AdapterWrapper::loadFromGlobalQueue(std::shared_ptr<InternalAdAdapter> self
         return;
     }
     // Only what the wrapper was made with is read here; its load's state changes on main.
-    std::optional<SolenAdapterError> readinessError = *sharedAd ? networkReadiness((*sharedAd)->networkId) : std::nullopt;
-    const bool sends = !readinessError && timeoutInMilli > 0;
+    std::optional<SolenAdapterError> unsent =
+        unsentLoadError(*sharedAd ? networkReadiness((*sharedAd)->networkId) : std::nullopt, timeoutInMilli);
+    const bool sends = !unsent;
     if (trackerList(*sharedAd, &AdTrackers::networkLoad)) {
         // Made and sent from a block of their own: the network is asked without waiting for them.
         tracker_.fireLater([sharedAd] {
@@ -135,14 +135,20 @@ void AdapterWrapper::loadFromGlobalQueue(std::shared_ptr<InternalAdAdapter> self
     // The load is under way on main before any answer of the network can get there. The wrapper
     // goes along: from here on, only main may hold the last reference to it.
     performOnMainQueue([wrapper = this, self = std::move(self), sharedAd = std::move(sharedAd), configuration,
-                        startedAt = platform::Clock::shared()->wallNow(), readinessError = std::move(readinessError),
-                        timeoutInMilli, timer = std::move(timer)]() mutable {
+                        startedAt = platform::Clock::shared()->wallNow(), unsent = std::move(unsent), timeoutInMilli,
+                        timer = std::move(timer)]() mutable {
+        wrapper->beginLoad(std::move(sharedAd), std::move(configuration), startedAt);
         const auto bidder = wrapper->internaldelegate();
-        if (!bidder || !bidder->ownsLoad(*wrapper)) {
+        if (!bidder || wrapper->letGo_ || !bidder->ownsLoad(*wrapper)) {
+            // The bidder let the load go after this step read its claim: the network-load trackers
+            // have left and, unless the load failed at once, the network was asked. The load ends
+            // as one let go while loading does, with its trackers and no report.
+            wrapper->letGo(unsent ? std::move(*unsent) : wrapper->objectDeallocatedError());
             return;
         }
-        wrapper->beginLoad(std::move(sharedAd), std::move(configuration), startedAt);
-        if (!wrapper->failUnsentLoad(readinessError, timeoutInMilli)) {
+        if (unsent) {
+            wrapper->fail(std::move(*unsent), true);
+        } else {
             wrapper->startLoadTimer(timeoutInMilli, std::move(timer));
         }
     });
@@ -160,15 +166,15 @@ void AdapterWrapper::beginLoad(SharedAd ad, SharedConfiguration adConfiguration,
     networkLatency_.setStart(startedAt);
 }
 
-bool AdapterWrapper::failUnsentLoad(const std::optional<SolenAdapterError>& readinessError, double timeoutInMilli) {
+std::optional<SolenAdapterError> AdapterWrapper::unsentLoadError(std::optional<SolenAdapterError> readinessError,
+                                                                 double timeoutInMilli) const {
     if (readinessError) {
-        fail(*readinessError, true);
-    } else if (!(timeoutInMilli > 0)) {
-        timeoutFailure();
-    } else {
-        return false;
+        return readinessError;
     }
-    return true;
+    if (!(timeoutInMilli > 0)) {
+        return lineItemTimeoutError();
+    }
+    return std::nullopt;
 }
 
 void AdapterWrapper::callNetwork(const std::weak_ptr<AdapterWrapper>& wrapper, SolenBaseAdAdapter& adapter,
@@ -179,7 +185,7 @@ void AdapterWrapper::callNetwork(const std::weak_ptr<AdapterWrapper>& wrapper, S
     }
     auto error = SolenAdapterError::adapterError(SolenErrorData(adapter, *failure, "Please try again"));
     performOnMainQueue([wrapper, error = std::move(error)] {
-        if (const auto alive = wrapper.lock()) {
+        if (const auto alive = wrapper.lock(); alive && !alive->letGo_) {
             alive->fail(error, true);
         }
     });
@@ -195,7 +201,13 @@ void AdapterWrapper::abandon() {
     if (state_ == AdapterAdState::loading) {
         fail(objectDeallocatedError(), true);
     }
+    letGo_ = true;
     stopTimers();
+}
+
+void AdapterWrapper::letGo(SolenAdapterError error) {
+    letGo_ = true;
+    fail(std::move(error), false);
 }
 
 void AdapterWrapper::startAdLoadTimer(double withIntervalInMilli) { startLoadTimer(withIntervalInMilli, nullptr); }
@@ -210,9 +222,12 @@ void AdapterWrapper::timeoutFailure() {
     if (state_ != AdapterAdState::loading) {
         return;
     }
-    fail(SolenAdapterError::lineItemTimeout(
-             SolenErrorData(solenAdAdapter_, "The network adapter timed out", "Please try again")),
-         true);
+    fail(lineItemTimeoutError(), true);
+}
+
+SolenAdapterError AdapterWrapper::lineItemTimeoutError() const {
+    return SolenAdapterError::lineItemTimeout(
+        SolenErrorData(solenAdAdapter_, "The network adapter timed out", "Please try again"));
 }
 
 void AdapterWrapper::stopTimers() { killAdTimer(); }

@@ -20,13 +20,18 @@ namespace solen {
 //
 // The wrapper is its network adapter's delegate. Network callbacks may come from any thread, any
 // number of times and in any state: each is logged and acted on, on the main thread, while the
-// wrapper still exists (a callback for a released wrapper does nothing). The load result goes to
-// the bidder whatever its kind; every other report only when the bidder implements the format's
-// refinement. The network's `load` runs on the global queue; everything else runs on main, except
-// what `loadFromGlobalQueue` does before its hop (it reads only what the wrapper was made with,
-// and the bidder's claim on the load).
+// wrapper still exists and its owner has not let it go (a callback for a released or abandoned
+// wrapper does nothing: its load was closed already). The load result goes to the bidder whatever
+// its kind; every other report only when the bidder implements the format's refinement. The
+// network's `load` runs on the global queue; everything else runs on main, except what
+// `loadFromGlobalQueue` does before its hop (it reads only what the wrapper was made with, and the
+// bidder's claim on the load), and the destructor.
 //
-// Release: the destructor calls no delegate. The owner calls `abandon()` before it lets go.
+// Release: the destructor calls no delegate. The owner calls `abandon()` before it lets go. The
+// last reference may drop on any thread: a network adapter that keeps its delegate for the whole
+// of its `load()` call drops it on the global queue when the owner let go first. The destructor
+// then runs there: it closes a load still under way (its trackers leave) and stops the timers,
+// and touches nothing that another thread still uses (blocks for main hold the wrapper weakly).
 class AdapterWrapper : public virtual InternalAdAdapter,
                        public virtual AdapterDelegate,
                        public std::enable_shared_from_this<AdapterWrapper> {
@@ -90,7 +95,7 @@ protected:
     template <class Work>
     void onMain(Work&& work) {
         performOnMainQueue([weak = weak_from_this(), work = std::forward<Work>(work)]() mutable {
-            if (const auto wrapper = weak.lock()) {
+            if (const auto wrapper = weak.lock(); wrapper && !wrapper->letGo_) {
                 work(*wrapper);
             }
         });
@@ -141,9 +146,13 @@ private:
     // The start of a load on the main thread: the line item, its configuration, `loading`, and the
     // network latency's start.
     void beginLoad(SharedAd ad, SharedConfiguration adConfiguration, LatencyInterval::TimePoint startedAt);
-    // Fails a load that does not go to the network: with the readiness error, or as timed out when
-    // the time-out is not positive. False, doing nothing, for a load that goes ahead.
-    bool failUnsentLoad(const std::optional<SolenAdapterError>& readinessError, double timeoutInMilli);
+    // Why a load does not go to the network: the readiness error, or a time-out when the time-out
+    // is not positive; none for a load that goes ahead.
+    std::optional<SolenAdapterError> unsentLoadError(std::optional<SolenAdapterError> readinessError,
+                                                     double timeoutInMilli) const;
+    // Closes the load of a wrapper that its owner let go before the load reached main: `error`'s
+    // trackers leave, nobody is told, and the network's later answers change nothing.
+    void letGo(SolenAdapterError error);
     // Calls the network adapter's `load` on the calling thread (a block of the global queue); an
     // exception that escapes it fails the load on the main thread.
     static void callNetwork(const std::weak_ptr<AdapterWrapper>& wrapper, SolenBaseAdAdapter& adapter,
@@ -156,6 +165,7 @@ private:
     // wrapper was made with: callable from any thread.
     std::optional<SolenAdapterError> networkReadiness(const std::string& networkId) const;
     SolenAdapterError objectDeallocatedError() const;
+    SolenAdapterError lineItemTimeoutError() const;
     // The line item's list, when it has one that is not empty.
     const AdTrackers::UrlList* trackerList(AdTrackers::UrlList AdTrackers::*list) const;
     static const AdTrackers::UrlList* trackerList(const std::optional<Ads>& ad, AdTrackers::UrlList AdTrackers::*list);
@@ -172,6 +182,7 @@ private:
     SharedAd ad_;                            // never null
     SharedConfiguration adConfiguration_;    // never null
     AdapterAdState state_ = AdapterAdState::initialised;
+    bool letGo_ = false;  // the owner let go (`abandon`, or a load it no longer owned): callbacks do nothing
 };
 
 }  // namespace solen

@@ -19,7 +19,8 @@ namespace solen {
 // What a bidder sees of the wrapper around one line item's network ad adapter: the shared load
 // with its readiness check, load time-out, trackers and failure path, and the state of that one
 // load. Made per line item by the bidder that owns it (the wrapper holds the bidder weakly and the
-// network adapter strongly). Main thread only: every call, and every report to the bidder.
+// network adapter strongly). Main thread only: every call, and every report to the bidder (the
+// one exception is `loadFromGlobalQueue`, below; and the last reference may drop on any thread).
 class InternalAdAdapter : public virtual AdLoadTimer {
 public:
     // A load's line item once its load is under way: it no longer changes, so the blocks that read
@@ -53,13 +54,18 @@ public:
     // hands the `networkLoad` trackers to the trackers' queue, and hands the line item, the
     // configuration, the start of the network latency and the load timer to the main thread; then,
     // unless the load fails at once, it calls the network adapter's `load` right here. On the main
-    // thread, if the bidder still owns the load (`InternalAdapterDelegate::ownsLoad`: it may have
-    // let go after the claim was read), the wrapper becomes `loading` with the load timer
-    // started, or fails the load there as `load` would; the network's answers and the time-out
-    // follow on the main thread. Reads nothing of the wrapper that a load changes. `self` is the
-    // caller's reference to this wrapper: it goes to the main thread with the load, so that the
-    // wrapper is never released on the global queue. `ad` holds the line item (shared, and no
-    // longer changed, by every block that reads it).
+    // thread the wrapper becomes `loading`. If the bidder still owns the load
+    // (`InternalAdapterDelegate::ownsLoad`), the load timer starts, or the load fails there as
+    // `load` would; the network's answers and the time-out follow on the main thread. If the
+    // bidder let go after the claim was read (it is gone, a winner was set, it handed over), the
+    // load is closed as one abandoned while loading: `networkNoFill` then `bidLoss` with
+    // `objectDeallocated` (or the error of a load that failed at once), reported to nobody, and
+    // the network's later answers change nothing. Reads nothing of the wrapper that a load
+    // changes. `self` is the caller's reference to this wrapper: it goes to the main thread with
+    // the load, so that the step itself never holds the last one. (A network adapter that keeps
+    // its delegate for the whole of its `load()` may still drop the last reference on the global
+    // queue, after the owner let go; the wrapper's destructor then runs there.) `ad` holds the
+    // line item (shared, and no longer changed, by every block that reads it).
     virtual void loadFromGlobalQueue(std::shared_ptr<InternalAdAdapter> self, SharedLineItem ad,
                                      AdapterAdConfiguration adConfiguration, double timeoutInMilli,
                                      InternalAdapterDelegate::LoadClaim claim) = 0;
@@ -68,8 +74,9 @@ public:
 
     // Called by the owner before it lets the wrapper go. While `loading`, fails the load with
     // `objectDeallocated` (trackers, then the report); then stops every timer. Nothing is reported
-    // in any other state. A wrapper released without it while loading fires the same trackers and
-    // reports nothing.
+    // in any other state, and the network's later callbacks change nothing. A wrapper released
+    // without it while loading fires the same trackers and reports nothing, on the thread that
+    // drops its last reference.
     virtual void abandon() = 0;
 };
 

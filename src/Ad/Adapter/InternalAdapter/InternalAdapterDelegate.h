@@ -41,8 +41,8 @@ public:
     virtual void adapterDidAdImpression(const std::shared_ptr<InternalAdAdapter>& adapter) = 0;
 
     // Whether a load that the bidder handed to the global queue (`loadFromGlobalQueue`) is still its
-    // own when the load reaches the main thread: a bidder that has let the wrapper go starts
-    // nothing. Any load by default.
+    // own when the load reaches the main thread: one that the bidder has let go starts nothing
+    // more, and the wrapper closes it without a report. Any load by default.
     virtual bool ownsLoad(const InternalAdAdapter& /*adapter*/) const { return true; }
 
     // The bidder's claim on the loads it hands to the global queue, as the load step reads it off
@@ -54,7 +54,8 @@ public:
 
 protected:
     // Gives up, for good, every load handed to the global queue whose step has not yet read the
-    // claim; main thread. (A step that read it before is stopped on main by `ownsLoad`.)
+    // claim; main thread. (A step that read it before has asked its network: `ownsLoad` closes
+    // that load on main.)
     void abandonLoads() { loadClaim_.reset(); }
 
 private:

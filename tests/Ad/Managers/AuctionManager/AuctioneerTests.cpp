@@ -1,9 +1,11 @@
 #include "Ad/Adapter/InternalAdapter/InternalAdAdapter.h"
 #include "Ad/Managers/AuctionManager/Auctioneer.h"
 #include "Ad/Managers/AuctionManager/Bidders/Bidder.h"
+#include "Platform/Dispatch/MainLoop.h"
 #include "support/AdResponseBuilder.h"
 #include "support/DispatchWait.h"
 #include "support/FakeRenderers.h"
+#include "support/Gate.h"
 #include "support/LogCapture.h"
 #include "support/RecordingAdBidderDelegate.h"
 #include "support/RecordingAuctioneerDelegate.h"
@@ -17,6 +19,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <functional>
 #include <future>
@@ -27,6 +30,7 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using test::AdResponseBuilder;
+using test::Gate;
 using test::ScopedAdapterSettings;
 using test::ScriptedNetwork;
 using Answer = ScriptedNetwork::LoadAnswer;
@@ -57,24 +61,6 @@ Ads item(const std::string& id) {
     default: return AdResponseBuilder::lineItem(id, "acme");
     }
 }
-
-// Holds whoever waits on it until the test opens it (also when the test ends early). A waiter
-// may outlive it.
-class Gate {
-public:
-    ~Gate() { open(); }
-    void open() {
-        if (!opened_.exchange(true)) promise_.set_value();
-    }
-    std::function<void()> waiter() const {
-        return [future = future_] { future.wait(); };
-    }
-
-private:
-    std::atomic<bool> opened_{false};
-    std::promise<void> promise_;
-    std::shared_future<void> future_ = promise_.get_future().share();
-};
 
 class AuctionTest : public ::testing::Test {
 protected:
@@ -122,6 +108,21 @@ protected:
         held.onInitOnAdLoad = gate.waiter();
         network.setScript(std::move(held));
         network.setSdkInitializedResult(SdkInitializedResult::success(false));
+    }
+
+    // Each of `lineItems` was tried and closed once as let go while loading (network load, then
+    // no-fill and bid-loss with ObjectDeallocated), besides the `others` events.
+    void expectClosedAsDeallocated(const std::vector<std::string>& lineItems, std::vector<std::string> others) {
+        for (const std::string& id : lineItems) {
+            for (const char* kind : {"bidLoss", "networkLoad", "networkNoFill"}) {
+                others.push_back(std::string(kind) + ":" + id);
+            }
+        }
+        std::sort(others.begin(), others.end());
+        EXPECT_EQ(capture_.settledEvents(), others);
+        for (const auto& hit : capture_.hits()) {
+            EXPECT_EQ(hit.macro("DROP_REASON"), hit.kind == "networkLoad" ? "" : "ObjectDeallocated") << hit.kind;
+        }
     }
 
     void advance(double seconds) {
@@ -311,9 +312,9 @@ TEST_F(AuctionTest, AReleasedAuctionAsksNoNetworkForAnAd) {
     }
     EXPECT_EQ(acme_.lastAdapter(AdFormat::interstitial), nullptr);  // the wrappers were let go
 
-    // Released after the load steps ran (acme is started now): the network was asked for A and
-    // B before the release, and on main neither load starts, nor is anything reported. Their
-    // network-load trackers have left, with nothing to close them.
+    // Released after the load steps ran (acme is started now) and before their loads reached
+    // main: the network was asked for A and B, so each load ends as one let go while loading,
+    // with its no-fill and bid-loss trackers once; nothing is reported.
     capture_.clear();
     acme_.clearCalls();
     begin({"A", "B", "H"}, 1000, AdFormat::interstitial);
@@ -322,8 +323,45 @@ TEST_F(AuctionTest, AReleasedAuctionAsksNoNetworkForAnAd) {
     auctioneer_.reset();
     EXPECT_TRUE(test::settle());
     EXPECT_THAT(manager_->events(), IsEmpty());
-    EXPECT_THAT(capture_.settledEvents(), ElementsAre("bidLoss:H", "networkLoad:A", "networkLoad:B", "noAdFillEventUrl:-"));
+    expectClosedAsDeallocated({"A", "B"}, {"bidLoss:H", "noAdFillEventUrl:-"});
     EXPECT_EQ(acme_.lastAdapter(AdFormat::interstitial), nullptr);
+}
+
+TEST_F(AuctionTest, EveryBidderThatLetsGoOfAnAskedNetworkClosesItsLineItemOnce) {
+    // A header-bidding line item whose auction is released once its network was asked.
+    script(hb_, "H", {}, 0);
+    begin({"H"});
+    ASSERT_TRUE(test::drainGlobalQueue());
+    ASSERT_EQ(hb_.count("load"), 1u);
+    auctioneer_.reset();
+    EXPECT_TRUE(test::settle());
+    EXPECT_THAT(manager_->events(), IsEmpty());
+    expectClosedAsDeallocated({"H"}, {"noAdFillEventUrl:-"});
+
+    // An auction that times out while A's network is asked, and that its manager lets go when
+    // told: A's load reaches main after the auction is gone.
+    capture_.clear();
+    acme_.clearCalls();
+    script(acme_, "A", {}, 0);
+    manager_->onEnd = [this] { auctioneer_.reset(); };
+    {
+        Gate gate;
+        holdLoadSteps(acme_, gate);
+        begin({"A"}, 500);
+        ASSERT_TRUE(test::waitHoldingMain([&] { return acme_.count("initOnAdLoad") == 1; }));
+        clock_.advanceSeconds(0.5);  // the time-out waits for main, ahead of A's load
+        ASSERT_TRUE(test::waitHoldingMain([] { return platform::MainLoop::shared().pendingCount() == 1; }));
+        gate.open();
+        ASSERT_TRUE(test::drainGlobalQueue());
+        EXPECT_EQ(acme_.count("load"), 1u);
+        EXPECT_TRUE(test::settle());
+    }
+    EXPECT_EQ(auctioneer_, nullptr);
+    EXPECT_THAT(manager_->events(), ElementsAre(timedOut));
+    EXPECT_THAT(capture_.settledEvents(),
+                ElementsAre("bidLoss:A", "networkLoad:A", "networkNoFill:A", "noAdFillEventUrl:-"));
+    EXPECT_EQ(capture_.hit("networkNoFill", "A").macro("DROP_REASON"), "ObjectDeallocated");
+    EXPECT_EQ(capture_.hit("bidLoss", "A").macro("DROP_REASON"), "ObjectDeallocated");
 }
 
 TEST_F(AuctionTest, AWonWindowAsksNoNetworkForTheLoadsItLetGo) {
@@ -341,6 +379,32 @@ TEST_F(AuctionTest, AWonWindowAsksNoNetworkForTheLoadsItLetGo) {
     EXPECT_EQ(late.count("load"), 0u);
     EXPECT_THAT(manager_->events(), ElementsAre("didFinishLoading"));
     EXPECT_THAT(capture_.settledEvents(), ElementsAre("adFill:A", "networkFill:A", "networkLoad:A"));
+    EXPECT_EQ(late.lastAdapter(AdFormat::interstitial), nullptr);
+}
+
+TEST_F(AuctionTest, AWonWindowClosesTheLoadWhoseNetworkItAskedBeforeTheWin) {
+    // A fills inside its load; L's step runs once A's load and fill wait for main, so that L's
+    // network is asked and its load reaches main after A has won.
+    settings_.add({ScopedAdapterSettings::network("late", "Late", 10000)});
+    ScriptedNetwork::Script silent;
+    silent.loadAnswers = {};
+    ScriptedNetwork late("Late", formats_, silent);
+    Gate gate;
+    holdLoadSteps(late, gate);
+    begin({"A", "L"}, 1000, AdFormat::interstitial);
+    // A's load and its fill wait for main while L's step is held.
+    ASSERT_TRUE(test::waitHoldingMain([&] {
+        return late.count("initOnAdLoad") == 1 && platform::MainLoop::shared().pendingCount() == 2;
+    }));
+    gate.open();
+    ASSERT_TRUE(test::drainGlobalQueue());
+    EXPECT_EQ(late.count("load"), 1u);
+    EXPECT_TRUE(test::settle());
+    EXPECT_THAT(manager_->events(), ElementsAre("didFinishLoading"));
+    EXPECT_THAT(capture_.settledEvents(), ElementsAre("adFill:A", "bidLoss:L", "networkFill:A", "networkLoad:A",
+                                                      "networkLoad:L", "networkNoFill:L"));
+    EXPECT_EQ(capture_.hit("networkNoFill", "L").macro("DROP_REASON"), "ObjectDeallocated");
+    EXPECT_EQ(capture_.hit("bidLoss", "L").macro("DROP_REASON"), "ObjectDeallocated");
     EXPECT_EQ(late.lastAdapter(AdFormat::interstitial), nullptr);
 }
 

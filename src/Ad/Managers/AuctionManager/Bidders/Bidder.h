@@ -104,7 +104,8 @@ public:
     // line item's network for ad loading when it is registered, then runs the wrapper's load from
     // there (`loadFromGlobalQueue`: unless the bidder's claim has expired, because it is gone or
     // has abandoned its loads, the network is asked at once, and the load reaches the main thread
-    // in one hop, where a bidder that has let the wrapper go since starts nothing).
+    // in one hop, where a load that the bidder has let go since is closed with its trackers and
+    // reported to nobody).
     static void loadAdapter(AdapterLoad load);
 
     // What a line item's network adapter receives: its `lineItemMeta` and its network's
@@ -147,8 +148,8 @@ public:
 protected:
     Bidder(std::weak_ptr<AdBidderDelegate> delegate, AdSetting adSetting);
 
-    // Whether the load step may still start `adapter`'s load on the main thread: a bidder that
-    // has let the wrapper go (a winner was set, or it handed over) starts nothing. One that lets
+    // Whether the load step may still start `adapter`'s load on the main thread: a load the bidder
+    // has let go (a winner was set, or it handed over) is closed instead. One that lets
     // all its loads go also gives up its load claim (`abandonLoads`), so that the steps that have
     // not read it yet ask no network.
     bool ownsLoad(const InternalAdAdapter& adapter) const override = 0;
