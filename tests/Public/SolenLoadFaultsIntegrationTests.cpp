@@ -1,13 +1,17 @@
 // Loads of every format against the local ad service and the example network while the service
-// and the network fail in every way they can. Network adapters that block in `load()` hold no
-// time-out of the SDK back; every load ends in exactly one terminal callback; a load whose bid
-// answer came at once never ends at the fetch time-out.
+// and the network fail in every way they can, and while the host releases some of the ads as they
+// load. Network adapters that block in `load()` hold no time-out of the SDK back; every load ends
+// in exactly one terminal callback (none for an ad released first); a load whose bid answer came
+// at once never ends at the fetch time-out; and every line item whose network was asked for an ad
+// ends with exactly one outcome tracker.
 #if !defined(SOLEN_HAVE_ADSERVER)
 #include <gtest/gtest.h>
 TEST(SolenLoadFaultsIntegrationTests, NeedsTheTools) { GTEST_SKIP() << "built without the tools"; }
 #else
 
 #include "Ad/Network/AdError.h"
+#include "Platform/Dispatch/DispatchQueue.h"
+#include "Platform/Dispatch/MainLoop.h"
 #include "support/DispatchWait.h"
 #include "support/LocalAdServiceSdk.h"
 #include "support/ScopedApplication.h"
@@ -21,7 +25,9 @@ TEST(SolenLoadFaultsIntegrationTests, NeedsTheTools) { GTEST_SKIP() << "built wi
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <condition_variable>
 #include <map>
+#include <mutex>
 #include <set>
 #include <sstream>
 
@@ -63,12 +69,20 @@ private:
     }
 };
 
-// A line item of the example network scripted through its settings.
+// The line-item trackers followed here, each at "/track/<kind>".
+constexpr const char* lineItemTrackers[] = {"networkLoad", "networkFill", "networkNoFill", "bidLoss"};
+
+// A line item of the example network scripted through its settings. Its trackers name their load
+// (the bid request's id) and carry the drop reason.
 Json lineItem(const std::string& id, const char* behaviour, Json extra = Json::object(), std::int64_t timeout = 3000) {
     Json meta{{"behaviour", behaviour}, {"creativeId", "cr-" + id}};
     meta.update(extra);
+    Json trackers = Json::object();
+    for (const char* kind : lineItemTrackers) {
+        trackers[kind] = Json::array({"${BASE_URL}/track/" + std::string(kind) + "?li=" + id + "&rid=${REQUEST_ID}&d=$DROP_REASON"});
+    }
     return Json{{"lineItemId", id}, {"networkId", "example-waterfall"}, {"lineItemMeta", meta}, {"s2s", false},
-                {"timeout", timeout}, {"trackers", {{"networkNoFill", {"${BASE_URL}/track/nofill?li=" + id}}}}};
+                {"timeout", timeout}, {"trackers", trackers}};
 }
 
 Json bidBody(std::vector<Json> ads, std::int64_t auctionTimeout = 5000) {
@@ -129,19 +143,57 @@ const std::vector<Fault>& faults() {
 // The unit of a fault, for the rewarded format or another one.
 std::string unitOf(const Fault& fault, bool rewarded) { return "faults-" + fault.name + (rewarded ? "-rewarded" : ""); }
 
+// The line items whose network reports its outcome twice: their trackers fire twice, as a
+// network's callbacks are not gated.
+const std::set<std::string> reportedTwice = {"twice", "none"};
+
 // A banner unit whose one line item blocks its adapter's `load()` for 4 s under a 500 ms auction.
 constexpr const char* blockingUnit = "blocking-banner";
+
+enum class Format { banner, interstitial, rewarded, native, splash };
+constexpr Format formats[] = {Format::banner, Format::interstitial, Format::rewarded, Format::native, Format::splash};
+
+// The loads of the chaos test: every fault in every format (the format moves on after each pass
+// over the faults), and every third load released by the host while it loads, from an ad unit
+// of its own so that its requests can be told apart.
+struct PlannedLoad {
+    const Fault* fault;
+    Format format;
+    bool released;
+    std::string unit;
+};
+constexpr std::size_t kLoads = 540;
+const std::vector<PlannedLoad>& plan() {
+    static const std::vector<PlannedLoad> loads = [] {
+        std::vector<PlannedLoad> made;
+        for (std::size_t i = 0; i < kLoads; ++i) {
+            const Fault& fault = faults()[i % faults().size()];
+            const Format format = formats[(i / faults().size()) % std::size(formats)];
+            const bool released = (i + i / faults().size()) % 3 == 2;  // each fault in a third of its passes
+            made.push_back({&fault, format, released,
+                            released ? "faults-released-" + std::to_string(i) : unitOf(fault, format == Format::rewarded)});
+        }
+        return made;
+    }();
+    return loads;
+}
 
 adserver::AdService& service() {
     return test::adServiceSdkOnce(
         [] {
             adserver::Scenario scenario = adserver::Scenario::defaults();
             scenario.documents["primeAds"].patch = Json{{"fetchTimeout", fetchTimeoutMs}};
+            const auto answerFor = [](const Fault& fault, bool rewarded) {
+                adserver::Answer made = fault.bid;
+                if (rewarded && made.body.is_object() && made.body.contains("ads")) made.body["rewardedVideo"] = true;
+                return made;
+            };
             for (const Fault& fault : faults()) {
-                scenario.bids[unitOf(fault, false)] = {fault.bid};
-                adserver::Answer rewarded = fault.bid;
-                if (rewarded.body.is_object() && rewarded.body.contains("ads")) rewarded.body["rewardedVideo"] = true;
-                scenario.bids[unitOf(fault, true)] = {rewarded};
+                scenario.bids[unitOf(fault, false)] = {answerFor(fault, false)};
+                scenario.bids[unitOf(fault, true)] = {answerFor(fault, true)};
+            }
+            for (const PlannedLoad& load : plan()) {
+                if (load.released) scenario.bids[load.unit] = {answerFor(*load.fault, load.format == Format::rewarded)};
             }
             scenario.bids[blockingUnit] = {answer(bidBody({lineItem("held", "fill", {{"delayMs", 4000}}, 5000)}, 500))};
             return scenario;
@@ -149,8 +201,96 @@ adserver::AdService& service() {
         "faults-app");
 }
 
-enum class Format { banner, interstitial, rewarded, native, splash };
-constexpr Format formats[] = {Format::banner, Format::interstitial, Format::rewarded, Format::native, Format::splash};
+// The value of `key` in the query of a request target ("/track/networkLoad?li=a&rid=b"), or "".
+std::string queryValue(const std::string& target, const std::string& key) {
+    const auto query = target.find('?');
+    if (query == std::string::npos) return {};
+    std::istringstream pairs(target.substr(query + 1));
+    for (std::string pair; std::getline(pairs, pair, '&');) {
+        if (pair.compare(0, key.size() + 1, key + "=") == 0) return pair.substr(key.size() + 1);
+    }
+    return {};
+}
+
+// What the service receives of bid requests and line-item trackers while the ledger listens: per
+// load (its bid request's id) and line item, the tracker hits by kind. Filled on the service's
+// threads, read on the test's.
+class TrackerLedger {
+public:
+    using Key = std::pair<std::string, std::string>;  // the load's request id, the line item
+    using Hits = std::map<std::string, int>;          // tracker kind -> hits
+
+    explicit TrackerLedger(adserver::AdService& service) : service_(service) {
+        service_.setObserver([state = state_](const adserver::ServiceRequest& request) { state->record(request); });
+    }
+    ~TrackerLedger() { service_.setObserver(nullptr); }
+    TrackerLedger(const TrackerLedger&) = delete;
+    TrackerLedger& operator=(const TrackerLedger&) = delete;
+
+    // Waits until `unit`'s bid request was answered and a network-load tracker of that load came
+    // (false after `timeout`).
+    bool waitForNetworkLoad(const std::string& unit, std::chrono::milliseconds timeout) const {
+        std::unique_lock lock(state_->mutex);
+        return state_->changed.wait_for(lock, timeout, [&] {
+            const auto rid = state_->ridOfUnit.find(unit);
+            return rid != state_->ridOfUnit.end() && state_->loaded.contains(rid->second);
+        });
+    }
+    // The hits of the loads whose bid request came while listening.
+    std::map<Key, Hits> hits() const {
+        std::lock_guard lock(state_->mutex);
+        std::map<Key, Hits> ours;
+        for (const auto& [key, hits] : state_->hits) {
+            if (state_->rids.contains(key.first)) ours.emplace(key, hits);
+        }
+        return ours;
+    }
+    // How many no-fill trackers of those loads carried `dropReason`.
+    int noFills(const std::string& dropReason) const {
+        std::lock_guard lock(state_->mutex);
+        return state_->noFillReasons.count(dropReason) ? state_->noFillReasons.at(dropReason) : 0;
+    }
+
+private:
+    struct State {
+        std::mutex mutex;
+        std::condition_variable changed;
+        std::map<std::string, std::string> ridOfUnit;  // the latest bid request of each unit
+        std::set<std::string> rids;
+        std::set<std::string> loaded;  // requests with a network-load tracker
+        std::map<Key, Hits> hits;
+        std::map<std::string, int> noFillReasons;
+
+        void record(const adserver::ServiceRequest& request) {
+            {
+                std::lock_guard lock(mutex);
+                if (request.kind == adserver::ServiceRequest::Kind::bid) {
+                    // "adUnit=<unit> rid=<rid>[ dropped]"
+                    std::istringstream words(request.summary);
+                    std::string unit;
+                    std::string rid;
+                    words >> unit >> rid;
+                    if (unit.rfind("adUnit=", 0) == 0 && rid.rfind("rid=", 0) == 0) {
+                        ridOfUnit[unit.substr(7)] = rid.substr(4);
+                        rids.insert(rid.substr(4));
+                    }
+                } else if (request.path.rfind("/track/", 0) == 0 && !queryValue(request.target, "li").empty()) {
+                    const std::string kind = request.path.substr(7);
+                    const std::string rid = queryValue(request.target, "rid");
+                    ++hits[{rid, queryValue(request.target, "li")}][kind];
+                    if (kind == "networkLoad") loaded.insert(rid);
+                    if (kind == "networkNoFill") ++noFillReasons[queryValue(request.target, "d")];
+                } else {
+                    return;
+                }
+            }
+            changed.notify_all();
+        }
+    };
+
+    adserver::AdService& service_;
+    std::shared_ptr<State> state_ = std::make_shared<State>();
+};
 
 const char* nameOf(Format format) {
     switch (format) {
@@ -226,32 +366,42 @@ TEST(SolenLoadFaultsIntegrationTests, EveryLoadEndsInOneCallbackWhateverFails) {
     test::ScopedApplication application;
     adserver::AdService& service = solen::service();
     ASSERT_TRUE(Solen::isInitialized()) << service.timeline();
+    const auto ledger = std::make_shared<TrackerLedger>(service);
 
     struct Load {
-        Format format;
-        const Fault* fault;
+        const PlannedLoad* planned;
         std::shared_ptr<LoadRecorder> recorder;
-        std::shared_ptr<void> ad;  // kept to the end: late reports have every chance to arrive
+        std::shared_ptr<void> ad;  // kept to the end, unless released: late reports have every chance to arrive
+        bool released = false;
     };
-    constexpr std::size_t kLoads = 540;
     constexpr std::size_t kWave = 45;  // loads under way at once
-    const std::size_t faultCount = faults().size();
-    std::vector<Load> loads;
-    loads.reserve(kLoads);
+    // Shared with the releases still on their way, should the test end early.
+    const auto loads = std::make_shared<std::vector<Load>>();
+    loads->reserve(kLoads);
     for (std::size_t wave = 0; wave * kWave < kLoads; ++wave) {
-        const std::size_t first = loads.size();
+        const std::size_t first = loads->size();
         for (std::size_t i = first; i < std::min(first + kWave, kLoads); ++i) {
-            // Every fault in every format: the format moves on after each pass over the faults.
-            const Fault& fault = faults()[i % faultCount];
-            const Format format = formats[(i / faultCount) % std::size(formats)];
+            const PlannedLoad& planned = plan()[i];
             auto recorder = std::make_shared<LoadRecorder>();
-            auto ad = startLoad(format, unitOf(fault, format == Format::rewarded), recorder);
-            loads.push_back(Load{format, &fault, std::move(recorder), std::move(ad)});
+            auto ad = startLoad(planned.format, planned.unit, recorder);
+            loads->push_back(Load{&planned, std::move(recorder), std::move(ad)});
+            if (!planned.released) continue;
+            // Released 0-40 ms after its load started, by a host whose main thread is busy for
+            // a frame first: until the load's network was asked, or 20 ms at most.
+            platform::DispatchQueue::global()->asyncAfter(std::chrono::milliseconds((i * 7) % 41), [loads, ledger, i] {
+                platform::MainLoop::shared().async([loads, ledger, i] {
+                    Load& load = (*loads)[i];
+                    ledger->waitForNetworkLoad(load.planned->unit, 20ms);
+                    load.ad.reset();
+                    load.released = true;
+                });
+            });
         }
         const bool ended = test::waitUntil(
             [&] {
-                return std::all_of(loads.begin() + static_cast<std::ptrdiff_t>(first), loads.end(),
-                                   [](const Load& load) { return !load.recorder->outcomes.empty(); });
+                return std::all_of(loads->begin() + static_cast<std::ptrdiff_t>(first), loads->end(), [](const Load& load) {
+                    return load.planned->released ? load.released : !load.recorder->outcomes.empty();
+                });
             },
             20s);
         ASSERT_TRUE(ended) << "wave " << wave << " did not end";
@@ -262,34 +412,86 @@ TEST(SolenLoadFaultsIntegrationTests, EveryLoadEndsInOneCallbackWhateverFails) {
 
     std::map<std::string, std::map<std::int64_t, int>> seen;  // fault -> code -> loads
     std::ostringstream problems;
-    for (const Load& load : loads) {
+    for (const Load& load : *loads) {
+        const Fault& fault = *load.planned->fault;
         const auto& outcomes = load.recorder->outcomes;
-        const std::string what = std::string(nameOf(load.format)) + " " + load.fault->name;
-        if (outcomes.size() != 1) {
+        const std::string what = std::string(nameOf(load.planned->format)) + " " + fault.name;
+        // An ad released before its load ended hears nothing.
+        if (outcomes.size() != 1 && !(load.planned->released && outcomes.empty())) {
             problems << what << ": " << outcomes.size() << " callbacks\n";
             continue;
         }
-        ++seen[load.fault->name][outcomes.front()];
-        if (!load.fault->expected.contains(outcomes.front())) {
+        if (outcomes.empty()) continue;
+        ++seen[fault.name][outcomes.front()];
+        if (!fault.expected.contains(outcomes.front())) {
             const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(load.recorder->after.front()).count();
             problems << what << ": code " << outcomes.front() << " after " << ms << " ms\n";
         }
-        if (load.fault->answeredAtOnce && outcomes.front() == AdError::fetchTimeOut().code()) {
+        if (fault.answeredAtOnce && outcomes.front() == AdError::fetchTimeOut().code()) {
             problems << what << ": fetch time-out although the answer came at once\n";
         }
     }
     // How close the slowest load with an answer at once came to the fetch time-out (for the record).
     Clock::duration slowest{};
-    for (const Load& load : loads) {
-        if (load.fault->answeredAtOnce && !load.recorder->after.empty()) {
+    for (const Load& load : *loads) {
+        if (load.planned->fault->answeredAtOnce && !load.recorder->after.empty()) {
             slowest = std::max(slowest, load.recorder->after.front());
         }
     }
     RecordProperty("slowestAnsweredAtOnceMs",
                    static_cast<int>(std::chrono::duration_cast<std::chrono::milliseconds>(slowest).count()));
-    EXPECT_EQ(loads.size(), kLoads);
+    EXPECT_EQ(loads->size(), kLoads);
     EXPECT_TRUE(problems.str().empty()) << problems.str();
     for (const Fault& fault : faults()) EXPECT_FALSE(seen[fault.name].empty()) << fault.name;
+
+    // Every line item whose network-load tracker was sent ends with exactly one outcome, a fill or
+    // a no-fill (which comes with its bid loss), released ads included. The outcome trackers leave
+    // after the callbacks: they are waited for.
+    const auto count = [](const TrackerLedger::Hits& hits, const char* kind) {
+        const auto it = hits.find(kind);
+        return it == hits.end() ? 0 : it->second;
+    };
+    const auto outcomesOf = [&](const TrackerLedger::Hits& hits) {
+        return count(hits, "networkFill") + count(hits, "networkNoFill");
+    };
+    test::waitUntil(
+        [&] {
+            const auto all = ledger->hits();
+            return std::all_of(all.begin(), all.end(), [&](const auto& entry) {
+                return count(entry.second, "networkLoad") == 0 || outcomesOf(entry.second) > 0;
+            });
+        },
+        10s);
+    std::ostringstream unpaired;
+    int tried = 0;
+    int twice = 0;
+    for (const auto& [key, hits] : ledger->hits()) {
+        const auto& [rid, lineItemId] = key;
+        const std::string what = lineItemId + " of load " + rid;
+        const int outcomes = outcomesOf(hits);
+        if (count(hits, "networkLoad") == 0) {
+            if (outcomes > 0) unpaired << what << ": an outcome without a network load\n";
+            continue;
+        }
+        ++tried;
+        if (count(hits, "networkLoad") != 1) unpaired << what << ": " << count(hits, "networkLoad") << " network loads\n";
+        if (reportedTwice.contains(lineItemId)) {
+            ++twice;  // counted apart: its network reports twice
+            if (outcomes < 1) unpaired << what << ": no outcome\n";
+            continue;
+        }
+        if (outcomes != 1) {
+            unpaired << what << ": " << count(hits, "networkFill") << " fills and " << count(hits, "networkNoFill")
+                     << " no-fills\n";
+        } else if (count(hits, "bidLoss") != count(hits, "networkNoFill")) {
+            unpaired << what << ": " << count(hits, "bidLoss") << " bid losses\n";
+        }
+    }
+    RecordProperty("triedLineItems", tried);
+    RecordProperty("reportedTwiceLineItems", twice);
+    RecordProperty("closedAsDeallocated", ledger->noFills("ObjectDeallocated"));
+    EXPECT_GT(tried, 0);
+    EXPECT_TRUE(unpaired.str().empty()) << unpaired.str();
 }
 
 }  // namespace

@@ -104,7 +104,13 @@ TEST_F(AdServiceTests, ConfigDocumentsPassTheSdksStrictDecodersAndPointBackAtThe
 }
 
 TEST_F(AdServiceTests, BidAnswersFollowTheScenarioPerAdUnit) {
-    start(Scenario::load(exampleScenario().string()));
+    Scenario scenario = Scenario::load(exampleScenario().string());
+    scenario.bids["rid-unit"] = {adserver::Answer{
+        200, Json{{"refreshConfig", false},
+                  {"noAdFillEventUrl", "${BASE_URL}/track/nofill?rid=${REQUEST_ID}&again=${REQUEST_ID}"},
+                  {"auctionTimeout", 1000},
+                  {"ads", Json::array()}}}};
+    start(std::move(scenario));
     const std::string base = service->baseUrl();
     const auto bid = [&](const std::string& unit, const std::string& rid) {
         return post("/bid", Json{{"ext", {{"sdk", {{"rid", rid}, {"adUnitId", unit}}}}}}.dump());
@@ -121,6 +127,10 @@ TEST_F(AdServiceTests, BidAnswersFollowTheScenarioPerAdUnit) {
     EXPECT_EQ(bid("demo-banner", "rid-2")->status, 204);
     EXPECT_EQ(bid("other-unit", "rid-4")->status, 204);
     EXPECT_EQ(service->countOf(ServiceRequest::Kind::bid), 3u);
+
+    // A bid answer's "${REQUEST_ID}" names the request it answers.
+    EXPECT_EQ(AdResponse::decode(bid("rid-unit", "rid-5")->body).noAdFillEventUrl,
+              base + "/track/nofill?rid=rid-5&again=rid-5");
 }
 
 // Many ads load at once: every connection of a burst is taken straight away, none waits out the

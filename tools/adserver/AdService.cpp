@@ -123,7 +123,9 @@ struct AdService::Impl {
             const auto served = nextBid(adUnit);
             const Answer& answer = *served;
             wait(answer.delay);
-            Json reply = ConfigDocuments::withBaseUrl(answer.body, base);
+            // "${REQUEST_ID}" lets a line item's trackers name the load they belong to.
+            Json reply = ConfigDocuments::withPlaceholder(ConfigDocuments::withBaseUrl(answer.body, base), "${REQUEST_ID}",
+                                                          requestId);
             if (reply.is_object() && !reply.contains("requestId")) {
                 reply["requestId"] = requestId;
             }

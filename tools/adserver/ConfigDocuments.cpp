@@ -67,17 +67,20 @@ std::optional<Json> ConfigDocuments::builtIn(const std::string& type, const std:
 }
 
 Json ConfigDocuments::withBaseUrl(Json value, const std::string& baseUrl) {
+    return withPlaceholder(std::move(value), placeholder, baseUrl);
+}
+
+Json ConfigDocuments::withPlaceholder(Json value, const std::string& marker, const std::string& replacement) {
     if (value.is_string()) {
         std::string text = value.get<std::string>();
-        const std::string marker = placeholder;
-        for (auto at = text.find(marker); at != std::string::npos; at = text.find(marker, at + baseUrl.size())) {
-            text.replace(at, marker.size(), baseUrl);
+        for (auto at = text.find(marker); at != std::string::npos; at = text.find(marker, at + replacement.size())) {
+            text.replace(at, marker.size(), replacement);
         }
         return text;
     }
     if (value.is_structured()) {
         for (auto& element : value) {
-            element = withBaseUrl(std::move(element), baseUrl);
+            element = withPlaceholder(std::move(element), marker, replacement);
         }
     }
     return value;

@@ -34,6 +34,8 @@ public:
 
     // Replaces every "${BASE_URL}" in the strings of a JSON value.
     static Json withBaseUrl(Json value, const std::string& baseUrl);
+    // Replaces every `marker` in the strings of a JSON value by `text`.
+    static Json withPlaceholder(Json value, const std::string& marker, const std::string& text);
 };
 
 }  // namespace solen::adserver
