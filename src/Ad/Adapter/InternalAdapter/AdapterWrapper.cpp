@@ -133,7 +133,8 @@ void AdapterWrapper::loadFromGlobalQueue(std::shared_ptr<InternalAdAdapter> self
     const std::weak_ptr<AdapterWrapper> weak = weak_from_this();
     const std::shared_ptr<SolenBaseAdAdapter> adapter = solenAdAdapter_;
     // The load is under way on main before any answer of the network can get there. The wrapper
-    // goes along: from here on, only main may hold the last reference to it.
+    // goes along, so that this step never holds its last reference (a network that keeps it for
+    // the whole of its `load` may).
     performOnMainQueue([wrapper = this, self = std::move(self), sharedAd = std::move(sharedAd), configuration,
                         startedAt = platform::Clock::shared()->wallNow(), unsent = std::move(unsent), timeoutInMilli,
                         timer = std::move(timer)]() mutable {
