@@ -1,3 +1,4 @@
+#include "Ad/Adapter/InternalAdapter/AdapterWrapper.h"
 #include "Ad/Adapter/InternalAdapter/BannerAdapter.h"
 #include "Ad/Adapter/InternalAdapter/SplashAdapter.h"
 #include "Ad/Managers/AuctionManager/AdTrackers/AdTracker.h"
@@ -288,16 +289,21 @@ TEST_F(AdapterWrapperTest, ALoadLetGoAfterItsStepAskedTheNetworkEndsOnceAndRepor
 TEST_F(AdapterWrapperTest, AWrapperLetGoDuringItsNetworksLoadIsDestroyedOnTheGlobalQueueOnce) {
     const std::vector<std::string> closed = {url("load", "", ""), url("nofill", "creative-1", "0", "ObjectDeallocated"),
                                              url("loss", "creative-1", "", "ObjectDeallocated")};
+    // The full-screen wrappers add a render timer, the native one a view link.
+    for (const AdFormat format : {AdFormat::banner, AdFormat::interstitial, AdFormat::native})
     for (const bool loadingOnMain : {false, true}) {
-        SCOPED_TRACE(loadingOnMain ? "released while loading" : "let go before the load reached main");
+        SCOPED_TRACE(std::string(AdFormats::rawValue(format)) +
+                     (loadingOnMain ? ": released while loading" : ": let go before the load reached main"));
         trackers.clear();
         test::Gate gate;
         ScriptedNetwork::Script holding;
         holding.onLoad = gate.waiter();
         holding.loadAnswers = {ScriptedNetwork::LoadAnswer::loaded()};  // made before the load returns
-        ScriptedNetwork network("WrapHeld", {AdFormat::banner}, holding);
+        ScriptedNetwork network("WrapHeld", {format}, holding);
         auto owner = RecordingBidder::create();
-        std::shared_ptr<InternalAdAdapter> wrapper = banner(network, owner);
+        std::shared_ptr<InternalAdAdapter> wrapper = AdapterWrapper::create(
+            format, platform::ClassRegistry::shared().lookup(network.adAdapterClassName(format))->create<SolenBaseAdAdapter>(),
+            owner, trackers.manager());
         const std::weak_ptr<InternalAdAdapter> watched = wrapper;
         loadFromGlobalQueue(wrapper, owner->loadClaim(), lineItem("wrap-held"), 2500);
         wrapper.reset();
