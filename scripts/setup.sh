@@ -1,5 +1,6 @@
 #!/usr/bin/env bash
-# Installs the Debian packages the build, the tests and the tools need, when they are missing.
+# Installs the Debian packages the build, the tests, the tools and the fuzz targets (clang, and
+# the compiler runtime that holds libFuzzer and the sanitizers) need, when they are missing.
 # Idempotent; the only place in the repository that calls apt-get.
 set -euo pipefail
 
@@ -10,6 +11,7 @@ packages=(
   libcpp-httplib-dev libssl-dev duktape-dev
   libavformat-dev ffmpeg
   googletest libgtest-dev libgmock-dev libbenchmark-dev
+  clang libclang-rt-dev
 )
 
 missing=()
