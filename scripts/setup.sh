@@ -29,5 +29,6 @@ echo "setup: installing ${missing[*]}"
 SUDO=""
 if [ "$(id -u)" -ne 0 ]; then SUDO="sudo"; fi
 export DEBIAN_FRONTEND=noninteractive
-$SUDO apt-get update -qq
-$SUDO apt-get install -y -qq --no-install-recommends "${missing[@]}"
+# Another install under way (a second checkout's setup, an unattended upgrade) is waited for.
+$SUDO apt-get -o DPkg::Lock::Timeout=300 update -qq
+$SUDO apt-get -o DPkg::Lock::Timeout=300 install -y -qq --no-install-recommends "${missing[@]}"
